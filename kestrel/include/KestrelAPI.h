@@ -1,0 +1,561 @@
+/*
+ * KestrelAPI.h - the C interface of the Kestrel Database API (libKestrelAPI.so).
+ *
+ * Conventions of every function:
+ * - C calling convention. Handles, counts, status codes and booleans are 32-bit; handle 0 is no
+ *   handle. A handle names one object of one kind (server connection, meta, session, transaction,
+ *   cursor, signal, sort, condition, object). A zero, released, stale (released and its slot
+ *   reused) or foreign (of another kind) handle is refused with KS_ERR_INVALID_HANDLE, or with
+ *   0 / a null pointer from functions that answer a handle, text or array.
+ * - Strings are zero-terminated UTF-16 (KSUseWideStrings(1) is the only mode). A null string
+ *   argument counts as the empty text unless a function says otherwise.
+ * - Strings and arrays returned by the library belong to it. They stay valid until the next call
+ *   on the same handle (the first handle argument of the call) or until that handle is released;
+ *   calls that take no handle (KSGetLastConnectError, KSFormatMessage with handle 0, ...) keep
+ *   their results until their next call on the same thread of the process.
+ * - Functions that answer a count through `count` set it to 0 on every failure.
+ * - A function of the interface that this version does not implement answers
+ *   KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
+ * - Functions documented as answering a status never return anything else than the codes listed
+ *   below; the text of each is given by KSFormatMessage.
+ *
+ * Local servers live under $KESTREL_HOME (default ~/.local/share/kestrel) as
+ * servers/<name>/ with server.json (state and online databases), metas/ *.json (schemas) and
+ * databases/<db>.dmp (saved databases). The dump format is described in kestrel/engine/Dump.h.
+ */
+#ifndef KESTREL_API_H
+#define KESTREL_API_H
+
+#include <stdint.h>
+#include <uchar.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(KESTREL_API_BUILD)
+#define KS_API __attribute__((visibility("default")))
+#else
+#define KS_API
+#endif
+
+typedef uint32_t KSHandle; /* 0: no handle */
+typedef int32_t KSStatus;  /* 0: success, the codes below otherwise */
+typedef int32_t KSBool;    /* 1 true, 0 false; any non-zero value reads as true */
+typedef int32_t KSRecordID;
+typedef int32_t KSClassID;
+
+/* ---------------------------------------------------------------------------------------------
+ * Status codes
+ * ------------------------------------------------------------------------------------------- */
+#define KS_OK 0
+#define KS_NO_FURTHER_RECORD (-4)      /* a record step found no further record */
+#define KS_RECORD_NOT_IN_CURSOR (-11)  /* the record was created but lies outside the cursor */
+#define KS_ERR_INVALID_HANDLE 1001     /* zero, released, stale or foreign handle */
+#define KS_ERR_INVALID_ARGUMENT 1002   /* a null pointer or an argument out of range */
+#define KS_ERR_NO_SUCH_INDEX 1003      /* the index does not exist on the class */
+#define KS_ERR_NO_SUCH_CLASS 1004      /* the class does not exist in the schema */
+#define KS_ERR_NO_SUCH_FIELD 1005      /* the field does not exist on the class */
+#define KS_BEGIN_OF_TABLE 1006         /* before the first record */
+#define KS_ERR_NO_MASTER_RECORD 1007   /* a detail cursor without a master record */
+#define KS_END_OF_TABLE 1011           /* after the last record: no more records */
+#define KS_ERR_DELETE_REFERENCED 1033  /* the record is referenced and cannot be deleted */
+#define KS_ERR_DELETE_REFUSED 1037     /* deleting records of this class is not allowed */
+#define KS_ERR_COMMIT_CONFLICT 1038    /* commit conflict; the transaction was restarted */
+#define KS_READ_ONLY_GRANTED 2079      /* the transaction was started read-only */
+#define KS_ERR_NOT_SUPPORTED 3001      /* this version of the library does not offer the call */
+#define KS_ERR_HOST_NOT_REACHABLE 3002 /* the host is not the local computer */
+#define KS_ERR_NO_SUCH_SERVER 3003     /* no server of that name under $KESTREL_HOME */
+#define KS_ERR_SERVER_NOT_RUNNING 3004 /* the server is stopped */
+#define KS_ERR_SERVER_IN_USE 3005      /* another process serves the server's directory */
+#define KS_ERR_NO_SUCH_META 3006       /* the schema (meta) is not served */
+#define KS_ERR_NO_SUCH_DATABASE 3007   /* no online database of that name */
+#define KS_ERR_DATABASE_ONLINE 3008    /* a database of that name is already online */
+#define KS_ERR_ARCHIVE_EXISTS 3009     /* a saved database of that name exists on the server */
+#define KS_ERR_INVALID_NAME 3010       /* not a plain database name */
+#define KS_ERR_FILE_NOT_FOUND 3011     /* the file or directory does not exist */
+#define KS_ERR_DUMP_CORRUPT 3012       /* the dump is truncated, corrupt or not a dump */
+#define KS_ERR_DUMP_SCHEMA 3013        /* the dump belongs to another schema or version */
+#define KS_ERR_WRITE_FAILED 3014       /* the file could not be written; the old one is kept */
+#define KS_ERR_LOGON_FAILED 3015       /* unknown user or wrong password */
+#define KS_ERR_INVALID_LANGUAGE 3016   /* not a three-letter language code */
+#define KS_ERR_NO_SUCH_TRANSACTION 3017 /* no transaction of that name */
+#define KS_ERR_NO_SUCH_SERVICE 3018    /* the schema has no DB service of that name */
+#define KS_ERR_ASCII_FORMAT 3019       /* the text file is not in the database text format */
+#define KS_ERR_SERVER_STATE 3020       /* the server's state file cannot be read or written */
+#define KS_ERR_INTERNAL 3021           /* unexpected failure inside the library */
+
+/* ---------------------------------------------------------------------------------------------
+ * Field types, access values and class flags
+ * ------------------------------------------------------------------------------------------- */
+#define KS_TYPE_UNSUPPORTED 0
+#define KS_TYPE_ID 1          /* record identifier */
+#define KS_TYPE_BOOLEAN 2
+#define KS_TYPE_INTEGER 3
+#define KS_TYPE_DURATION 4    /* seconds; null 2147483647 */
+#define KS_TYPE_FLOAT 5
+#define KS_TYPE_DATETIME 6    /* seconds since 1970-01-01 UTC; null 0 */
+#define KS_TYPE_UNSIGNED 7
+#define KS_TYPE_UNSIGNED2 8
+#define KS_TYPE_STRING 9      /* length 0: unlimited */
+#define KS_TYPE_ENUMERATED 10 /* value of a value list; null 0 */
+#define KS_TYPE_REFERENCE 11  /* record ID of the referenced class; null -1 */
+#define KS_TYPE_LINKS 14      /* link index to records of the referenced class */
+#define KS_TYPE_CURRENCY 15
+#define KS_TYPE_BLOB 16
+
+#define KS_ACCESS_READ_ONLY 0
+#define KS_ACCESS_READ_WRITE 1
+#define KS_ACCESS_INSERT 2
+#define KS_ACCESS_INVISIBLE 3
+
+#define KS_CLASS_VIRTUAL 1
+#define KS_CLASS_COMPUTED 2
+#define KS_CLASS_PRIVATE 4
+#define KS_CLASS_TRANSIENT 16
+
+#define KS_FLAG_JOURNAL_ACTIVE 0x8000 /* KSGetFlags: the database's journal is active */
+
+/* ---------------------------------------------------------------------------------------------
+ * Records
+ * ------------------------------------------------------------------------------------------- */
+
+/* A typed value. `type` is a KS_TYPE_*; the value starts at byte 8: asInteger for types 1, 3, 4,
+ * 7, 8, 10, 11, asBoolean for 2, asStamp for 6, asDouble for 5 and 15, asString for 9, asBlob
+ * with blobLength bytes for 16. Null values: -1 for types 1 and 11; 0 for 3, 6, 7, 8, 10;
+ * 2147483647 for 4; 0.0 for 5 and 15; a null or empty string for 9; a null blob or length 0 for
+ * 16. `name` names the field when the value is written by name (null otherwise); the library
+ * fills it in the values it returns. */
+typedef struct KSField {
+  int32_t type;
+  int32_t reserved;
+  union {
+    int32_t asInteger;
+    KSBool asBoolean;
+    int32_t asStamp;
+    double asDouble;
+    const char16_t* asString;
+    const void* asBlob;
+  } value;
+  int32_t blobLength;
+  int32_t reserved2;
+  const char16_t* name;
+} KSField;
+
+/* One field of a class (KSGetFields). Access values are KS_ACCESS_*. */
+typedef struct KSFieldDescription {
+  const char16_t* name;            /* field name */
+  int32_t type;                    /* KS_TYPE_* */
+  int32_t length;                  /* string length in characters, 0 unlimited */
+  int32_t actualAccess;            /* access in the actual plan */
+  int32_t versionAccess;           /* access in a named root transaction */
+  int32_t valueListID;             /* value list of an enumerated field, 0 none */
+  const char16_t* referencedClass; /* class a field of type 11 or 14 leads to, else null */
+  KSBool required;                 /* a value must be given */
+  int32_t fieldIndex;              /* position among the class's fields, inherited ones first */
+  const char16_t* ownerClass;      /* class that declares the field */
+  KSBool inherited;                /* declared by an ancestor class */
+  int32_t reserved[3];
+} KSFieldDescription;
+
+/* An event given to an event callback. */
+typedef struct KSEventRecord {
+  int32_t kind;          /* KS_EVENT_* */
+  int32_t code;          /* meaning depends on the kind */
+  KSHandle handle;       /* the handle the callback was registered for, 0 for global callbacks */
+  int32_t valueCount;    /* number of entries in values */
+  const KSField* values; /* valid during the callback only */
+} KSEventRecord;
+
+/* Event kinds and codes:
+ * KS_EVENT_SERVER_SHUTDOWN (1), code 0: the server was closed (KSCloseServer); sent to every
+ *   connection of the server and to the global callback. values[0]: the server name.
+ * KS_EVENT_CONNECTION_LOST (2), code 0: the session's server was closed; sent to every session
+ *   of the server. values[0]: the server name.
+ * KS_EVENT_SERVER_NOTICE (3): KS_NOTICE_SHUTTING_DOWN (101) the server is going away (sent
+ *   before it saves its databases), KS_NOTICE_DATABASES_CHANGED (102) harmless: a database went
+ *   online or offline (values[0] its name), KS_NOTICE_SERVER_STOPPED (105) the server was found
+ *   stopped; sent to connections and the global callback.
+ * KS_EVENT_SESSION_MESSAGE (5), code 0: the session's database was saved (values[0]: the
+ *   archive path).
+ * KS_EVENT_DATABASE_OFFLINE (6), code 0: the session's database was taken offline; the session
+ *   stays valid for KSReleaseSession only (values[0]: the database name). */
+#define KS_EVENT_SERVER_SHUTDOWN 1
+#define KS_EVENT_CONNECTION_LOST 2
+#define KS_EVENT_SERVER_NOTICE 3
+#define KS_EVENT_SESSION_MESSAGE 5
+#define KS_EVENT_DATABASE_OFFLINE 6
+#define KS_NOTICE_SHUTTING_DOWN 101
+#define KS_NOTICE_DATABASES_CHANGED 102
+#define KS_NOTICE_SERVER_STOPPED 105
+
+/* An error of a read-write transaction (KSGetLastErrors); 20 bytes. */
+typedef struct KSErrorRecord {
+  KSRecordID recordID; /* record the error concerns, -1 none */
+  KSStatus code;       /* the error's status code */
+  int16_t severity;    /* 0 warning, greater than 0 error */
+  int16_t reserved;
+  KSClassID classID; /* class of the record, -1 none */
+  int32_t fieldIndex; /* field of the record, -1 none */
+} KSErrorRecord;
+
+/* The description of a signal argument (KSGetSignalArgsInfo). */
+typedef struct KSSignalArgInfo {
+  const char16_t* description;
+  int32_t type;    /* KS_TYPE_*; 14 an array of record IDs */
+  KSBool isArray;
+} KSSignalArgInfo;
+
+/* An argument value passed to KSInstanciateSignal. A single value is `single` (type 13 when the
+ * value is absent); an array has elementCount elements of elementType, 8 bytes each. */
+typedef struct KSArgumentValue {
+  KSBool isArray;
+  int32_t reserved;
+  int32_t valueType; /* type of the single value; 0 for an array; 13 when absent */
+  int32_t reserved2;
+  union {
+    int32_t asInteger;
+    double asDouble;
+    const char16_t* asString;
+  } single;
+  int32_t reserved3;
+  int32_t reserved4;
+  int32_t elementType;
+  const void* elements; /* elementCount entries of 8 bytes */
+  int32_t elementCount;
+  int32_t reserved5;
+} KSArgumentValue;
+
+typedef void (*KSEventCallback)(const KSEventRecord* event, void* userData);
+/* Commit progress: percentage 0..100, a text, whether the commit finished, the transaction. */
+typedef void (*KSCommitProgressCallback)(int32_t percentage, const char16_t* text,
+                                         KSBool finished, KSHandle transaction);
+
+/* ---------------------------------------------------------------------------------------------
+ * Library
+ * ------------------------------------------------------------------------------------------- */
+
+/* flag 1 selects UTF-16 strings (the only mode): KS_OK; 0: KS_ERR_NOT_SUPPORTED. */
+KS_API KSStatus KSUseWideStrings(KSBool flag);
+
+/* Text of a status code (English; the session's language code is kept but texts are English).
+ * handle: any handle or 0; flags: 0 the text alone, 1 the text preceded by "[code] ".
+ * Unknown codes give "unknown status <code>". Never null. */
+KS_API const char16_t* KSFormatMessage(KSHandle handle, KSStatus code, int32_t flags);
+
+/* Text of an error record of a session's transaction: the status text, and with flags 1 the
+ * record, class and field it concerns. Null for a bad session handle or a null record. */
+KS_API const char16_t* KSFormatError(KSHandle session, const KSErrorRecord* error, int32_t flags);
+
+/* Registers `callback` with `userData` for the events of `handle` (a server connection or a
+ * session; 0: the global callback, which receives the server-level events of every server).
+ * One registration per handle: a new one replaces the old. A null callback unregisters; once
+ * that call has returned the old callback is never called again (unless the call is made from
+ * inside a callback, in which case no later event reaches it). Callbacks run on the library's
+ * event thread, one at a time. KS_OK, KS_ERR_INVALID_HANDLE. */
+KS_API KSStatus KSRegisterEventCallback(KSHandle handle, KSEventCallback callback, void* userData);
+
+/* ---------------------------------------------------------------------------------------------
+ * Servers
+ * ------------------------------------------------------------------------------------------- */
+
+/* Connects to server `server` on `host` (the local computer name in any case, "localhost" or
+ * "127.0.0.1"). The first connection of a process starts serving the server's directory and
+ * holds its lock. Returns a connection handle, or 0 with KSGetLastConnectError giving
+ * KS_ERR_HOST_NOT_REACHABLE, KS_ERR_NO_SUCH_SERVER, KS_ERR_SERVER_NOT_RUNNING,
+ * KS_ERR_SERVER_IN_USE, KS_ERR_SERVER_STATE or KS_ERR_INVALID_ARGUMENT. */
+KS_API KSHandle KSConnectServer(const char16_t* host, const char16_t* server);
+/* Status of the last KSConnectServer of the calling thread (KS_OK after a success). */
+KS_API KSStatus KSGetLastConnectError(void);
+/* Releases a connection (the server keeps running in the process). KS_OK, KS_ERR_INVALID_HANDLE. */
+KS_API KSStatus KSDisconnectServer(KSHandle server);
+/* Stops the server: saves every online database with unsaved changes, marks the server stopped
+ * in server.json, sends KS_NOTICE_SHUTTING_DOWN then KS_EVENT_SERVER_SHUTDOWN to every
+ * connection and the global callback and KS_EVENT_CONNECTION_LOST to every session, and releases
+ * the lock. Later connects answer KS_ERR_SERVER_NOT_RUNNING until `kestrel-admin start`; later
+ * calls on its handles answer KS_ERR_SERVER_NOT_RUNNING. KS_OK, KS_ERR_INVALID_HANDLE,
+ * KS_ERR_SERVER_NOT_RUNNING, KS_ERR_WRITE_FAILED (a database could not be saved; the server is
+ * stopped all the same and that database's archive is unchanged). */
+KS_API KSStatus KSCloseServer(KSHandle server);
+KS_API KSStatus KSServerSetUserData(KSHandle server, void* userData);
+
+/* ---------------------------------------------------------------------------------------------
+ * Schemas (metas) and DB services
+ * ------------------------------------------------------------------------------------------- */
+
+/* Handles of the schemas the server serves, sorted by name, then version. Schema files with an
+ * error are not served. Null with count 0 on failure or when there is none. The handles stay
+ * valid until KSReleaseMeta or the connection's release. */
+KS_API const KSHandle* KSGetAvailableMetas(KSHandle server, int32_t* count);
+KS_API const char16_t* KSGetMetaName(KSHandle meta);
+KS_API const char16_t* KSGetMetaVersion(KSHandle meta);
+/* A meta handle for schema `name` in `version` (exact), or 0. */
+KS_API KSHandle KSSearchMeta(KSHandle server, const char16_t* name, const char16_t* version);
+KS_API KSStatus KSReleaseMeta(KSHandle meta);
+KS_API KSStatus KSMetaSetUserData(KSHandle meta, void* userData);
+/* Names of the schema's DB services, sorted; publicOnly 1 lists the public ones only. */
+KS_API const char16_t* const* KSGetAvailableServices(KSHandle server, KSHandle meta,
+                                                     int32_t* count, KSBool publicOnly);
+
+/* ---------------------------------------------------------------------------------------------
+ * Databases. S is a server connection, M a meta, N a database name.
+ * ------------------------------------------------------------------------------------------- */
+
+/* Names of the online databases of schema M, sorted. */
+KS_API const char16_t* const* KSGetAvailableDatabases(KSHandle server, KSHandle meta,
+                                                      int32_t* count);
+/* Loads a dump: `path` is a .dmp file, or a directory (trailing '/' allowed) whose db.dmp is
+ * loaded. The database is named after the file without ".dmp", or after the directory, and
+ * keeps `path` as its archive. KS_OK, KS_ERR_FILE_NOT_FOUND, KS_ERR_DUMP_CORRUPT,
+ * KS_ERR_DUMP_SCHEMA, KS_ERR_DATABASE_ONLINE, KS_ERR_INVALID_NAME, handle errors; on failure
+ * nothing changes. */
+KS_API KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const char16_t* path);
+/* Writes the database to its archive atomically (temporary file, flush, rename): a failure
+ * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+KS_API KSStatus KSSaveDB(KSHandle server, const char16_t* name);
+/* Saves the database, then takes it offline (its sessions get KS_EVENT_DATABASE_OFFLINE). When
+ * the save fails the database stays online and KS_ERR_WRITE_FAILED is answered. */
+KS_API KSStatus KSShutdownDB(KSHandle server, const char16_t* name);
+/* option 0: as KSShutdownDB; option 1: take it offline without saving; flag: with option 0,
+ * 1 saves even when nothing changed. Other options: KS_ERR_INVALID_ARGUMENT. */
+KS_API KSStatus KSShutdownDBEx(KSHandle server, const char16_t* name, int32_t option, KSBool flag);
+/* Takes the database offline without saving; its archive stays. */
+KS_API KSStatus KSDestroyDB(KSHandle server, const char16_t* name);
+/* Creates an empty online database N of schema M with the user "system" (empty password,
+ * administrator) and writes its archive databases/N.dmp. `language` is a three-letter code.
+ * Refused, creating nothing: KS_ERR_INVALID_NAME (empty, contains '/' or '\', "." or ".."),
+ * KS_ERR_DATABASE_ONLINE, KS_ERR_ARCHIVE_EXISTS, KS_ERR_INVALID_LANGUAGE, KS_ERR_WRITE_FAILED. */
+KS_API KSStatus KSCreateEmptyDB(KSHandle server, KSHandle meta, const char16_t* name,
+                                const char16_t* language);
+/* Copies online database N as new online database newName with the archive
+ * databases/newName.dmp, which is written at once. Refused as KSCreateEmptyDB. */
+KS_API KSStatus KSCloneDB(KSHandle server, const char16_t* name, const char16_t* newName);
+/* Writes the database in the text format described in kestrel/engine/AsciiFormat.h. */
+KS_API KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const char16_t* file);
+/* Creates online database N of schema M from a text file (archive databases/N.dmp, written at
+ * once). KS_ERR_ASCII_FORMAT names a malformed file; refused as KSCreateEmptyDB. */
+KS_API KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t* name,
+                                        const char16_t* file);
+/* Importing from a relational database is not offered: KS_ERR_NOT_SUPPORTED. */
+KS_API KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
+                                    const char16_t* first, const char16_t* name);
+/* Marks the database's journal active (KSGetFlags bit 15) and names its file, which is created
+ * when missing. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+KS_API KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file);
+KS_API KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t* file);
+/* Approximate bytes held by the database; 0 when it is not online. */
+KS_API int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name);
+/* Checks references (to missing records or records of a wrong class), index consistency and
+ * records of unknown classes. level 0 reports; level -1 also repairs (dangling references set
+ * null, unknown records removed, indexes rebuilt). The report has one line per finding, empty
+ * when nothing is wrong; null when the database is not online. */
+KS_API const char16_t* KSCheckDatabaseIntegrity(KSHandle server, const char16_t* name,
+                                                int32_t level);
+/* "Root" followed by the persistent transactions stored with the database, in creation order;
+ * rootOnly 1 lists "Root" and the root transactions (those directly under Root) only. */
+KS_API const char16_t* const* KSGetAvailableTransactions(KSHandle server, const char16_t* name,
+                                                         KSBool rootOnly, int32_t* count);
+
+/* ---------------------------------------------------------------------------------------------
+ * Sessions
+ * ------------------------------------------------------------------------------------------- */
+
+/* Logs `user` on to online database `database` of schema `meta`, in the actual plan (empty or
+ * null rootTransaction, or "Root") or in the named root transaction. Sets the user's lastLogin.
+ * Returns a session handle, or 0 with KSGetLastSessionError giving KS_ERR_LOGON_FAILED (unknown
+ * user or wrong password alike), KS_ERR_NO_SUCH_DATABASE, KS_ERR_NO_SUCH_TRANSACTION or a handle
+ * error. */
+KS_API KSHandle KSCreateSession(KSHandle server, const char16_t* user, const char16_t* password,
+                                const char16_t* database, KSHandle meta,
+                                const char16_t* rootTransaction);
+KS_API KSStatus KSGetLastSessionError(void);
+KS_API KSStatus KSReleaseSession(KSHandle session);
+KS_API KSStatus KSSessionSetUserData(KSHandle session, void* userData);
+/* A three-letter code of letters ("ENU"); kept, texts stay English. KS_ERR_INVALID_LANGUAGE. */
+KS_API KSStatus KSChangeSessionLanguage(KSHandle session, const char16_t* languageCode);
+/* One text per session on the session's database, "user (host)", in logon order.
+ * includeSelf: list the calling session too; allPlans: list sessions of every plan, else only
+ * those working in the same plan (actual plan or root transaction) as the caller. */
+KS_API const char16_t* const* KSGetConnectedUsers(KSHandle session, KSBool includeSelf,
+                                                  KSBool allPlans, int32_t* count);
+/* The session's root transaction (valid until the session's release; never released alone). */
+KS_API KSHandle KSGetRootTrn(KSHandle session);
+/* Flags of a transaction's database: KS_FLAG_JOURNAL_ACTIVE. 0 for a bad handle. */
+KS_API int32_t KSGetFlags(KSHandle transaction);
+
+/* ---------------------------------------------------------------------------------------------
+ * Metadata (every class is named by its name; the answers follow the session's schema)
+ * ------------------------------------------------------------------------------------------- */
+
+KS_API const char16_t* KSGetClassName(KSHandle session, KSClassID classID); /* null: unknown */
+KS_API KSClassID KSGetClassID(KSHandle session, const char16_t* className); /* -1: unknown */
+/* Name of the base class, or null for a class without one or an unknown class. */
+KS_API const char16_t* KSGetBaseClass(KSHandle session, const char16_t* className);
+/* Whether className is parentName or descends from it. */
+KS_API KSBool KSIsDescendentOf(KSHandle session, const char16_t* parentName,
+                               const char16_t* className);
+/* Names of every class (system classes included), sorted. */
+KS_API const char16_t* const* KSGetTableNames(KSHandle session, int32_t* count);
+/* Global indexes defined on the class or inherited from its ancestors, in definition order. */
+KS_API const char16_t* const* KSGetGlobalIndexes(KSHandle session, const char16_t* className,
+                                                 int32_t* count);
+/* Fields of a global or link index of the class. withLinkedClass 1: a link index answers its
+ * link field followed by the key fields of the linked class; 0: the key fields alone. */
+KS_API const char16_t* const* KSGetIndexFields(KSHandle session, const char16_t* className,
+                                               const char16_t* indexName, KSBool withLinkedClass,
+                                               int32_t* count);
+/* Field descriptions of the class; inherited 1 includes those of the ancestors (first). */
+KS_API const KSFieldDescription* KSGetFields(KSHandle session, const char16_t* className,
+                                             KSBool inherited, int32_t* count);
+/* Direct subclasses, in definition order. */
+KS_API const char16_t* const* KSGetDescendents(KSHandle session, const char16_t* className,
+                                               int32_t* count);
+KS_API int32_t KSGetClassFlags(KSHandle session, const char16_t* className); /* KS_CLASS_*; -1 */
+/* Text of `value` in value list `listID`; null when either is unknown. */
+KS_API const char16_t* KSGetValueListText(KSHandle session, int32_t listID, int32_t value);
+/* Access to the class in the actual plan / in named root transactions; 3 for an unknown class. */
+KS_API int32_t KSGetClassRootAccess(KSHandle session, const char16_t* className);
+KS_API int32_t KSGetClassVersionAccess(KSHandle session, const char16_t* className);
+/* Access to a DB service: 0 not allowed, 1 allowed, in the actual plan and in root
+ * transactions. KS_OK, KS_ERR_NO_SUCH_SERVICE, KS_ERR_INVALID_ARGUMENT. */
+KS_API KSStatus KSGetServiceAccess(KSHandle session, const char16_t* service, int32_t* rootAccess,
+                                   int32_t* versionAccess);
+/* The default value of a field (owned by the library), or null when it has none. */
+KS_API const KSField* KSGetFieldDefaultValue(KSHandle session, const char16_t* className,
+                                             const char16_t* fieldName);
+/* Names of the schema's signal definitions, sorted. */
+KS_API const char16_t* const* KSGetAvailableSignals(KSHandle session, int32_t* count);
+/* Class triggers: mask 1 insert, 2 update, 4 delete. */
+KS_API KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className,
+                                           int32_t mask, KSBool withValues);
+KS_API KSStatus KSUnsubscribeToTableTriggers(KSHandle session, const char16_t* className);
+
+/* ---------------------------------------------------------------------------------------------
+ * Transactions. Creation flags: 0x100 persistent, 0x200 read-only, 0x400 without intent to
+ * commit, 0x800 with intent to commit, 0x1000 / 0x2000 scenario visibility 1 / 2.
+ * ------------------------------------------------------------------------------------------- */
+
+KS_API KSHandle KSStartTransaction(KSHandle parent, int32_t flags, const char16_t* name);
+/* Status of the last start: given the new transaction (KS_OK or KS_READ_ONLY_GRANTED) or the
+ * parent after a failed start. */
+KS_API KSStatus KSGetStartTransactionError(KSHandle transaction);
+/* A persistent transaction of that name of the session's database, or 0. */
+KS_API KSHandle KSFindTransaction(KSHandle session, const char16_t* name);
+KS_API KSStatus KSReleaseTransaction(KSHandle transaction);
+KS_API KSStatus KSRollback(KSHandle transaction);
+/* flags: 0 normal, 1 restart on conflict. callbackFlag 1: `callback` reports progress. */
+KS_API KSStatus KSCommit(KSHandle transaction, int32_t flags, int32_t reserved,
+                         KSCommitProgressCallback callback, KSBool callbackFlag);
+KS_API KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData);
+KS_API void* KSTransactionGetUserData(KSHandle transaction);
+KS_API KSStatus KSSetDescription(KSHandle transaction, const char16_t* description);
+/* Errors collected by the transaction; count records. */
+KS_API const KSErrorRecord* KSGetLastErrors(KSHandle transaction, int32_t* count);
+KS_API KSStatus KSLockDatabase(KSHandle transaction, KSHandle object, int32_t mode);
+KS_API KSStatus KSLockTable(KSHandle transaction, KSHandle object, int32_t mode,
+                            const char16_t* className);
+KS_API KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
+                                KSRecordID id2);
+KS_API KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
+                              KSRecordID id2);
+/* Deletes every record of the class (matching `condition` when given). */
+KS_API KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle condition,
+                             int32_t* count);
+
+/* Objects: one record reached by its ID. */
+KS_API KSHandle KSGetObject(KSHandle transaction, KSRecordID id);
+KS_API const char16_t* KSGetObjectTable(KSHandle object);
+KS_API KSStatus KSReleaseObject(KSHandle object);
+KS_API KSStatus KSDestroyObject(KSHandle object);
+/* Values of the named fields, count entries. */
+KS_API KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
+                            KSField* values);
+/* Writes count values, each naming its field. */
+KS_API KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count);
+
+/* ---------------------------------------------------------------------------------------------
+ * Sorting and conditions
+ * ------------------------------------------------------------------------------------------- */
+
+KS_API KSHandle KSGetNewSortHandle(void);
+KS_API KSStatus KSReleaseSortHandle(KSHandle sort);
+KS_API KSStatus KSSetFilterCondition(KSHandle sort, KSHandle condition);
+KS_API KSStatus KSAddSortField(KSHandle sort, const char16_t* fieldName, KSBool descending);
+KS_API KSStatus KSAddDistinctField(KSHandle sort, const char16_t* fieldName);
+/* target: 0 compare with the value, 1 the value is a regular expression, 2 the value names
+ * another field. */
+KS_API KSHandle KSMakeNewCondition(const char16_t* fieldName, int32_t op, const KSField* value,
+                                   int32_t target);
+KS_API KSHandle KSMakeANDConditions(KSHandle left, KSHandle right);
+KS_API KSHandle KSMakeORConditions(KSHandle left, KSHandle right);
+KS_API KSHandle KSMakeContainsFieldAsCondition(const char16_t* indexName, KSHandle condition,
+                                               KSBool mode);
+KS_API KSStatus KSReleaseCondition(KSHandle condition);
+
+/* ---------------------------------------------------------------------------------------------
+ * Cursors. Values are exchanged in the order of the cursor's field list.
+ * ------------------------------------------------------------------------------------------- */
+
+KS_API KSHandle KSCreateCursor(KSHandle transaction, const char16_t* className,
+                               const char16_t* const* fields, int32_t fieldCount,
+                               const char16_t* indexName, KSHandle sort);
+KS_API KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction,
+                                    const char16_t* indexName, const char16_t* childClass,
+                                    const char16_t* const* fields, int32_t fieldCount,
+                                    KSHandle sort);
+KS_API KSStatus KSGetLastCursorError(void);
+KS_API KSStatus KSReleaseCursor(KSHandle cursor);
+KS_API KSStatus KSCursorSetUserData(KSHandle cursor, void* userData);
+KS_API KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records);
+KS_API int32_t KSGetCount(KSHandle cursor);
+KS_API KSStatus KSGotoFirst(KSHandle cursor);
+KS_API KSStatus KSGotoLast(KSHandle cursor);
+KS_API KSStatus KSGotoNext(KSHandle cursor);
+KS_API KSStatus KSGotoPrevious(KSHandle cursor);
+KS_API KSStatus KSGoto(KSHandle cursor, int32_t position);
+KS_API KSStatus KSGotoRecordID(KSHandle cursor, KSRecordID id);
+KS_API KSStatus KSGotoFirstMatch(KSHandle cursor, const KSField* values);
+KS_API KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values);
+KS_API KSStatus KSGetNextRecord(KSHandle cursor, KSField* values);
+KS_API KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values);
+KS_API int32_t KSGetCurrentRecordPos(KSHandle cursor);
+KS_API KSRecordID KSGetCurrentRecordID(KSHandle cursor);
+/* fieldNames null: the values follow the cursor's field list. */
+KS_API KSStatus KSInsertNewRecord(KSHandle cursor, const KSField* values, int32_t count,
+                                  const char16_t* const* fieldNames, KSRecordID* newID);
+KS_API KSStatus KSSetCurrentValues(KSHandle cursor, const KSField* values, int32_t count);
+KS_API KSStatus KSDeleteCurrentRecord(KSHandle cursor);
+/* 0 invalid, 1 id1 before id2, 2 equal, 3 id1 after id2. */
+KS_API int32_t KSCursorIDCompare(KSHandle cursor, KSRecordID id1, KSRecordID id2);
+
+/* ---------------------------------------------------------------------------------------------
+ * Signals
+ * ------------------------------------------------------------------------------------------- */
+
+KS_API const KSSignalArgInfo* KSGetSignalArgsInfo(KSHandle session, const char16_t* name,
+                                                  int32_t* count);
+KS_API KSHandle KSInstanciateSignal(KSHandle session, const char16_t* name,
+                                    const KSArgumentValue* arguments, int32_t argumentCount,
+                                    int32_t checkInterval, int32_t flags);
+KS_API const KSHandle* KSGetInstanciatedSignals(KSHandle session, int32_t* count, int32_t flags);
+KS_API KSStatus KSReleaseSignal(KSHandle signal);
+KS_API KSStatus KSDeleteSignal(KSHandle signal);
+KS_API KSStatus KSSignalSetUserData(KSHandle signal, void* userData);
+KS_API const char16_t* KSGetSignalName(KSHandle signal);
+KS_API int32_t KSGetSignalID(KSHandle signal);
+KS_API const KSField* KSGetSignalArguments(KSHandle signal, int32_t* count);
+KS_API int32_t KSGetSignalCheckInterval(KSHandle signal);
+KS_API KSStatus KSSetSignalCheckInterval(KSHandle signal, int32_t seconds);
+KS_API KSStatus KSSetSignalSendEvent(KSHandle signal, KSBool send);
+KS_API KSBool KSDoesSignalSendEvent(KSHandle signal);
+KS_API KSBool KSIsSignalSuspended(KSHandle signal);
+KS_API KSBool KSIsSignalRaised(KSHandle signal);
+KS_API KSStatus KSSuspendSignal(KSHandle signal);
+KS_API KSStatus KSResumeSignal(KSHandle signal);
+KS_API KSStatus KSEvaluateSignalNow(KSHandle signal);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KESTREL_API_H */
