@@ -59,6 +59,9 @@ class TControl {
   virtual std::string StateText() const;
 
   TForm* Owner() const { return owner_; }
+  // The caption of a captioned control (label, button, panel, ...); empty
+  // for the others. Captioned classes make SetCaption public.
+  const std::string& Caption() const { return caption_; }
   const std::string& Name() const { return name_; }
   // A name is empty or an identifier (letters, digits, '_', not starting
   // with a digit), unique among its owner's controls regardless of case.
@@ -108,7 +111,6 @@ class TControl {
   virtual void SysColorChange() {}
 
  protected:
-  const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
   virtual void CaptionChanged() {}
   // Called after the bounds changed; the previous size is given.

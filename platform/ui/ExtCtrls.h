@@ -13,7 +13,6 @@ class TPanel : public TWinControl {
   std::string_view ClassName() const override { return "TPanel"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
   TBevelCut BevelOuter() const { return bevelOuter_; }
   void SetBevelOuter(TBevelCut bevel);

@@ -27,7 +27,6 @@ class TForm : public TWinControl {
   std::string_view ClassName() const override { return "TForm"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
 
   TFormBorderStyle BorderStyle() const { return borderStyle_; }

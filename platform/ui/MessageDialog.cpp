@@ -5,7 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ExtCtrls.h"
-#include "platform/ui/MessageBoxCodes.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -35,6 +35,17 @@ const TMsgDlgTexts& DefaultMsgDlgTexts() {
                                   {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All",
                                    "No to All", "Yes to All", "Help"}};
   return texts;
+}
+
+TModalResult DecliningResult(const TForm& form) {
+  const auto* message = dynamic_cast<const TMessageForm*>(&form);
+  if (!message) return mrCancel;
+  std::vector<int> results;
+  for (const TButton* b : message->Buttons()) {
+    if (b->ModalResult() != mrNone) results.push_back(b->ModalResult());
+  }
+  const int declining = DecliningAnswer(results);
+  return declining == 0 ? mrCancel : declining;
 }
 
 TMessageForm::TMessageForm(std::string message, TMsgDlgType type)

@@ -81,6 +81,10 @@ class TMessageForm : public TForm {
   std::vector<TButton*> buttons_;
 };
 
+// What a user who declines answers `form`: for a message form the declining
+// answer among its buttons' results (see DecliningAnswer), else mrCancel.
+TModalResult DecliningResult(const TForm& form);
+
 // Builds the dialog without showing it; centred on the screen. The image is
 // named "Image", the text label "Message", each button after its kind ("Yes",
 // "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll",

@@ -6,21 +6,13 @@
 #include "platform/ui/FormDescription.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageDialog.h"
-#include "platform/ui/StdCtrls.h"
 
 TNonInteractivePresenter::TNonInteractivePresenter(LogSink log) : log_(std::move(log)) {
   if (!log_) log_ = [](const std::string& entry) { std::cerr << entry << std::endl; };
 }
 
 TModalResult TNonInteractivePresenter::ShowModal(TForm& form) {
-  TModalResult result = mrCancel;
-  if (const auto* message = dynamic_cast<const TMessageForm*>(&form)) {
-    std::vector<int> results;
-    for (const TButton* b : message->Buttons()) {
-      if (b->ModalResult() != mrNone) results.push_back(b->ModalResult());
-    }
-    if (const int declining = DecliningAnswer(results)) result = declining;
-  }
+  const TModalResult result = DecliningResult(form);
   log_("no user to answer " + DescribeForm(form) + "answered " + std::to_string(result));
   form.SetModalResult(result);
   return result;

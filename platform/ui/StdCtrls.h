@@ -24,7 +24,6 @@ class TLabel : public TControl {
   std::string_view ClassName() const override { return "TLabel"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap);
@@ -90,7 +89,6 @@ class TButton : public TWinControl {
   std::string_view ClassName() const override { return "TButton"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
   // The default button answers Enter; the cancel button answers Escape.
   bool Default() const { return default_; }
@@ -117,7 +115,6 @@ class TRadioButton : public TWinControl {
   std::string_view ClassName() const override { return "TRadioButton"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
@@ -134,6 +131,5 @@ class TGroupBox : public TWinControl {
   std::string_view ClassName() const override { return "TGroupBox"; }
   std::string StateText() const override;
 
-  using TControl::Caption;
   using TControl::SetCaption;
 };
