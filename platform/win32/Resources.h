@@ -5,7 +5,8 @@
 //
 // - A module may name an environment variable for a translation file. When
 //   the variable is set, the file's `number=text` lines replace the texts of
-//   the numbers they name; other numbers keep the registered text. Blank lines
+//   the numbers they name; other numbers keep the registered text. The text
+//   is the rest of the line as it stands (no escapes). Blank lines
 //   and lines starting with '#' or ';' are skipped; a bad line (no '=', a
 //   number outside 0..65535, a number repeated) is skipped and reported as
 //   "path:line: problem" in the list that RegisterModuleStrings answers.
