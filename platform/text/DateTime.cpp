@@ -152,6 +152,7 @@ TDateTime Now() {
   std::timespec ts{};
   std::timespec_get(&ts, TIME_UTC);
   std::tm tm{};
+  tzset();  // localtime_r need not notice a changed TZ by itself
   localtime_r(&ts.tv_sec, &tm);
   return FromTm(tm, ts.tv_nsec / 1000000);
 }

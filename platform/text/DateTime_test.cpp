@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -140,6 +143,22 @@ TEST(DateTime, ClockAgreesWithItsParts) {
   EXPECT_GE(t, 0.0);
   EXPECT_LT(t, 1.0);
   EXPECT_GT(today, EncodeDate(2020, 1, 1));
+}
+
+TEST(DateTime, NowFollowsAChangedTimeZone) {
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  setenv("TZ", "UTC0", 1);
+  const TDateTime utc = Now();
+  const TDateTime unixNow = double(std::time(nullptr)) / SecsPerDay + 25569;
+  EXPECT_NEAR(utc, unixNow, 2 / SecsPerDay);
+  setenv("TZ", "XYZ-5", 1);  // five hours east of UTC
+  EXPECT_NEAR(Now() - utc, 5 / HoursPerDay, 2 / SecsPerDay);
+  if (old) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
 }
 
 TEST(DateTime, TruncFracAndRound) {

@@ -80,6 +80,18 @@ std::string FixedText(const DecimalRec& rec, int decimals, bool thousands,
   return out;
 }
 
+std::string ExponentText(int exponent, bool plusSign, int minDigits) {
+  std::string out;
+  if (exponent < 0) {
+    out += '-';
+  } else if (plusSign) {
+    out += '+';
+  }
+  const std::string number = std::to_string(std::abs(exponent));
+  if (static_cast<int>(number.size()) < minDigits) out.append(minDigits - number.size(), '0');
+  return out + number;
+}
+
 std::string ScientificText(const DecimalRec& rec, int mantissaDigits, bool plusSign, int expDigits,
                            const TFormatSettings& fs) {
   const int digits =
@@ -90,15 +102,7 @@ std::string ScientificText(const DecimalRec& rec, int mantissaDigits, bool plusS
     for (int i = 1; i < digits; ++i) out += DigitAt(rec, i);
   }
   const int exponent = rec.digits.empty() ? 0 : rec.exponent - 1;
-  out += 'E';
-  if (exponent < 0) {
-    out += '-';
-  } else if (plusSign) {
-    out += '+';
-  }
-  const std::string number = std::to_string(std::abs(exponent));
-  if (static_cast<int>(number.size()) < expDigits) out.append(expDigits - number.size(), '0');
-  return out + number;
+  return out + 'E' + ExponentText(exponent, plusSign, expDigits);
 }
 
 }  // namespace text_detail

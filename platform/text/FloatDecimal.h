@@ -44,6 +44,10 @@ std::string SpecialText(double value);
 std::string FixedText(const DecimalRec& rec, int decimals, bool thousands,
                       const TFormatSettings& fs);
 
+// The sign ('-', or '+' only when `plusSign`) and at least `minDigits`
+// digits of a decimal exponent.
+std::string ExponentText(int exponent, bool plusSign, int minDigits);
+
 // d.ddd followed by "E", the exponent's sign ('+' only when `plusSign`) and
 // at least `expDigits` exponent digits; `mantissaDigits` digits in all, or
 // only the significant ones when it is 0. No sign of the value.

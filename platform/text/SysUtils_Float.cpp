@@ -175,16 +175,7 @@ std::string Render(const Picture& p, const DecimalRec& rec, const TFormatSetting
         break;
       case PictureToken::Exponent:
         out += t.text[0];
-        if (exponent < 0) {
-          out += '-';
-        } else if (t.plus) {
-          out += '+';
-        }
-        {
-          const std::string number = std::to_string(std::abs(exponent));
-          out.append(std::max<int>(t.expDigits - static_cast<int>(number.size()), 0), '0');
-          out += number;
-        }
+        out += text_detail::ExponentText(exponent, t.plus, t.expDigits);
         break;
       case PictureToken::Literal:
         out += t.text;
