@@ -1,5 +1,6 @@
 #include "platform/ui/ScriptParser.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/text/Locale.h"
@@ -32,13 +33,14 @@ std::vector<RawStatement> Tokenize(std::string_view script) {
   int line = 1;
   size_t start = 0;
   current.line = 1;
+  size_t commentStart = std::string_view::npos;  // of the statement being read
   auto finish = [&](size_t end) {
+    end = std::min(end, commentStart);
+    commentStart = std::string_view::npos;
     current.source = Trimmed(script.substr(start, end - start));
-    const bool comment = !current.source.empty() && current.source[0] == '#';
-    if (!current.tokens.empty() && !comment) out.push_back(std::move(current));
+    if (!current.tokens.empty()) out.push_back(std::move(current));
     current = RawStatement{};
     current.line = line;
-    start = end + 1;
   };
   size_t i = 0;
   while (i < script.size()) {
@@ -46,9 +48,14 @@ std::vector<RawStatement> Tokenize(std::string_view script) {
     if (c == '\n' || c == ';') {
       finish(i);
       if (c == '\n') current.line = ++line;
-      ++i;
+      start = ++i;
     } else if (c == ' ' || c == '\t' || c == '\r') {
       ++i;
+    } else if (c == '#') {
+      const size_t lineEnd = script.find('\n', i);
+      const size_t commentEnd = lineEnd == std::string_view::npos ? script.size() : lineEnd;
+      commentStart = i;
+      i = commentEnd;
     } else if (c == '\'' || c == '"') {
       Token token{"", true};
       ++i;
@@ -206,7 +213,9 @@ void ParseSelect(Reader& r, ScriptStatement& s) {
   const Token& item = r.Next("item");
   if (IsNumber(item)) {
     s.kind = ScriptStatement::SelectIndex;
-    s.number = std::stoi(item.text);
+    const char* end = item.text.data() + item.text.size();
+    if (std::from_chars(item.text.data(), end, s.number).ptr != end)
+      r.Fail("item number too large");
   } else {
     s.kind = ScriptStatement::SelectText;
     s.text = item.text;
