@@ -214,8 +214,8 @@ void ParseSelect(Reader& r, ScriptStatement& s) {
   if (IsNumber(item)) {
     s.kind = ScriptStatement::SelectIndex;
     const char* end = item.text.data() + item.text.size();
-    if (std::from_chars(item.text.data(), end, s.number).ptr != end)
-      r.Fail("item number too large");
+    const auto [stop, ec] = std::from_chars(item.text.data(), end, s.number);
+    if (ec != std::errc() || stop != end) r.Fail("item number too large");
   } else {
     s.kind = ScriptStatement::SelectText;
     s.text = item.text;
