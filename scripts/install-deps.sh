@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev nlohmann-json3-dev libssl-dev libncurses-dev
-  tmux
+  tmux tzdata
 )
 
 missing=()

@@ -44,6 +44,7 @@ struct Window {
   pid_t OwnerTid = 0;
   WNDPROC Proc = nullptr;
   LONG_PTR UserData = 0;
+  bool Destroying = false;  // WM_DESTROY is being handled
   bool Alive() const { return Queue != nullptr; }
 };
 
@@ -241,14 +242,15 @@ BOOL DestroyWindow(HWND window) {
     Window* w = LiveWindow(window);
     if (w == nullptr) return FALSE;
     if (w->Owner != std::this_thread::get_id()) return FailWith<BOOL>(ERROR_ACCESS_DENIED, FALSE);
+    if (w->Destroying) return TRUE;  // called again from its WM_DESTROY
+    w->Destroying = true;
     proc = w->Proc;
   }
   proc(window, WM_DESTROY, 0, 0);
   std::vector<Dropped> dropped;
   {
     std::lock_guard lock(S().Mutex);
-    Window* w = FindWindow(window);
-    if (w->Alive()) KillWindow(*w, window, dropped);  // unless WM_DESTROY destroyed it already
+    KillWindow(*FindWindow(window), window, dropped);
   }
   RunCleanups(dropped);
   return TRUE;

@@ -29,6 +29,15 @@ LRESULT RecordingProc(HWND, UINT message, WPARAM, LPARAM lParam) {
 
 LRESULT OtherProc(HWND, UINT, WPARAM, LPARAM) { return 7; }
 
+// Destroys itself again and posts to itself while handling WM_DESTROY.
+LRESULT SelfDestroyingProc(HWND window, UINT message, WPARAM, LPARAM) {
+  if (message == WM_DESTROY) {
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_TRUE(PostMessage(window, WM_APP, 0, 99));
+  }
+  return 0;
+}
+
 LRESULT RefusingProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_CREATE ? -1 : 0; }
 
 std::atomic<int> gClassCleanups{0};
@@ -215,6 +224,23 @@ TEST_F(MessagesTest, MessagesOfADestroyedWindowAreCleanedUp) {
   EXPECT_EQ(ProcessMessages(), 1);  // only the other window's message is left
   EXPECT_EQ(seen.params, std::vector<LPARAM>{100});
   DestroyWindow(other);
+}
+
+TEST_F(MessagesTest, AWindowMayDestroyItselfWhileBeingDestroyed) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = SelfDestroyingProc;
+  wc.hInstance = kModule;
+  wc.lpszClassName = "SelfDestroying";
+  ASSERT_NE(RegisterClass(&wc), 0);
+  ASSERT_TRUE(SetClassPostedCleanup(kModule, "SelfDestroying", ClassCleanup));
+  HWND window =
+      CreateWindow("SelfDestroying", "", 0, 0, 0, 0, 0, nullptr, nullptr, kModule, nullptr);
+  ASSERT_TRUE(DestroyWindow(window));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(gClassCleanups, 1);  // the message posted during WM_DESTROY
+  EXPECT_EQ(gClassCleanupSum, 99);
+  EXPECT_EQ(ProcessMessages(), 0);
+  EXPECT_TRUE(UnregisterClass("SelfDestroying", kModule));
 }
 
 TEST_F(MessagesTest, TheGlobalCleanupServesUnknownHandlesAndEndedThreads) {

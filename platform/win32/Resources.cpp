@@ -24,9 +24,10 @@ struct State {
   uintptr_t NextBitmap = 0x20000;
 };
 
+// Never destroyed: modules may unregister from their own static destructors.
 State& S() {
-  static State state;
-  return state;
+  static State* state = new State;
+  return *state;
 }
 
 std::string_view TrimLine(std::string_view line) {
