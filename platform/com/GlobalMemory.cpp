@@ -40,7 +40,7 @@ class BlockTable {
   }
 
   HGLOBAL ReAllocate(HGLOBAL handle, size_t bytes, UINT flags) {
-    if ((flags & ~GMEM_VALID_FLAGS) != 0) return nullptr;
+    if ((flags & ~(GMEM_VALID_FLAGS | GMEM_MODIFY)) != 0) return nullptr;
     std::lock_guard lock(mutex_);
     auto it = blocks_.find(handle);
     if (it == blocks_.end()) return nullptr;
