@@ -1,0 +1,164 @@
+// Sessions: logon, language, connected users and the root transaction.
+#include <algorithm>
+#include <ctime>
+
+#include "kestrel/api/ApiState.h"
+#include "kestrel/api/LocalHost.h"
+
+using namespace kestrel;
+using namespace kestrel::api;
+
+namespace {
+
+thread_local KSStatus lastSessionError = KS_OK;
+
+// The root transaction the session works in: empty for the actual plan ("Root" or nothing),
+// else the name of a persistent transaction directly under Root.
+bool ResolvePlan(const Database& db, const std::string& requested, std::string& plan) {
+  plan.clear();
+  if (requested.empty() || requested == "Root") return true;
+  const PersistentTransaction* t = db.Data().FindTransaction(requested);
+  if (t == nullptr || !t->parent.empty()) return false;
+  plan = requested;
+  return true;
+}
+
+KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
+               const char16_t* database, KSHandle meta, const char16_t* rootTransaction) {
+  State& s = GetState();
+  KSStatus status;
+  Connection* connection = LiveConnection(server, status);
+  Meta* m = s.metas.Get(meta);
+  if (connection == nullptr || m == nullptr || m->server != connection->server) {
+    lastSessionError = connection == nullptr ? status : KS_ERR_INVALID_HANDLE;
+    return 0;
+  }
+  const DatabasePtr db = connection->server->FindDatabase(Narrow(database));
+  if (!db || db->SchemaRef() != m->schema) {
+    lastSessionError = KS_ERR_NO_SUCH_DATABASE;
+    return 0;
+  }
+  const RecordID userRecord = db->Authenticate(Wide(user), Narrow(password));
+  if (userRecord == kNullRecord) {
+    lastSessionError = KS_ERR_LOGON_FAILED;
+    return 0;
+  }
+  auto session = std::make_unique<Session>();
+  if (!ResolvePlan(*db, Narrow(rootTransaction), session->plan)) {
+    lastSessionError = KS_ERR_NO_SUCH_TRANSACTION;
+    return 0;
+  }
+  session->server = connection->server;
+  session->db = db;
+  session->user = std::get<std::u16string>(db->FieldValue(userRecord, "name"));
+  session->clientHost = ToUtf16(ComputerName());
+  session->logonOrder = s.nextLogon++;
+  const KSHandle handle = s.sessions.Add(std::move(session));
+  if (handle == 0) {
+    lastSessionError = KS_ERR_INTERNAL;
+    return 0;
+  }
+  auto root = std::make_unique<Transaction>();
+  root->session = handle;
+  root->name = "Root";
+  const KSHandle rootHandle = s.transactions.Add(std::move(root));
+  if (rootHandle == 0) {
+    s.sessions.Remove(handle);
+    lastSessionError = KS_ERR_INTERNAL;
+    return 0;
+  }
+  s.sessions.Get(handle)->rootTransaction = rootHandle;
+  db->SetLastLogin(userRecord, static_cast<int32_t>(std::time(nullptr)));
+  lastSessionError = KS_OK;
+  return handle;
+}
+
+}  // namespace
+
+extern "C" {
+
+KSHandle KSCreateSession(KSHandle server, const char16_t* user, const char16_t* password,
+                         const char16_t* database, KSHandle meta, const char16_t* rootTransaction) {
+  lastSessionError = KS_ERR_INTERNAL;
+  return Guard<KSHandle>(
+      0, [&] { return Logon(server, user, password, database, meta, rootTransaction); });
+}
+
+KSStatus KSGetLastSessionError(void) { return lastSessionError; }
+
+KSStatus KSReleaseSession(KSHandle session) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    State& s = GetState();
+    std::unique_ptr<Session> released = s.sessions.Remove(session);
+    if (!released) return KS_ERR_INVALID_HANDLE;
+    s.transactions.Remove(released->rootTransaction);
+    s.events.Register(session, nullptr, nullptr, false);
+    return KS_OK;
+  });
+}
+
+KSStatus KSSessionSetUserData(KSHandle session, void* userData) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    Session* s = GetState().sessions.Get(session);
+    if (s == nullptr) return KS_ERR_INVALID_HANDLE;
+    s->userData = userData;
+    return KS_OK;
+  });
+}
+
+KSStatus KSChangeSessionLanguage(KSHandle session, const char16_t* languageCode) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    Session* s = GetState().sessions.Get(session);
+    if (s == nullptr) return KS_ERR_INVALID_HANDLE;
+    const std::string code = Narrow(languageCode);
+    if (code.size() != 3) return KS_ERR_INVALID_LANGUAGE;
+    for (const char c : code)
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return KS_ERR_INVALID_LANGUAGE;
+    s->language = code;
+    return KS_OK;
+  });
+}
+
+const char16_t* const* KSGetConnectedUsers(KSHandle session, KSBool includeSelf, KSBool allPlans,
+                                           int32_t* count) {
+  if (count != nullptr) *count = 0;
+  return Guard<const char16_t* const*>(nullptr, [&]() -> const char16_t* const* {
+    KSStatus status;
+    Session* self = LiveSession(session, status);
+    if (self == nullptr || count == nullptr) return nullptr;
+    State& s = GetState();
+    std::vector<const Session*> others;
+    for (KSHandle h : s.sessions.Handles()) {
+      const Session* other = s.sessions.Get(h);
+      if (other->db != self->db) continue;
+      if (other == self && includeSelf == 0) continue;
+      if (allPlans == 0 && other->plan != self->plan) continue;
+      others.push_back(other);
+    }
+    std::sort(others.begin(), others.end(),
+              [](const Session* a, const Session* b) { return a->logonOrder < b->logonOrder; });
+    std::vector<std::u16string> texts;
+    for (const Session* other : others)
+      texts.push_back(other->user + u" (" + other->clientHost + u")");
+    return self->results.Texts(std::move(texts), count);
+  });
+}
+
+KSHandle KSGetRootTrn(KSHandle session) {
+  return Guard<KSHandle>(0, [&]() -> KSHandle {
+    Session* s = GetState().sessions.Get(session);
+    return s ? s->rootTransaction : 0;
+  });
+}
+
+int32_t KSGetFlags(KSHandle transaction) {
+  return Guard<int32_t>(0, [&]() -> int32_t {
+    State& s = GetState();
+    Transaction* t = s.transactions.Get(transaction);
+    Session* session = t ? s.sessions.Get(t->session) : nullptr;
+    if (session == nullptr) return 0;
+    return session->db->JournalActive() ? KS_FLAG_JOURNAL_ACTIVE : 0;
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,88 @@
+#include "kestrel/api/Results.h"
+
+#include <limits>
+
+namespace kestrel::api {
+
+void Results::Clear() {
+  texts_.clear();
+  pointers_.clear();
+  handles_.clear();
+  fields_.clear();
+  blob_.clear();
+  field_ = KSField{};
+}
+
+const char16_t* Results::Text(std::u16string text) {
+  Clear();
+  texts_.push_back(std::move(text));
+  return texts_.back().c_str();
+}
+
+const char16_t* const* Results::Texts(std::vector<std::u16string> texts, int32_t* count) {
+  Clear();
+  texts_ = std::move(texts);
+  for (const std::u16string& t : texts_) pointers_.push_back(t.c_str());
+  if (count != nullptr) *count = static_cast<int32_t>(pointers_.size());
+  return pointers_.empty() ? nullptr : pointers_.data();
+}
+
+const KSHandle* Results::Handles(std::vector<KSHandle> handles, int32_t* count) {
+  Clear();
+  handles_ = std::move(handles);
+  if (count != nullptr) *count = static_cast<int32_t>(handles_.size());
+  return handles_.empty() ? nullptr : handles_.data();
+}
+
+const KSFieldDescription* Results::Fields(std::vector<KSFieldDescription> fields,
+                                          std::vector<std::u16string> names, int32_t* count) {
+  Clear();
+  texts_ = std::move(names);
+  fields_ = std::move(fields);
+  if (count != nullptr) *count = static_cast<int32_t>(fields_.size());
+  return fields_.empty() ? nullptr : fields_.data();
+}
+
+const KSField* Results::Field(const Value& value, int32_t fieldType, std::u16string name) {
+  Clear();
+  texts_.push_back(std::move(name));
+  texts_.push_back(std::holds_alternative<std::u16string>(value) ? std::get<std::u16string>(value)
+                                                                 : std::u16string());
+  if (const auto* blob = std::get_if<Blob>(&value)) blob_ = *blob;
+  field_ = ToApiField(value, fieldType, texts_[1], blob_);
+  field_.name = texts_[0].c_str();
+  return &field_;
+}
+
+KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& text,
+                   const std::vector<uint8_t>& blob) {
+  KSField field{};
+  field.type = fieldType;
+  switch (AlternativeOf(fieldType)) {
+    case 1:
+      if (const auto* i = std::get_if<int32_t>(&value)) {
+        field.value.asInteger = *i;
+      } else {
+        const bool minusOne = fieldType == type::kId || fieldType == type::kReference;
+        field.value.asInteger = fieldType == type::kDuration ? std::numeric_limits<int32_t>::max()
+                                : minusOne                   ? -1
+                                                             : 0;
+      }
+      break;
+    case 2:
+      field.value.asDouble = std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
+      break;
+    case 3:
+      field.value.asString = std::holds_alternative<std::u16string>(value) ? text.c_str() : nullptr;
+      break;
+    case 4:
+      field.value.asBlob = blob.empty() ? nullptr : blob.data();
+      field.blobLength = static_cast<int32_t>(blob.size());
+      break;
+    default:
+      break;
+  }
+  return field;
+}
+
+}  // namespace kestrel::api

@@ -1,0 +1,57 @@
+// Test support for the Database API tests: a temporary $KESTREL_HOME with servers made from
+// files, UTF-16 helpers and small wrappers over the C functions.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kestrel/include/KestrelAPI.h"
+
+namespace kestrel::test {
+
+std::u16string U(const std::string& text);
+std::string N(const char16_t* text);  // "" for null
+// `count` is read when the function runs, after the call that fills it.
+std::vector<std::string> Strings(const char16_t* const* array, const int32_t& count);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+
+// Schema texts used by the tests: Sales 1.0 (customers, orders, a link index, a value list,
+// services and a signal), Sales 2.0 (one more class) and Hr 1.0 (employees).
+std::string SalesSchema(const std::string& version);
+std::string HrSchema();
+
+// A fixture with a fresh $KESTREL_HOME holding the server "Test" (running) with the three
+// schemas; `server` is a connection to it once Connect() ran.
+class ApiTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string ServerDir(const std::string& name = "Test") const;
+  // Writes servers/<name>/ with server.json and the given schema files.
+  void MakeServer(const std::string& name, bool running,
+                  const std::vector<std::pair<std::string, std::string>>& metas);
+  KSHandle Connect(const std::string& name = "Test");
+  KSHandle Meta(const std::string& name, const std::string& version);
+  // Creates an empty database and answers its status.
+  KSStatus CreateDb(const std::string& name, const std::string& schema = "Sales",
+                    const std::string& version = "1.0");
+  // Creates a database from database text (see the text format) and answers its status.
+  KSStatus CreateDbFromText(const std::string& name, const std::string& text,
+                            const std::string& schema = "Sales",
+                            const std::string& version = "1.0");
+  KSHandle Logon(const std::string& db, const std::string& user = "system",
+                 const std::string& password = "", const std::string& plan = "",
+                 const std::string& schema = "Sales", const std::string& version = "1.0");
+  std::vector<std::string> Databases(const std::string& schema = "Sales",
+                                     const std::string& version = "1.0");
+
+  std::string home_;
+  KSHandle server_ = 0;
+};
+
+}  // namespace kestrel::test

@@ -1,0 +1,89 @@
+#include "kestrel/engine/Database.h"
+
+#include <stdexcept>
+
+#include "kestrel/engine/Dump.h"
+#include "kestrel/engine/FileIO.h"
+#include "kestrel/engine/Password.h"
+#include "kestrel/engine/Text.h"
+
+namespace kestrel {
+
+namespace {
+
+const ClassDef& UserClass(const Schema& schema) { return *schema.FindClass("SYSUser"); }
+
+size_t Field(const ClassDef& cls, const char* name) {
+  return static_cast<size_t>(cls.FieldIndex(name));
+}
+
+}  // namespace
+
+std::shared_ptr<Database> Database::CreateEmpty(std::string name, SchemaPtr schema,
+                                                std::string archivePath) {
+  auto db = std::make_shared<Database>(std::move(name), std::move(schema), std::move(archivePath));
+  db->AddUser(u"system", "", true);
+  return db;
+}
+
+bool Database::Save() {
+  if (!WriteFileAtomically(archivePath_, EncodeDump(*schema_, store_))) return false;
+  modified_ = false;
+  return true;
+}
+
+RecordID Database::AddUser(const std::u16string& user, const std::string& password, bool isAdmin) {
+  if (user.empty()) throw std::invalid_argument("the user name is empty");
+  if (FindUser(user) != kNullRecord) throw std::invalid_argument("the user exists already");
+  const ClassDef& cls = UserClass(*schema_);
+  Record record{cls.id, std::vector<Value>(cls.allFields.size())};
+  record.values[Field(cls, "name")] = user;
+  record.values[Field(cls, "password")] = ToUtf16(HashPassword(password));
+  record.values[Field(cls, "isAdmin")] = int32_t{isAdmin ? 1 : 0};
+  modified_ = true;
+  return store_.Insert(std::move(record));
+}
+
+RecordID Database::FindUser(const std::u16string& user) const {
+  const ClassDef& cls = UserClass(*schema_);
+  const size_t nameField = Field(cls, "name");
+  const std::string wanted = ToUtf8(user);
+  for (const auto& [id, record] : store_.records) {
+    if (record.classId != cls.id) continue;
+    const auto* name = std::get_if<std::u16string>(&record.values[nameField]);
+    if (name != nullptr && SameName(ToUtf8(*name), wanted)) return id;
+  }
+  return kNullRecord;
+}
+
+RecordID Database::Authenticate(const std::u16string& user, const std::string& password) const {
+  const RecordID id = FindUser(user);
+  std::string hash;
+  bool known = false;
+  if (id != kNullRecord) {
+    const Value stored = FieldValue(id, "password");
+    if (const auto* text = std::get_if<std::u16string>(&stored)) {
+      hash = ToUtf8(*text);
+      known = true;
+    }
+  }
+  const bool ok = VerifyPassword(password, known ? &hash : nullptr);
+  return ok ? id : kNullRecord;
+}
+
+void Database::SetLastLogin(RecordID user, int32_t stamp) {
+  const auto it = store_.records.find(user);
+  if (it == store_.records.end()) return;
+  it->second.values[Field(UserClass(*schema_), "lastLogin")] = stamp;
+  modified_ = true;
+}
+
+Value Database::FieldValue(RecordID id, const std::string& field) const {
+  const auto it = store_.records.find(id);
+  if (it == store_.records.end()) return {};
+  const ClassDef* cls = schema_->FindClass(it->second.classId);
+  const int at = cls ? cls->FieldIndex(field) : -1;
+  return at < 0 ? Value{} : it->second.values[static_cast<size_t>(at)];
+}
+
+}  // namespace kestrel

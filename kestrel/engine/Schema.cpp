@@ -1,0 +1,73 @@
+#include "kestrel/engine/Schema.h"
+
+namespace kestrel {
+
+int ClassDef::FieldIndex(const std::string& field) const {
+  for (size_t i = 0; i < allFields.size(); ++i)
+    if (allFields[i].name == field) return static_cast<int>(i);
+  return -1;
+}
+
+const ClassDef* Schema::FindClass(const std::string& className) const {
+  const auto it = byName_.find(className);
+  return it == byName_.end() ? nullptr : &classes[static_cast<size_t>(it->second - 1)];
+}
+
+const ClassDef* Schema::FindClass(ClassID id) const {
+  if (id < 1 || static_cast<size_t>(id) > classes.size()) return nullptr;
+  return &classes[static_cast<size_t>(id - 1)];
+}
+
+bool Schema::IsDescendant(const ClassDef& cls, const ClassDef& ancestor) const {
+  for (const ClassDef* c = &cls; c != nullptr; c = c->base.empty() ? nullptr : FindClass(c->base))
+    if (c->id == ancestor.id) return true;
+  return false;
+}
+
+std::vector<const IndexDef*> Schema::GlobalIndexesOf(const ClassDef& cls) const {
+  std::vector<const ClassDef*> chain;
+  for (const ClassDef* c = &cls; c != nullptr; c = c->base.empty() ? nullptr : FindClass(c->base))
+    chain.insert(chain.begin(), c);
+  std::vector<const IndexDef*> result;
+  for (const ClassDef* c : chain)
+    for (const IndexDef& index : globalIndexes)
+      if (index.className == c->name) result.push_back(&index);
+  return result;
+}
+
+const IndexDef* Schema::FindIndex(const ClassDef& cls, const std::string& indexName) const {
+  for (const IndexDef* index : GlobalIndexesOf(cls))
+    if (index->name == indexName) return index;
+  for (const IndexDef& index : linkIndexes)
+    if (index.name == indexName) {
+      const ClassDef* owner = FindClass(index.className);
+      if (owner != nullptr && IsDescendant(cls, *owner)) return &index;
+    }
+  return nullptr;
+}
+
+const ServiceDef* Schema::FindService(const std::string& serviceName) const {
+  for (const ServiceDef& service : services)
+    if (service.name == serviceName) return &service;
+  return nullptr;
+}
+
+void Schema::Finish() {
+  byName_.clear();
+  for (size_t i = 0; i < classes.size(); ++i) {
+    ClassDef& cls = classes[i];
+    cls.id = static_cast<ClassID>(i + 1);
+    byName_[cls.name] = cls.id;
+    cls.allFields.clear();
+    cls.children.clear();
+    if (!cls.base.empty()) {
+      ClassDef& base = classes[static_cast<size_t>(byName_.at(cls.base) - 1)];
+      cls.allFields = base.allFields;
+      base.children.push_back(cls.name);
+    }
+    for (FieldDef& field : cls.ownFields) field.owner = cls.name;
+    cls.allFields.insert(cls.allFields.end(), cls.ownFields.begin(), cls.ownFields.end());
+  }
+}
+
+}  // namespace kestrel

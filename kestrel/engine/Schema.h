@@ -1,0 +1,122 @@
+// A schema (the API's "meta"): classes with their fields, indexes, value lists, DB services and
+// signal definitions. A Schema is immutable once built by the schema reader and is shared by
+// the server's metas and the databases that use it.
+//
+// Every class has an ID (its position + 1) and a flattened field list, inherited fields first,
+// which is the order of the values of a stored record of that class.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kestrel/engine/Value.h"
+
+namespace kestrel {
+
+namespace access {
+constexpr int32_t kReadOnly = 0;
+constexpr int32_t kReadWrite = 1;
+constexpr int32_t kInsert = 2;
+constexpr int32_t kInvisible = 3;
+}  // namespace access
+
+namespace classflag {
+constexpr int32_t kVirtual = 1;
+constexpr int32_t kComputed = 2;
+constexpr int32_t kPrivate = 4;
+constexpr int32_t kTransient = 16;
+constexpr int32_t kAll = kVirtual | kComputed | kPrivate | kTransient;
+}  // namespace classflag
+
+struct FieldDef {
+  std::string name;
+  int32_t type = type::kString;
+  int32_t length = 0;
+  int32_t actualAccess = access::kReadWrite;
+  int32_t versionAccess = access::kReadWrite;
+  std::string referencedClass;  // types 11 and 14
+  std::string linkVia;          // type 14 of a link index: the back-reference field of the target
+  Value defaultValue;
+  int32_t valueListID = 0;
+  bool required = false;
+  std::string owner;  // declaring class
+  // A type-14 field backed by a back-reference holds no stored value.
+  bool IsComputedLink() const { return type == type::kLinks && !linkVia.empty(); }
+};
+
+struct IndexDef {
+  std::string name;
+  std::string className;
+  std::vector<std::string> fields;
+  bool unique = false;
+};
+
+struct ClassDef {
+  std::string name;
+  std::string base;  // empty: no base
+  ClassID id = kNoClass;
+  int32_t flags = 0;
+  int32_t rootAccess = access::kReadWrite;
+  int32_t versionAccess = access::kReadWrite;
+  std::vector<FieldDef> ownFields;
+  std::vector<FieldDef> allFields;  // inherited first
+  std::vector<std::string> children;
+
+  // Position of the field in allFields, or -1.
+  int FieldIndex(const std::string& field) const;
+};
+
+struct ServiceDef {
+  std::string name;
+  bool isPublic = true;
+  int32_t rootAccess = 1;  // 0 not allowed, 1 allowed
+  int32_t versionAccess = 1;
+};
+
+struct SignalArgDef {
+  std::string description;
+  int32_t type = type::kInteger;
+  bool isArray = false;
+};
+
+struct SignalDef {
+  std::string name;
+  std::string className;
+  std::string condition;
+  std::vector<SignalArgDef> arguments;
+};
+
+class Schema {
+ public:
+  std::string name;
+  std::string version;
+  std::vector<ClassDef> classes;  // index = id - 1
+  std::vector<IndexDef> globalIndexes;
+  std::vector<IndexDef> linkIndexes;  // fields: sort keys of the target
+  std::map<int32_t, std::map<int32_t, std::string>> valueLists;
+  std::vector<ServiceDef> services;
+  std::vector<SignalDef> signals;
+
+  const ClassDef* FindClass(const std::string& className) const;
+  const ClassDef* FindClass(ClassID id) const;
+  // Whether `cls` is `ancestor` or descends from it.
+  bool IsDescendant(const ClassDef& cls, const ClassDef& ancestor) const;
+  // Global indexes of the class and its ancestors, ancestors' first.
+  std::vector<const IndexDef*> GlobalIndexesOf(const ClassDef& cls) const;
+  const IndexDef* FindIndex(const ClassDef& cls, const std::string& indexName) const;
+  const ServiceDef* FindService(const std::string& serviceName) const;
+
+  // Fills ids, flattened field lists and children after classes were added in an order where
+  // every base precedes its subclasses. Called by the schema reader.
+  void Finish();
+
+ private:
+  std::map<std::string, ClassID> byName_;
+};
+
+using SchemaPtr = std::shared_ptr<const Schema>;
+
+}  // namespace kestrel

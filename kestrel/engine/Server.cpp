@@ -1,0 +1,237 @@
+#include "kestrel/engine/Server.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "kestrel/engine/Dump.h"
+#include "kestrel/engine/FileIO.h"
+#include "kestrel/engine/SchemaReader.h"
+
+namespace kestrel {
+
+namespace {
+
+std::vector<std::string> ListJsonFiles(const std::string& dir) {
+  std::vector<std::string> files;
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return files;
+  while (const dirent* entry = ::readdir(d)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 5 && name[0] != '.' && name.compare(name.size() - 5, 5, ".json") == 0)
+      files.push_back(dir + "/" + name);
+  }
+  ::closedir(d);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string Absolute(const std::string& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+bool EndsWithDmp(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  std::transform(tail.begin(), tail.end(), tail.begin(), [](char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  });
+  return tail == ".dmp";
+}
+
+}  // namespace
+
+KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store) {
+  std::string bytes;
+  if (!FileExists(path) || !ReadWholeFile(path, bytes)) return KS_ERR_FILE_NOT_FOUND;
+  try {
+    store = DecodeDump(bytes, schema);
+  } catch (const DumpSchemaMismatch&) {
+    return KS_ERR_DUMP_SCHEMA;
+  } catch (const DumpCorrupt&) {
+    return KS_ERR_DUMP_CORRUPT;
+  }
+  return KS_OK;
+}
+
+KSStatus Server::Open(const std::string& dir, std::shared_ptr<Server>& server) {
+  if (!FileExists(dir + "/server.json")) return KS_ERR_NO_SUCH_SERVER;
+  std::shared_ptr<Server> s(new Server(dir, BaseName(dir)));
+  bool busy = false;
+  if (!s->lock_.Acquire(dir + "/.lock", busy))
+    return busy ? KS_ERR_SERVER_IN_USE : KS_ERR_SERVER_STATE;
+  ServerState state;
+  std::string error;
+  if (!ReadServerState(dir, state, error)) return KS_ERR_SERVER_STATE;
+  if (!state.running) return KS_ERR_SERVER_NOT_RUNNING;
+  s->LoadMetas();
+  s->LoadOnlineDatabases(state);
+  server = std::move(s);
+  return KS_OK;
+}
+
+void Server::LoadMetas() {
+  for (const std::string& file : ListJsonFiles(dir_ + "/metas")) {
+    try {
+      SchemaPtr schema = ReadSchemaFile(file);
+      if (FindMeta(schema->name, schema->version) != nullptr) {
+        problems_.push_back(file + ": /: schema " + schema->name + " " + schema->version +
+                            " is installed twice");
+        continue;
+      }
+      metas_.push_back(std::move(schema));
+    } catch (const SchemaError& e) {
+      problems_.push_back(e.what());
+    }
+  }
+  std::sort(metas_.begin(), metas_.end(), [](const SchemaPtr& a, const SchemaPtr& b) {
+    return std::tie(a->name, a->version) < std::tie(b->name, b->version);
+  });
+}
+
+void Server::LoadOnlineDatabases(const ServerState& state) {
+  for (const OnlineEntry& entry : state.databases) {
+    const SchemaPtr schema = FindMeta(entry.schema, entry.version);
+    auto db = schema ? std::make_shared<Database>(entry.name, schema, entry.archive) : nullptr;
+    const KSStatus status =
+        db ? LoadDumpFile(entry.archive, *schema, db->Data()) : KS_ERR_NO_SUCH_META;
+    if (status == KS_OK && IsPlainName(entry.name) && !online_.count(entry.name))
+      online_.emplace(entry.name, std::move(db));
+    else
+      problems_.push_back(entry.archive + ": database " + entry.name +
+                          " could not be brought online");
+  }
+}
+
+SchemaPtr Server::FindMeta(const std::string& name, const std::string& version) const {
+  for (const SchemaPtr& schema : metas_)
+    if (schema->name == name && schema->version == version) return schema;
+  return nullptr;
+}
+
+DatabasePtr Server::FindDatabase(const std::string& name) const {
+  const auto it = online_.find(name);
+  return it == online_.end() ? nullptr : it->second;
+}
+
+std::vector<DatabasePtr> Server::DatabasesOf(const Schema& schema) const {
+  std::vector<DatabasePtr> result;
+  for (const auto& [name, db] : online_)
+    if (&db->GetSchema() == &schema) result.push_back(db);
+  return result;
+}
+
+std::vector<DatabasePtr> Server::Databases() const {
+  std::vector<DatabasePtr> result;
+  for (const auto& [name, db] : online_) result.push_back(db);
+  return result;
+}
+
+std::string Server::ArchiveFor(const std::string& name) const {
+  return dir_ + "/databases/" + name + ".dmp";
+}
+
+KSStatus Server::CheckNewName(const std::string& name) const {
+  if (!IsPlainName(name)) return KS_ERR_INVALID_NAME;
+  if (online_.count(name)) return KS_ERR_DATABASE_ONLINE;
+  return KS_OK;
+}
+
+bool Server::WriteState() const {
+  ServerState state;
+  state.name = name_;
+  state.running = running_;
+  for (const auto& [name, db] : online_)
+    state.databases.push_back(
+        {name, db->GetSchema().name, db->GetSchema().version, db->ArchivePath()});
+  return WriteServerState(dir_, state);
+}
+
+KSStatus Server::Restore(const SchemaPtr& schema, const std::string& path, std::string& name) {
+  std::string file = path;
+  if (IsDirectory(path)) {
+    name = BaseName(path);
+    file = path;
+    while (file.size() > 1 && file.back() == '/') file.pop_back();
+    file += "/db.dmp";
+  } else {
+    if (!path.empty() && path.back() == '/') return KS_ERR_FILE_NOT_FOUND;
+    name = BaseName(path);
+    if (EndsWithDmp(name)) name.resize(name.size() - 4);
+  }
+  if (const KSStatus status = CheckNewName(name); status != KS_OK) return status;
+  auto db = std::make_shared<Database>(name, schema, Absolute(file));
+  if (const KSStatus status = LoadDumpFile(file, *schema, db->Data()); status != KS_OK)
+    return status;
+  online_.emplace(name, db);
+  if (!WriteState()) {
+    online_.erase(name);
+    return KS_ERR_SERVER_STATE;
+  }
+  return KS_OK;
+}
+
+KSStatus Server::AddNew(const DatabasePtr& db) {
+  if (const KSStatus status = CheckNewName(db->Name()); status != KS_OK) return status;
+  if (FileExists(db->ArchivePath())) return KS_ERR_ARCHIVE_EXISTS;
+  if (!db->Save()) return KS_ERR_WRITE_FAILED;
+  online_.emplace(db->Name(), db);
+  if (!WriteState()) {
+    online_.erase(db->Name());
+    ::unlink(db->ArchivePath().c_str());
+    return KS_ERR_SERVER_STATE;
+  }
+  return KS_OK;
+}
+
+KSStatus Server::CreateEmpty(const SchemaPtr& schema, const std::string& name) {
+  if (const KSStatus status = CheckNewName(name); status != KS_OK) return status;
+  return AddNew(Database::CreateEmpty(name, schema, ArchiveFor(name)));
+}
+
+KSStatus Server::Clone(const std::string& name, const std::string& newName) {
+  const DatabasePtr source = FindDatabase(name);
+  if (!source) return KS_ERR_NO_SUCH_DATABASE;
+  if (const KSStatus status = CheckNewName(newName); status != KS_OK) return status;
+  auto copy = std::make_shared<Database>(newName, source->SchemaRef(), ArchiveFor(newName));
+  copy->Data() = source->Data();
+  return AddNew(copy);
+}
+
+KSStatus Server::Save(const std::string& name) {
+  const DatabasePtr db = FindDatabase(name);
+  if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  return db->Save() ? KS_OK : KS_ERR_WRITE_FAILED;
+}
+
+KSStatus Server::TakeOffline(const std::string& name, bool save, bool always) {
+  const DatabasePtr db = FindDatabase(name);
+  if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  if (save && (always || db->Modified() || !FileExists(db->ArchivePath())) && !db->Save())
+    return KS_ERR_WRITE_FAILED;
+  online_.erase(name);
+  if (!WriteState()) {
+    online_.emplace(name, db);
+    return KS_ERR_SERVER_STATE;
+  }
+  db->SetOffline();
+  return KS_OK;
+}
+
+KSStatus Server::Close() {
+  KSStatus status = KS_OK;
+  for (const auto& [name, db] : online_)
+    if (db->Modified() && !db->Save()) status = KS_ERR_WRITE_FAILED;
+  running_ = false;
+  if (!WriteState() && status == KS_OK) status = KS_ERR_SERVER_STATE;
+  for (const auto& [name, db] : online_) db->SetOffline();
+  online_.clear();
+  lock_.Release();
+  return status;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,81 @@
+// A local server served by this process: its lock, schemas (metas) and online databases.
+// Every operation answers a status code of the Database API (KS_OK or an error) and leaves the
+// server unchanged when it fails. The server's state file is rewritten whenever the set of
+// online databases changes, so that the next process serving it brings the same databases
+// online from their archives.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kestrel/engine/Database.h"
+#include "kestrel/engine/LockFile.h"
+#include "kestrel/engine/Schema.h"
+#include "kestrel/engine/ServerState.h"
+#include "kestrel/include/KestrelAPI.h"
+
+namespace kestrel {
+
+class Server {
+ public:
+  // Starts serving `dir` in this process: KS_ERR_NO_SUCH_SERVER (no server.json),
+  // KS_ERR_SERVER_STATE (unreadable), KS_ERR_SERVER_IN_USE (locked by another process),
+  // KS_ERR_SERVER_NOT_RUNNING (stopped).
+  static KSStatus Open(const std::string& dir, std::shared_ptr<Server>& server);
+
+  const std::string& Name() const { return name_; }
+  const std::string& Directory() const { return dir_; }
+  bool Running() const { return running_; }
+
+  const std::vector<SchemaPtr>& Metas() const { return metas_; }  // sorted by name, version
+  // "file: position: reason" of every schema file that is not served, and of every online
+  // database that could not be brought back.
+  const std::vector<std::string>& Problems() const { return problems_; }
+  SchemaPtr FindMeta(const std::string& name, const std::string& version) const;
+
+  DatabasePtr FindDatabase(const std::string& name) const;
+  std::vector<DatabasePtr> DatabasesOf(const Schema& schema) const;  // sorted by name
+  std::vector<DatabasePtr> Databases() const;
+
+  KSStatus Restore(const SchemaPtr& schema, const std::string& path, std::string& name);
+  KSStatus CreateEmpty(const SchemaPtr& schema, const std::string& name);
+  KSStatus Clone(const std::string& name, const std::string& newName);
+  // Brings a prepared database online with a new archive under databases/ (written at once).
+  KSStatus AddNew(const DatabasePtr& db);
+  KSStatus Save(const std::string& name);
+  // Takes a database offline, saving it first when `save` (and, unless `always`, only when
+  // it has unsaved changes); a failed save keeps it online.
+  KSStatus TakeOffline(const std::string& name, bool save, bool always);
+  // Saves every modified database, marks the server stopped and releases the lock. Answers
+  // KS_ERR_WRITE_FAILED when a database could not be saved (the server stops all the same).
+  KSStatus Close();
+
+  // Path of the archive a new database of this name gets.
+  std::string ArchiveFor(const std::string& name) const;
+  // Refusals shared by every operation that brings a new name online.
+  KSStatus CheckNewName(const std::string& name) const;
+
+ private:
+  Server(std::string dir, std::string name) : dir_(std::move(dir)), name_(std::move(name)) {}
+  void LoadMetas();
+  void LoadOnlineDatabases(const ServerState& state);
+  bool WriteState() const;
+
+  std::string dir_;
+  std::string name_;
+  LockFile lock_;
+  bool running_ = true;
+  std::vector<SchemaPtr> metas_;
+  std::vector<std::string> problems_;
+  std::map<std::string, DatabasePtr> online_;
+};
+
+using ServerPtr = std::shared_ptr<Server>;
+
+// Reads and decodes a dump file for `schema`: KS_OK, KS_ERR_FILE_NOT_FOUND,
+// KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA.
+KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store);
+
+}  // namespace kestrel

@@ -1,0 +1,15 @@
+// Text helpers of the engine: UTF-8 <-> UTF-16 conversion (invalid input is replaced by
+// U+FFFD, never rejected) and ASCII case-insensitive comparison of names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+std::u16string ToUtf16(std::string_view utf8);
+std::string ToUtf8(std::u16string_view utf16);
+// Equal when the texts differ only in the case of the letters a-z.
+bool SameName(std::string_view a, std::string_view b);
+
+}  // namespace kestrel
