@@ -10,16 +10,21 @@
 
 namespace {
 
-// Restores a flag when leaving a scope, also by an exception.
-class FlagScope {
+// Marks a form as shown modally for a scope; hides it again on leaving,
+// also by an exception.
+class ModalScope {
  public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
+  ModalScope(TForm& form, bool& modal) : form_(form), modal_(modal) { modal_ = true; }
+  ~ModalScope() {
+    modal_ = false;
+    form_.SetVisible(false);
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
 
  private:
-  bool& flag_;
+  TForm& form_;
+  bool& modal_;
 };
 
 void AppendTabOrder(const TWinControl& parent, std::vector<TWinControl*>& list) {
@@ -138,21 +143,14 @@ void TForm::FocusOnShow() {
 
 TModalResult TForm::ShowModal() {
   if (modal_) throw EInvalidOperation("Cannot make a visible window modal");
-  FlagScope modal(modal_);
+  ModalScope modal(*this, modal_);
   modalResult_ = mrNone;
   ApplyPosition();
   SetVisible(true);
   if (OnShow) OnShow(*this);
   FocusOnShow();
-  TModalResult result = mrNone;
-  try {
-    result = ModalPresenter().ShowModal(*this);
-  } catch (...) {
-    SetVisible(false);
-    throw;
-  }
+  const TModalResult result = ModalPresenter().ShowModal(*this);
   modalResult_ = result == mrNone ? mrCancel : result;
-  SetVisible(false);
   return modalResult_;
 }
 

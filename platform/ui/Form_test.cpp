@@ -93,7 +93,8 @@ TEST_F(FormTest, AFormCannotBeShownTwiceAtOnce) {
   EXPECT_EQ(form.ShowModal(), mrOk);
   presenter.run = [](TForm&) -> TModalResult { throw EInvalidOperation("presenter failed"); };
   EXPECT_THROW(form.ShowModal(), EInvalidOperation);
-  EXPECT_FALSE(form.Modal());  // and it can be shown again
+  EXPECT_FALSE(form.Modal());  // hidden again, and it can be shown again
+  EXPECT_FALSE(form.Visible());
   presenter.run = [](TForm&) { return mrOk; };
   EXPECT_EQ(form.ShowModal(), mrOk);
 }

@@ -12,7 +12,7 @@ class TItemObject {
  public:
   TItemObject() = default;
   template <class T>
-  TItemObject(T* object)  // NOLINT: implicit, as a pointer is passed
+  TItemObject(T* object)  // implicit, so that a pointer can be passed as it is
       : pointer_(const_cast<void*>(static_cast<const void*>(object))),
         type_(object ? &typeid(T) : nullptr) {}
 

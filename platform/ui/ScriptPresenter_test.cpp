@@ -199,12 +199,20 @@ TEST_F(ScriptPresenterTest, UnknownControlsAndWrongKindsOfControlFail) {
   NameDialog dialog({});
   for (const char* action :
        {"click NoSuchBtn", "check OKBtn", "select NameEdit 0", "set OKBtn to x", "click NameLabel",
-        "focus NameLabel", "choose '/tmp'", "expect NameEdit checked"}) {
+        "select OKBtn 'x'", "choose '/tmp'", "expect NameEdit checked"}) {
     Run(std::string("expect form 'Add Server...'; ") + action);
     EXPECT_EQ(dialog.ShowModal(), mrCancel) << action;
     EXPECT_EQ(presenter->Failures().size(), 1u) << action;
   }
   EXPECT_THAT(Failures(), HasSubstr("is not a radio button"));
+}
+
+TEST_F(ScriptPresenterTest, FocusingALabelFocusesItsFocusControl) {
+  Run("expect form 'Add Server...'; focus CancelBtn; focus NameLabel; expect NameEdit focused;"
+      "close");
+  NameDialog dialog({});
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_EQ(presenter->Verify(), "");
 }
 
 TEST_F(ScriptPresenterTest, AFailedCheckIsReportedAndTheScriptGoesOn) {

@@ -64,8 +64,12 @@ void ClickButton(TButton& button) {
 }  // namespace
 
 void UserFocus(TControl& control) {
-  auto* win = dynamic_cast<TWinControl*>(&control);
-  if (!win) throw EUserInputError(Named(control) + " cannot take the focus");
+  if (auto* label = dynamic_cast<TLabel*>(&control); label && label->FocusControl()) {
+    return UserFocus(*label->FocusControl());
+  }
+  if (!dynamic_cast<TWinControl*>(&control)) {
+    throw EUserInputError(Named(control) + " cannot take the focus");
+  }
   FocusThen(Reachable(control), control, [] {});
 }
 

@@ -19,6 +19,7 @@ class TForm;
 
 KR_DECLARE_EXCEPTION(EUserInputError, Exception);
 
+// Focuses a windowed control, or the focus control of a label.
 void UserFocus(TControl& control);
 // Types `text` over the whole text of an edit or an editable combo box.
 void UserSetText(TControl& control, const std::string& text);
