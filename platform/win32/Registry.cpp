@@ -88,15 +88,13 @@ LONG SplitPath(const char* subKey, std::vector<std::string>& parts) {
   }
 }
 
-RegistryKey* FindKey(RegistryTree& tree, size_t root, const std::vector<std::string>& path,
-                     size_t depth) {
-  RegistryKey* key = &tree.Roots[root];
-  for (size_t i = 0; i < depth && key != nullptr; ++i) key = key->FindSubkey(path[i]);
-  return key;
-}
-
+// The key a handle names, or null when it was deleted.
 RegistryKey* FindKey(RegistryTree& tree, const OpenKey& open) {
-  return FindKey(tree, open.Root, open.Path, open.Path.size());
+  RegistryKey* key = &tree.Roots[open.Root];
+  for (size_t i = 0; i < open.Path.size() && key != nullptr; ++i) {
+    key = key->FindSubkey(open.Path[i]);
+  }
+  return key;
 }
 
 std::string HomeDirectory() {
