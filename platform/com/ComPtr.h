@@ -30,7 +30,7 @@ class ComPtr {
   template <class U>
   requires std::is_convertible_v<U*, T*> ComPtr(ComPtr<U>&& other)
   noexcept : p_(other.Detach()) {}
-  ~ComPtr() { InternalRelease(); }
+  ~ComPtr() { Reset(); }
 
   ComPtr& operator=(ComPtr other) noexcept {
     Swap(other);
@@ -116,7 +116,6 @@ class ComPtr {
   void InternalAddRef() const noexcept {
     if (p_ != nullptr) p_->AddRef();
   }
-  void InternalRelease() noexcept { Reset(); }
 
   T* p_ = nullptr;
 };

@@ -184,7 +184,7 @@ HRESULT CreateFileStream(const std::string& path, FileStreamMode mode, IStream**
   }
   const int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) return OpenFailure(errno);
-  auto file = std::make_shared<OpenFile>(fd, mode != FileStreamMode::Read, Utf8ToUtf16(path));
+  std::shared_ptr<OpenFile> file(new OpenFile{fd, mode != FileStreamMode::Read, Utf8ToUtf16(path)});
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return STG_E_ACCESSDENIED;
   return ComPtr<IStream>(new FileStream(std::move(file), 0)).CopyTo(stream);
