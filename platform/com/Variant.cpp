@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "platform/text/DateTimeText.h"
 #include "platform/text/FormatSettings.h"
@@ -15,10 +16,10 @@ struct OleVariant::ArrayData {
 
 OleVariant::ArrayBox::ArrayBox(std::unique_ptr<ArrayData> data) : data_(std::move(data)) {}
 OleVariant::ArrayBox::ArrayBox(const ArrayBox& other)
-    : data_(std::make_unique<ArrayData>(*other.data_)) {}
+    : data_(other.data_ ? std::make_unique<ArrayData>(*other.data_) : nullptr) {}
 OleVariant::ArrayBox::ArrayBox(ArrayBox&& other) noexcept = default;
 OleVariant::ArrayBox& OleVariant::ArrayBox::operator=(const ArrayBox& other) {
-  if (this != &other) data_ = std::make_unique<ArrayData>(*other.data_);
+  if (this != &other) data_ = ArrayBox(other).data_;
   return *this;
 }
 OleVariant::ArrayBox& OleVariant::ArrayBox::operator=(ArrayBox&& other) noexcept = default;
@@ -177,6 +178,18 @@ std::string VarTypeAsText(VARTYPE vt) {
   return name;
 }
 
+OleVariant::OleVariant(OleVariant&& other) noexcept
+    : vt_(std::exchange(other.vt_, VT_EMPTY)),
+      value_(std::exchange(other.value_, std::monostate{})) {}
+
+OleVariant& OleVariant::operator=(OleVariant&& other) noexcept {
+  if (this != &other) {
+    vt_ = std::exchange(other.vt_, VT_EMPTY);
+    value_ = std::exchange(other.value_, std::monostate{});
+  }
+  return *this;
+}
+
 OleVariant OleVariant::Null() { return OleVariant(VT_NULL, std::monostate{}); }
 
 OleVariant OleVariant::FromCurrency(int64_t scaledBy10000) {
@@ -199,11 +212,14 @@ OleVariant OleVariant::Array(int32_t low, int32_t high) {
 }
 
 OleVariant OleVariant::ArrayOf(std::vector<OleVariant> values, int32_t low) {
-  const int64_t high = int64_t{low} + static_cast<int64_t>(values.size()) - 1;
-  if (high > INT32_MAX) throw EVariantArrayCreateError("Error creating variant or safe array");
-  OleVariant array = Array(low, static_cast<int32_t>(high));
-  array.Elements().items = std::move(values);
-  return array;
+  const auto count = static_cast<int64_t>(values.size());
+  if (count > kMaxArrayElements || int64_t{low} + count - 1 > INT32_MAX) {
+    throw EVariantArrayCreateError("Error creating variant or safe array");
+  }
+  auto data = std::make_unique<ArrayData>();
+  data->low = low;
+  data->items = std::move(values);
+  return OleVariant(VT_ARRAY | VT_VARIANT, ArrayBox(std::move(data)));
 }
 
 OleVariant OleVariant::ByRef(OleVariant& target) {

@@ -87,6 +87,11 @@ class OleVariant {
   static constexpr int64_t kMaxArrayElements = int64_t{1} << 24;
 
   OleVariant() noexcept = default;
+  OleVariant(const OleVariant&) = default;
+  OleVariant& operator=(const OleVariant&) = default;
+  // A variant moved from is empty.
+  OleVariant(OleVariant&& other) noexcept;
+  OleVariant& operator=(OleVariant&& other) noexcept;
   OleVariant(int16_t value) : vt_(VT_I2), value_(int64_t{value}) {}
   OleVariant(int32_t value) : vt_(VT_I4), value_(int64_t{value}) {}
   OleVariant(int64_t value) : vt_(VT_I8), value_(value) {}

@@ -202,6 +202,21 @@ TEST(OleVariant, ArraysCopyDeeplyAndResize) {
   EXPECT_EQ(a[3][1].AsInteger(), 3);  // nested arrays are copied too
   EXPECT_EQ(copy[3][1].AsInteger(), 300);
 
+  OleVariant moved = std::move(copy);
+  EXPECT_EQ(moved[3][1].AsInteger(), 300);
+  EXPECT_TRUE(copy.IsEmpty());  // a variant moved from is empty
+  const OleVariant copyOfMovedFrom = copy;
+  EXPECT_FALSE(copyOfMovedFrom.IsArray());
+
+  const OleVariant atTheTop = OleVariant::ArrayOf({1, 2}, INT32_MAX - 1);
+  EXPECT_EQ(atTheTop.HighBound(), INT32_MAX);
+  EXPECT_EQ(atTheTop[INT32_MAX].AsInteger(), 2);
+  ExpectRaises<EVariantArrayCreateError>(
+      [] {
+        OleVariant::ArrayOf({1, 2}, INT32_MAX);
+      },
+      "high bound beyond int32");
+
   a.Redim(5);
   EXPECT_EQ(a.HighBound(), 5);
   EXPECT_EQ(a[2].AsString(), u"two");
