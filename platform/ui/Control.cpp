@@ -72,18 +72,14 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   width = std::max(0, width);
   height = std::max(0, height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
-  const int oldWidth = width_;
-  const int oldHeight = height_;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
-  BoundsChanged(oldWidth, oldHeight);
+  BoundsChanged();
   if (parent_ && align_ != alNone && !parent_->aligning_) parent_->AlignControls();
   NotifyChanged();
 }
-
-void TControl::BoundsChanged(int, int) {}
 
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
@@ -205,9 +201,12 @@ void TWinControl::RemoveChild(TControl& child) {
   child.parent_ = nullptr;
 }
 
-void TWinControl::BoundsChanged(int oldWidth, int oldHeight) {
-  const int dw = Width() - oldWidth;
-  const int dh = Height() - oldHeight;
+void TWinControl::ClientChanged() {
+  const TRect client = ClientRect();
+  const int dw = client.Width() - clientWidth_;
+  const int dh = client.Height() - clientHeight_;
+  clientWidth_ = client.Width();
+  clientHeight_ = client.Height();
   if (dw == 0 && dh == 0) return;
   // Copy: moving a child may not change the list, but be safe against it.
   const std::vector<TControl*> children = controls_;

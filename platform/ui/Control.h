@@ -113,8 +113,8 @@ class TControl {
  protected:
   void SetCaption(std::string caption);
   virtual void CaptionChanged() {}
-  // Called after the bounds changed; the previous size is given.
-  virtual void BoundsChanged(int oldWidth, int oldHeight);
+  // Called after the bounds changed.
+  virtual void BoundsChanged() {}
   // Reports a visible change to the form's observer.
   void NotifyChanged();
   // The form this control belongs to, for checks: the owner or the form.
@@ -173,7 +173,10 @@ class TWinControl : public TControl {
   TNotifyEvent OnExit;
 
  protected:
-  void BoundsChanged(int oldWidth, int oldHeight) override;
+  void BoundsChanged() override { ClientChanged(); }
+  // After a change of the client area: moves the children by their anchors
+  // as far as its size changed, then lays out the aligned ones.
+  void ClientChanged();
   // Lays out the aligned children in the client area.
   void AlignControls();
 
@@ -187,6 +190,8 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;
   int pendingTabOrder_ = -1;
+  int clientWidth_ = 0;  // of the client area the children were last placed in
+  int clientHeight_ = 0;
   bool tabStop_ = false;
   bool aligning_ = false;
 };

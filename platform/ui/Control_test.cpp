@@ -142,6 +142,29 @@ TEST(ControlAnchorTest, ChildrenFollowTheirAnchorsWhenTheParentResizes) {
   EXPECT_EQ(ok.Left(), -20);
 }
 
+TEST(ControlAnchorTest, AnchorsFollowTheClientAreaNotTheFrame) {
+  TForm form;
+  form.SetClientWidth(200);
+  form.SetClientHeight(100);
+  TButton& ok = form.Add<TButton>("OK");
+  ok.SetBounds(120, 70, 75, 25);
+  ok.SetAnchors(akRight | akBottom);
+  form.SetBorderStyle(bsNone);  // the window shrinks, its client area stays
+  EXPECT_EQ(ok.BoundsRect(), (TRect{120, 70, 195, 95}));
+  form.SetBorderStyle(bsDialog);
+  EXPECT_EQ(ok.BoundsRect(), (TRect{120, 70, 195, 95}));
+  form.SetClientWidth(210);
+  EXPECT_EQ(ok.Left(), 130);
+
+  TPanel& panel = form.Add<TPanel>("Panel");  // raised bevel: client inset by 1
+  panel.SetBounds(0, 0, 100, 50);
+  TButton& inner = form.Add<TButton>(panel, "Inner");
+  inner.SetBounds(10, 10, 80, 20);
+  inner.SetAnchors(akLeft | akRight);
+  panel.SetBevelOuter(bvNone);  // the client area grows by 2
+  EXPECT_EQ(inner.Width(), 82);
+}
+
 TEST(ControlStateTest, VisibilityAndEnablingComeFromTheParentsToo) {
   TForm form;
   TGroupBox& group = form.Add<TGroupBox>("Group");

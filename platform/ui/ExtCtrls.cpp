@@ -14,7 +14,7 @@ void TPanel::SetBevelInner(TBevelCut bevel) { SetBevel(bevelInner_, bevel); }
 void TPanel::SetBevel(TBevelCut& bevel, TBevelCut value) {
   if (bevel == value) return;
   bevel = value;
-  AlignControls();
+  ClientChanged();
   NotifyChanged();
 }
 
