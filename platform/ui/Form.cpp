@@ -77,7 +77,7 @@ TControl* TForm::FindComponent(std::string_view name) const {
 void TForm::SetActiveControl(TWinControl* control) {
   if (control == activeControl_) return;
   if (control && control->Owner() != this) {
-    throw EInvalidOperation("Control " + control->Name() + " is not on form " + Name());
+    throw EInvalidOperation("Control " + control->Name() + " belongs to another form");
   }
   if (!modal_) {
     activeControl_ = control;

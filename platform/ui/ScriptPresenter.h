@@ -1,7 +1,8 @@
 #pragma once
 // The presenter of tests and scripts: a script of the forms, message boxes
 // and folder browsers expected, in order, and of what the user does in each.
-// Statements end at a line break or ';'. Texts are bare words or quoted with
+// Statements end at a line break or ';'; '#' starts a comment up to the end
+// of the line. Texts are bare words (joined by single blanks) or quoted with
 // ' or " (a doubled quote stands for itself); keywords ignore case.
 //
 //   expect form [with caption] TEXT      a modal form of exactly this caption
@@ -24,10 +25,16 @@
 //
 // The actions after an "expect form" run on that form until it closes; a
 // form opened meanwhile by an event handler takes the following statements.
-// Whatever the script did not expect, an action the user could not do, and a
-// form left open when its actions run out are failures: each is recorded with
-// the form described (caption and controls), the form closes with mrCancel
-// and a box gets the declining answer, so the test goes on and reports all.
+// A message dialog expected with "expect message" is answered by the actions
+// that follow ("answer", "click Yes"); a message box takes the "answer" that
+// follows at once.
+//
+// Whatever the script did not expect, an action the user could not do, a
+// check that does not hold, and a form left open when its actions run out
+// are failures. Each is recorded with the form described (caption and
+// controls). After a failed action the form's remaining actions are skipped;
+// a form or box in trouble gets the declining answer (DecliningResult,
+// DecliningAnswer), so the test goes on and reports everything at the end.
 
 #include <string>
 #include <string_view>

@@ -8,7 +8,7 @@
 namespace {
 
 std::string Named(const TControl& c) {
-  return (c.Name().empty() ? std::string("an unnamed ") + std::string(c.ClassName()) : c.Name());
+  return c.Name().empty() ? "an unnamed " + std::string(c.ClassName()) : c.Name();
 }
 
 TForm& ShownForm(TControl& control) {
