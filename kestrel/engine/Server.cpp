@@ -58,6 +58,29 @@ KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& stor
   return KS_OK;
 }
 
+void ReadMetas(const std::string& metasDir, std::vector<SchemaPtr>& metas,
+               std::vector<std::string>& problems) {
+  for (const std::string& file : ListJsonFiles(metasDir)) {
+    try {
+      SchemaPtr schema = ReadSchemaFile(file);
+      const bool twice = std::any_of(metas.begin(), metas.end(), [&](const SchemaPtr& m) {
+        return m->name == schema->name && m->version == schema->version;
+      });
+      if (twice) {
+        problems.push_back(file + ": /: schema " + schema->name + " " + schema->version +
+                           " is installed twice");
+        continue;
+      }
+      metas.push_back(std::move(schema));
+    } catch (const SchemaError& e) {
+      problems.push_back(e.what());
+    }
+  }
+  std::sort(metas.begin(), metas.end(), [](const SchemaPtr& a, const SchemaPtr& b) {
+    return std::tie(a->name, a->version) < std::tie(b->name, b->version);
+  });
+}
+
 KSStatus Server::Open(const std::string& dir, std::shared_ptr<Server>& server) {
   if (!FileExists(dir + "/server.json")) return KS_ERR_NO_SUCH_SERVER;
   std::shared_ptr<Server> s(new Server(dir, BaseName(dir)));
@@ -68,29 +91,10 @@ KSStatus Server::Open(const std::string& dir, std::shared_ptr<Server>& server) {
   std::string error;
   if (!ReadServerState(dir, state, error)) return KS_ERR_SERVER_STATE;
   if (!state.running) return KS_ERR_SERVER_NOT_RUNNING;
-  s->LoadMetas();
+  ReadMetas(dir + "/metas", s->metas_, s->problems_);
   s->LoadOnlineDatabases(state);
   server = std::move(s);
   return KS_OK;
-}
-
-void Server::LoadMetas() {
-  for (const std::string& file : ListJsonFiles(dir_ + "/metas")) {
-    try {
-      SchemaPtr schema = ReadSchemaFile(file);
-      if (FindMeta(schema->name, schema->version) != nullptr) {
-        problems_.push_back(file + ": /: schema " + schema->name + " " + schema->version +
-                            " is installed twice");
-        continue;
-      }
-      metas_.push_back(std::move(schema));
-    } catch (const SchemaError& e) {
-      problems_.push_back(e.what());
-    }
-  }
-  std::sort(metas_.begin(), metas_.end(), [](const SchemaPtr& a, const SchemaPtr& b) {
-    return std::tie(a->name, a->version) < std::tie(b->name, b->version);
-  });
 }
 
 void Server::LoadOnlineDatabases(const ServerState& state) {

@@ -59,7 +59,6 @@ class Server {
 
  private:
   Server(std::string dir, std::string name) : dir_(std::move(dir)), name_(std::move(name)) {}
-  void LoadMetas();
   void LoadOnlineDatabases(const ServerState& state);
   bool WriteState() const;
 
@@ -73,6 +72,11 @@ class Server {
 };
 
 using ServerPtr = std::shared_ptr<Server>;
+
+// Reads every schema file of a metas directory, sorted by name and version; files with an
+// error (and second copies of a name and version) are left out and described in `problems`.
+void ReadMetas(const std::string& metasDir, std::vector<SchemaPtr>& metas,
+               std::vector<std::string>& problems);
 
 // Reads and decodes a dump file for `schema`: KS_OK, KS_ERR_FILE_NOT_FOUND,
 // KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA.

@@ -1,0 +1,25 @@
+// kestrel-admin: command-line administration of the local servers under $KESTREL_HOME.
+//
+//   kestrel-admin init-demo                      the demo server KestrelOS20 and demo dumps
+//   kestrel-admin create-server NAME             a new, running server without schemas
+//   kestrel-admin install-schema SERVER FILE     checks a schema file and installs it
+//   kestrel-admin list                           servers, state, schemas, online databases
+//   kestrel-admin start SERVER | stop SERVER     marks a server running or stopped
+//   kestrel-admin add-user SERVER DB USER [--admin]   password read from standard input
+//   kestrel-admin dump-info FILE                 header and counts of a dump
+//   kestrel-admin check SERVER DB [--repair]     integrity check (exit 2 when findings remain)
+//
+// Commands that change a server take its lock and fail with "server in use by another
+// process" while a process serves it. Errors go to `err` with a non-zero exit status.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kestrel::admin {
+
+int RunAdmin(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+             std::ostream& err);
+
+}  // namespace kestrel::admin
