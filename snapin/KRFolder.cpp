@@ -1,0 +1,145 @@
+#include "snapin/KRFolder.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+// Cookies of the result items alive in the process. The console hands
+// cookies back as plain numbers; only those found here are turned into items.
+std::unordered_set<MMC_COOKIE>& LiveItems() {
+  static std::unordered_set<MMC_COOKIE> items;
+  return items;
+}
+
+// Writes a count into column 1, which every folder has (a column list cut
+// shorter by a caller gets it back).
+void SetCountColumn(std::vector<std::string>& columns, size_t count) {
+  if (columns.size() < 2) columns.resize(2);
+  columns[1] = std::to_string(count);
+}
+
+}  // namespace
+
+TKRFolder::TKRFolder() : FColumns{"", "0"} {}
+
+TKRFolder::~TKRFolder() = default;
+
+void TKRFolder::Init(std::string_view name, int image, int openImage, TKRFolderType folderType,
+                     bool hasChildren) {
+  FScopeItem = std::make_unique<SCOPEDATAITEM>();
+  FType = folderType;
+  FColumns = {std::string(name), "0"};
+  FScopeItem->mask = SDI_STR;
+  FScopeItem->displayname = MMC_CALLBACK;
+  if (image != 0) {
+    FScopeItem->mask |= SDI_IMAGE;
+    FScopeItem->nImage = image;
+  }
+  if (openImage != 0) {
+    FScopeItem->mask |= SDI_OPENIMAGE;
+    FScopeItem->nOpenImage = openImage;
+  }
+  if (hasChildren) {
+    FScopeItem->mask |= SDI_CHILDREN;
+    FScopeItem->cChildren = 1;
+  }
+}
+
+TKRFolder* TKRFolder::SetParent(std::unique_ptr<TKRFolder> folder, TKRFolder& parent) {
+  TKRFolder* attached = folder.get();
+  attached->FParent = &parent;
+  parent.FChilds.push_back(std::move(folder));
+  SetCountColumn(parent.FColumns, parent.FChilds.size());
+  attached->CreateUniqueCode();
+  return attached;
+}
+
+std::unique_ptr<TKRFolder> TKRFolder::RemoveChild(const TKRFolder* child) {
+  const auto it = std::find_if(FChilds.begin(), FChilds.end(),
+                               [child](const auto& c) { return c.get() == child; });
+  if (it == FChilds.end()) return nullptr;
+  std::unique_ptr<TKRFolder> removed = std::move(*it);
+  FChilds.erase(it);
+  removed->FParent = nullptr;
+  return removed;
+}
+
+void TKRFolder::PrepareScopeItem(HSCOPEITEM relativeID) {
+  if (!FScopeItem) FScopeItem = std::make_unique<SCOPEDATAITEM>();
+  FScopeItem->relativeID = relativeID;
+  FScopeItem->mask |= SDI_PARAM;
+  FScopeItem->lParam = Identity();
+  FCookie = Identity();
+}
+
+std::vector<std::string>& TKRFolder::GetColumns() {
+  SetCountColumn(FColumns, FChilds.size() + FItems.size());
+  return FColumns;
+}
+
+std::string TKRFolder::ColumnText(size_t index) const {
+  return index < FColumns.size() ? FColumns[index] : std::string();
+}
+
+const std::string& TKRFolder::GetUniqueCode() {
+  if (FUniqueCode.empty()) CreateUniqueCode();
+  return FUniqueCode;
+}
+
+void TKRFolder::CreateUniqueCode() {
+  if (FColumns.size() > 1) {
+    FUniqueCode = FColumns[0];
+    if (FParent != nullptr) FUniqueCode += FParent->GetUniqueCode();
+  } else {
+    FUniqueCode.clear();
+  }
+}
+
+TKRFolder* TKRFolder::SearchFolderByCookie(MMC_COOKIE cookie) {
+  if (FCookie == cookie) return this;
+  for (const auto& child : FChilds) {
+    if (TKRFolder* found = child->SearchFolderByCookie(cookie)) return found;
+  }
+  return nullptr;
+}
+
+TKRFolder* TKRFolder::SearchFolderByType(TKRFolderType folderType) {
+  if (FType == folderType) return this;
+  for (const auto& child : FChilds) {
+    if (TKRFolder* found = child->SearchFolderByType(folderType)) return found;
+  }
+  return nullptr;
+}
+
+TKRFolder* TKRFolder::SearchParentFolderByType(TKRFolderType folderType) const {
+  for (TKRFolder* f = FParent; f != nullptr; f = f->FParent) {
+    if (f->FType == folderType) return f;
+  }
+  return nullptr;
+}
+
+TKRFolder* TKRFolder::SearchForParentComputer() {
+  for (TKRFolder* f = this; f != nullptr; f = f->FParent) {
+    if (f->FType == krftRootFolder || f->FType == krftComputers) return nullptr;
+    if (f->FType == krftComputer) return f;
+  }
+  return nullptr;
+}
+
+TKRResultData* TKRFolder::SearchItemByCookie(MMC_COOKIE cookie) {
+  if (!LiveItems().contains(cookie)) return nullptr;
+  return reinterpret_cast<TKRResultData*>(cookie);
+}
+
+TKRResultData::TKRResultData() { LiveItems().insert(Cookie()); }
+
+TKRResultData::~TKRResultData() { LiveItems().erase(Cookie()); }
+
+TKRResultData* TKRResultData::SetParent(std::unique_ptr<TKRResultData> item, TKRFolder& folder) {
+  TKRResultData* attached = item.get();
+  attached->FParent = &folder;
+  folder.FItems.push_back(std::move(item));
+  SetCountColumn(folder.FColumns, folder.FItems.size());
+  return attached;
+}

@@ -1,0 +1,31 @@
+#include "snapin/KRStrings.h"
+
+#include "platform/win32/Resources.h"
+
+namespace {
+
+StringTable SnapinStringTable() {
+  return {
+      {krsWorkstations, "Workstations"}, {krsDatabaseGroups, "Database Groups"},
+      {krsServers, "Servers"},           {krsUsers, "Users"},
+      {krsScenarios, "Scenarios"},
+  };
+}
+
+// Registers the table on first use (thread-safe through the static's
+// initialisation). Problems in a translation file leave the English texts.
+HINSTANCE RegisteredInstance() {
+  static const HINSTANCE instance = [] {
+    static char anchor;
+    const HINSTANCE handle = reinterpret_cast<HINSTANCE>(&anchor);
+    RegisterModuleStrings(handle, SnapinStringTable(), "VAZERIR_STRINGS");
+    return handle;
+  }();
+  return instance;
+}
+
+}  // namespace
+
+HINSTANCE SnapinInstance() { return RegisteredInstance(); }
+
+std::string SnapinString(UINT id) { return LoadString(RegisteredInstance(), id); }
