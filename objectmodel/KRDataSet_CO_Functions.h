@@ -1,0 +1,17 @@
+#pragma once
+// Free functions over proxies, proxy lists and API fields.
+
+#include "kestrel/include/KestrelAPI.h"
+#include "objectmodel/KRDataSet_CO_Interfaces.h"
+
+// True for no list or a list of Count 0.
+bool IsProxyListEmpty(IKRProxyList* list);
+// Both none: true; one none: false; otherwise equal UniqueIDs.
+bool AreProxiesEqual(IKRProxy* a, IKRProxy* b);
+bool AreProxyListsEqual(IKRProxyList* a, IKRProxyList* b);
+
+// Stores an API field's value in `variant` by the field's type: integer for
+// types 1, 3, 4, 7, 8, 10 and 11; boolean for 2 (non-zero is true); double
+// for 5 and 15; date-time from the time stamp for 6; wide text for 9. Other
+// types leave the variant as it was.
+void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant);
