@@ -1,0 +1,7 @@
+#include "dialogs/KRNewComputer_DLG.h"
+
+TKRNewComputerDlg::TKRNewComputerDlg() {
+  SetName("KRNewComputerDlg");
+  SetCaption("Add Workstation...");
+  NameLabel->SetCaption("Workstation Name:");
+}
