@@ -1,5 +1,6 @@
 #include "snapin/KRComponentData.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/text/Locale.h"

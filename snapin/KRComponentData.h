@@ -23,6 +23,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/Stream.h"

@@ -7,9 +7,11 @@ namespace {
 
 // Cookies of the result items alive in the process. The console hands
 // cookies back as plain numbers; only those found here are turned into items.
+// The set is never destroyed, so items that outlive static destruction (a
+// component data held by a global) still find it.
 std::unordered_set<MMC_COOKIE>& LiveItems() {
-  static std::unordered_set<MMC_COOKIE> items;
-  return items;
+  static auto* const items = new std::unordered_set<MMC_COOKIE>();
+  return *items;
 }
 
 // Writes a count into column 1, which every folder has (a column list cut
