@@ -149,16 +149,13 @@ TWinControl::~TWinControl() {
 }
 
 int TWinControl::TabOrder() const {
-  if (!Parent()) return pendingTabOrder_;
+  if (!Parent()) return -1;
   const auto& list = Parent()->tabList_;
   return int(std::find(list.begin(), list.end(), this) - list.begin());
 }
 
 void TWinControl::SetTabOrder(int order) {
-  if (!Parent()) {
-    pendingTabOrder_ = order;
-    return;
-  }
+  if (!Parent()) return;
   auto& list = Parent()->tabList_;
   list.erase(std::find(list.begin(), list.end(), this));
   order = std::clamp(order, 0, int(list.size()));
@@ -188,11 +185,7 @@ void TWinControl::SysColorChange() {
 void TWinControl::InsertChild(TControl& child) {
   controls_.push_back(&child);
   child.parent_ = this;
-  if (auto* win = dynamic_cast<TWinControl*>(&child)) {
-    tabList_.push_back(win);
-    if (win->pendingTabOrder_ >= 0) win->SetTabOrder(win->pendingTabOrder_);
-    win->pendingTabOrder_ = -1;
-  }
+  if (auto* win = dynamic_cast<TWinControl*>(&child)) tabList_.push_back(win);
 }
 
 void TWinControl::RemoveChild(TControl& child) {

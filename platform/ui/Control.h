@@ -152,7 +152,8 @@ class TWinControl : public TControl {
 
   // Position among the parent's windowed children (0-based); -1 without a
   // parent. Setting it moves the control there, clamped to the valid range,
-  // and shifts its siblings.
+  // and shifts its siblings; without a parent it has no effect (a control
+  // placed in a parent comes last).
   int TabOrder() const;
   void SetTabOrder(int order);
   bool TabStop() const { return tabStop_; }
@@ -189,7 +190,6 @@ class TWinControl : public TControl {
 
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;
-  int pendingTabOrder_ = -1;
   int clientWidth_ = 0;  // of the client area the children were last placed in
   int clientHeight_ = 0;
   bool tabStop_ = false;

@@ -44,6 +44,12 @@ TEST(ControlParentTest, ParentsComeFromTheSameFormAndNeverFormACycle) {
   inner.SetParent(&form);
   EXPECT_EQ(outer.ControlCount(), 0);
   EXPECT_EQ(&form.Controls(1), &inner);
+  EXPECT_EQ(inner.TabOrder(), 1);
+  inner.SetParent(nullptr);
+  EXPECT_EQ(inner.TabOrder(), -1);
+  inner.SetTabOrder(0);  // no effect without a parent
+  inner.SetParent(&form);
+  EXPECT_EQ(inner.TabOrder(), 1);
 }
 
 TEST(ControlTabOrderTest, SettingTheOrderMovesAndShiftsSiblingsWithinRange) {
