@@ -106,6 +106,8 @@ TEST_F(ComboBoxTest, ItemObjectsComeBackAsTheirOwnClassOnly) {
   combo.Items().Add("none");
   EXPECT_EQ(combo.Items().Objects(1).As<Folder>(), &two);
   EXPECT_EQ(combo.Items().Objects(2).As<Folder>(), nullptr);
+  EXPECT_TRUE(combo.Items().Objects(2).Empty());
+  EXPECT_FALSE(combo.Items().Objects(0).Empty());
   EXPECT_THROW(combo.Items().Objects(0).As<std::string>(), EInvalidOperation);
   EXPECT_EQ(combo.Items().IndexOfObject(&two), 1);
   EXPECT_EQ(combo.Items().IndexOfObject(TItemObject()), 2);

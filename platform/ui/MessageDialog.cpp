@@ -102,7 +102,7 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TM
     if (!HasButton(buttons, TMsgDlgBtn(b))) continue;
     auto& button = form->Add<TButton>(kButtonNames[b]);
     button.SetCaption(texts.Buttons[size_t(b)]);
-    button.SetModalResult(kButtonResults[b]);
+    button.SetModalResult(MsgDlgButtonResult(TMsgDlgBtn(b)));
     button.SetDefault(b == defaultButton);
     button.SetCancel(b == cancelButton);
     button.SetBounds(x, y, buttonWidth, buttonHeight);
