@@ -28,8 +28,10 @@ class Recorder {
     Seen seen{event->kind, event->code, event->handle, {}, std::this_thread::get_id()};
     for (int32_t i = 0; i < event->valueCount; ++i)
       seen.values.push_back(N(event->values[i].value.asString));
-    std::this_thread::sleep_for(r->delay);
-    std::lock_guard lock(r->mutex);
+    std::unique_lock lock(r->mutex);
+    r->entered = true;
+    r->arrived.notify_all();
+    r->arrived.wait(lock, [r] { return !r->gate; });
     r->events.push_back(seen);
     r->arrived.notify_all();
   }
@@ -55,8 +57,20 @@ class Recorder {
     for (KSHandle h : handles) KSRegisterEventCallback(h, nullptr, nullptr);
   }
 
+  // With `gate` set, a callback waits inside until Open().
+  bool WaitEntered() {
+    std::unique_lock lock(mutex);
+    return arrived.wait_for(lock, 2s, [&] { return entered; });
+  }
+  void Open() {
+    std::lock_guard lock(mutex);
+    gate = false;
+    arrived.notify_all();
+  }
+
   std::vector<KSHandle> handles;
-  std::chrono::milliseconds delay{0};
+  bool gate = false;
+  bool entered = false;
   std::mutex mutex;
   std::condition_variable arrived;
   std::vector<Seen> events;
@@ -119,17 +133,26 @@ TEST_F(ApiEventsTest, DatabaseChangesAreAnnouncedToConnectionsAndSessions) {
 }
 
 TEST_F(ApiEventsTest, NoCallbackRunsAfterItsRemovalHasReturned) {
-  Recorder slow;
-  slow.delay = 200ms;
-  ASSERT_EQ(slow.Listen(server_), KS_OK);
+  Recorder gated;
+  gated.gate = true;
+  ASSERT_EQ(gated.Listen(server_), KS_OK);
   ASSERT_EQ(CreateDb("One"), KS_OK);
   ASSERT_EQ(CreateDb("Two"), KS_OK);
-  std::this_thread::sleep_for(50ms);  // the first delivery is under way
-  ASSERT_EQ(KSRegisterEventCallback(server_, nullptr, nullptr), KS_OK);
-  const size_t atRemoval = slow.Count();
-  EXPECT_EQ(atRemoval, 1u) << "the delivery in progress finished before the removal returned";
-  std::this_thread::sleep_for(400ms);
-  EXPECT_EQ(slow.Count(), atRemoval);
+  ASSERT_TRUE(gated.WaitEntered()) << "the first delivery is under way";
+  std::atomic<bool> removed{false};
+  size_t atRemoval = 0;
+  std::thread remover([&] {
+    EXPECT_EQ(KSRegisterEventCallback(server_, nullptr, nullptr), KS_OK);
+    atRemoval = gated.Count();
+    removed = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(removed) << "the removal waits for the delivery in progress";
+  gated.Open();
+  remover.join();
+  EXPECT_GE(atRemoval, 1u) << "the delivery in progress finished before the removal returned";
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(gated.Count(), atRemoval) << "nothing is delivered after the removal returned";
 }
 
 TEST_F(ApiEventsTest, ANewRegistrationReplacesTheOldAndReleasedHandlesAreRefused) {
