@@ -6,6 +6,7 @@
 #include <string>
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
+#include "objectmodel/KRDataSet_CO_TestProxies_test.h"
 
 namespace {
 
@@ -96,6 +97,18 @@ TEST_F(LibraryLoadTest, TheRealLibraryLoadsAndAnswers) {
         setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
         const std::u16string text(KRAPI().KSFormatMessage(0, KS_END_OF_TABLE, 0));
         std::exit(text.empty() ? 2 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(LibraryLoadTest, AProxyKeepsTheRealLibrarysConnectError) {
+  EXPECT_EXIT(
+      {
+        setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
+        auto server = MakeComObject<kr_test::TTestProxy>(kr_test::TTestLevel::Server, u"demo");
+        const bool failedAsExpected =
+            server->Get_Handle() == 0 && server->Get_LastError() == KS_ERR_HOST_NOT_REACHABLE;
+        std::exit(failedAsExpected ? 0 : 2);
       },
       ::testing::ExitedWithCode(0), "");
 }

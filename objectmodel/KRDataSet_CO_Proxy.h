@@ -17,6 +17,10 @@
 // its full class behaviour still in place.
 //
 // Event handlers are not counted; a handler unregisters before it goes.
+//
+// A proxy class whose descendants extend its interface is itself a template
+// over the interface, as this one is: TKRXInterface<I = IKRX> derives from
+// TKRProxyInterface<I>, so that one object implements the whole chain.
 
 #include <algorithm>
 #include <atomic>
@@ -106,10 +110,7 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
   void RegisterEventHandler(IKRProxyEventHandler* handler) override {
     Guard([&] {
       if (!FEventHandlers) FEventHandlers = std::make_unique<std::vector<IKRProxyEventHandler*>>();
-      if (std::find(FEventHandlers->begin(), FEventHandlers->end(), handler) ==
-          FEventHandlers->end()) {
-        FEventHandlers->push_back(handler);
-      }
+      if (!IsRegistered(handler)) FEventHandlers->push_back(handler);
     });
   }
   void UnregisterEventHandler(IKRProxyEventHandler* handler) override {
@@ -140,11 +141,14 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
   }
 
   // Calls each registered handler, in registration order, with this proxy,
-  // the event code and the data. Handlers may unregister while it runs.
+  // the event code and the data. A handler may unregister itself or another
+  // one while it runs; a handler unregistered before its turn is not called.
   void SendEvent(int32_t event, OleVariant& data) {
     if (!FEventHandlers) return;
     const std::vector<IKRProxyEventHandler*> handlers = *FEventHandlers;
-    for (IKRProxyEventHandler* handler : handlers) handler->ProxyEvent(this, event, data);
+    for (IKRProxyEventHandler* handler : handlers) {
+      if (IsRegistered(handler)) handler->ProxyEvent(this, event, data);
+    }
   }
 
   // The count is mirrored here so that the destruction steps run while the
@@ -195,6 +199,11 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
 
   void ReportInterfaceFailure(OleVariant& data) override {
     SendEvent(kKREventInterfaceFailure, data);
+  }
+
+  bool IsRegistered(IKRProxyEventHandler* handler) const {
+    return FEventHandlers && std::find(FEventHandlers->begin(), FEventHandlers->end(), handler) !=
+                                 FEventHandlers->end();
   }
 
   void InternalDisconnect() {

@@ -197,6 +197,22 @@ TEST_F(ProxyTest, HandlersAreCalledOnceEachInOrderAndMayAnswer) {
   EXPECT_EQ(second->events.size(), 2u);
 }
 
+TEST_F(ProxyTest, AHandlerUnregisteredDuringAnEventIsNotCalledAfterwards) {
+  TTestTree tree;
+  auto first = MakeComObject<TRecordingHandler>();
+  auto second = MakeComObject<TRecordingHandler>();
+  tree.server->RegisterEventHandler(first.Get());
+  tree.server->RegisterEventHandler(second.Get());
+  first->answer = [&](int32_t, OleVariant&) {
+    tree.server->UnregisterEventHandler(second.Get());
+    tree.server->UnregisterEventHandler(first.Get());
+  };
+  OleVariant data;
+  tree.server->SendEvent(kKREventAPIEvent, data);
+  EXPECT_EQ(first->events.size(), 1u);
+  EXPECT_TRUE(second->events.empty());
+}
+
 // The five elements of a failure event.
 void ExpectFailureData(const OleVariant& data, const std::u16string& className,
                        const std::u16string& message, bool silent) {
