@@ -239,7 +239,9 @@ void OrderClasses(const Reader& r, Schema& schema) {
   schema.classes = std::move(ordered);
 }
 
-void CheckReferences(const Reader& r, const Schema& schema) {
+// The system classes' indexes come first; `systemIndexes` of each list are not in the file.
+void CheckReferences(const Reader& r, const Schema& schema, size_t systemGlobal,
+                     size_t systemLinks) {
   for (const ClassDef& cls : schema.classes) {
     std::set<std::string> names;
     for (const FieldDef& field : cls.allFields) {
@@ -260,10 +262,11 @@ void CheckReferences(const Reader& r, const Schema& schema) {
     for (const std::string& field : index.fields)
       if (cls->FieldIndex(field) < 0) r.Fail(where, "unknown index field " + field);
   };
-  for (size_t i = 0; i < schema.globalIndexes.size(); ++i)
-    checkIndex(schema.globalIndexes[i], "/globalIndexes/" + std::to_string(i), false);
-  for (size_t i = 0; i < schema.linkIndexes.size(); ++i)
-    checkIndex(schema.linkIndexes[i], "/linkIndexes/" + std::to_string(i), true);
+  for (size_t i = systemGlobal; i < schema.globalIndexes.size(); ++i)
+    checkIndex(schema.globalIndexes[i], "/globalIndexes/" + std::to_string(i - systemGlobal),
+               false);
+  for (size_t i = systemLinks; i < schema.linkIndexes.size(); ++i)
+    checkIndex(schema.linkIndexes[i], "/linkIndexes/" + std::to_string(i - systemLinks), true);
 }
 
 // Turns a link index into the type-14 field of its class.
@@ -335,6 +338,8 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
         cls.name == "BOUDFValue")
       r.Fail("/classes", "class " + cls.name + " is a system class");
   AddSystemClasses(*schema);
+  const size_t systemGlobal = schema->globalIndexes.size(),
+               systemLinks = schema->linkIndexes.size();
   const Json& links = r.Array(doc, "", "linkIndexes");
   for (size_t i = 0; i < links.size(); ++i)
     AddLinkField(r, *schema, links[i], "/linkIndexes/" + std::to_string(i));
@@ -378,7 +383,7 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
   }
   OrderClasses(r, *schema);
   schema->Finish();
-  CheckReferences(r, *schema);
+  CheckReferences(r, *schema, systemGlobal, systemLinks);
   CheckLinkVia(r, *schema);
   return schema;
 }

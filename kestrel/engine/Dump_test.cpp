@@ -1,0 +1,81 @@
+#include "kestrel/engine/Dump.h"
+
+#include <gtest/gtest.h>
+
+#include "kestrel/engine/SchemaReader.h"
+
+namespace kestrel {
+namespace {
+
+SchemaPtr TestSchema(const std::string& version = "1") {
+  return ParseSchema(R"({"name": "D", "version": ")" + version + R"(", "classes": [
+      {"name": "A", "fields": [{"name": "i", "type": 3}, {"name": "f", "type": 5},
+                               {"name": "s", "type": 9}, {"name": "r", "type": 11, "references": "A"},
+                               {"name": "b", "type": 16}, {"name": "t", "type": 6}]}],
+      "linkIndexes": [{"name": "back", "class": "A", "target": "A", "via": "r"}]})",
+                     "d.json");
+}
+
+Store Sample(const Schema& schema) {
+  Store store;
+  const ClassDef& a = *schema.FindClass("A");
+  Record r{a.id, std::vector<Value>(a.allFields.size())};
+  r.values[0] = int32_t{-5};
+  r.values[1] = 3.25;
+  r.values[2] = std::u16string(u"x\0y", 3);
+  r.values[4] = Blob{0, 1, 2};
+  r.values[5] = int32_t{1700000000};
+  const RecordID first = store.Insert(r);
+  r.values[3] = first;
+  r.values[2] = std::u16string(u"😀");
+  store.Insert(r);
+  store.unknownRecords[store.nextId++] =
+      UnknownRecord{"Gone", {"old"}, {type::kString}, {Value{std::u16string(u"kept")}}};
+  PersistentTransaction t{"Plan", "", 0x100, u"desc", {}};
+  t.delta[first] = std::nullopt;
+  t.delta[2] = r;
+  store.transactions.push_back(t);
+  store.transactions.push_back(PersistentTransaction{"Sub", "Plan", 0x100, u"", {}});
+  return store;
+}
+
+TEST(DumpTest, RoundTripsRecordsUnknownRecordsAndTransactions) {
+  const SchemaPtr schema = TestSchema();
+  const Store store = Sample(*schema);
+  const std::string bytes = EncodeDump(*schema, store);
+  const Store back = DecodeDump(bytes, *schema);
+  EXPECT_EQ(back.nextId, store.nextId);
+  ASSERT_EQ(back.records.size(), 2u);
+  for (const auto& [id, record] : store.records)
+    EXPECT_EQ(back.records.at(id).values, record.values);
+  ASSERT_EQ(back.unknownRecords.size(), 1u);
+  EXPECT_EQ(back.unknownRecords.begin()->second.className, "Gone");
+  EXPECT_EQ(back.unknownRecords.begin()->second.values,
+            store.unknownRecords.begin()->second.values);
+  ASSERT_EQ(back.transactions.size(), 2u);
+  EXPECT_EQ(back.transactions[0].description, u"desc");
+  EXPECT_FALSE(back.transactions[0].delta.at(1).has_value());
+  EXPECT_EQ(back.transactions[0].delta.at(2)->values, store.records.at(2).values);
+  EXPECT_EQ(back.transactions[1].parent, "Plan");
+  EXPECT_EQ(EncodeDump(*schema, back), bytes) << "encoding is deterministic";
+  const DumpInfo info = ReadDumpInfo(bytes);
+  EXPECT_EQ(info.schemaName, "D");
+  EXPECT_EQ(info.recordCount, 3u);
+  EXPECT_EQ(info.transactionCount, 2u);
+}
+
+TEST(DumpTest, EveryTruncationIsCorrupt) {
+  const SchemaPtr schema = TestSchema();
+  const std::string bytes = EncodeDump(*schema, Sample(*schema));
+  for (size_t n = 0; n < bytes.size(); ++n)
+    EXPECT_THROW(DecodeDump(bytes.substr(0, n), *schema), DumpCorrupt) << n;
+}
+
+TEST(DumpTest, AnotherSchemaVersionIsAMismatchNotCorruption) {
+  const SchemaPtr schema = TestSchema();
+  const std::string bytes = EncodeDump(*schema, Sample(*schema));
+  EXPECT_THROW(DecodeDump(bytes, *TestSchema("2")), DumpSchemaMismatch);
+}
+
+}  // namespace
+}  // namespace kestrel

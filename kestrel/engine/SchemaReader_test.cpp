@@ -1,0 +1,89 @@
+#include "kestrel/engine/SchemaReader.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+std::string ErrorOf(const std::string& json) {
+  try {
+    ParseSchema(json, "s.json");
+  } catch (const SchemaError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(SchemaReaderTest, ReadsClassesInAnyOrderAndAddsTheSystemClasses) {
+  const SchemaPtr schema = ParseSchema(R"({"name": "S", "version": "2", "classes": [
+      {"name": "B", "base": "A", "fields": [{"name": "y", "type": 3}]},
+      {"name": "A", "fields": [{"name": "x", "type": 9, "length": 5}]}]})",
+                                       "s.json");
+  const ClassDef* b = schema->FindClass("B");
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(b->allFields.size(), 2u);
+  EXPECT_EQ(b->allFields[0].name, "x") << "inherited fields first";
+  EXPECT_EQ(b->allFields[0].owner, "A");
+  EXPECT_EQ(schema->FindClass("A")->children, std::vector<std::string>{"B"});
+  EXPECT_EQ(schema->FindClass(b->id), b);
+  for (const char* system : {"SYSUser", "_DBTransaction", "BOUDF", "BOUDFValue"})
+    EXPECT_NE(schema->FindClass(system), nullptr) << system;
+  const ClassDef* trn = schema->FindClass("_DBTransaction");
+  const int children = trn->FieldIndex("childrenPV");
+  ASSERT_GE(children, 0);
+  EXPECT_TRUE(trn->allFields[static_cast<size_t>(children)].IsComputedLink());
+  EXPECT_NE(schema->FindIndex(*trn, "childrenPV"), nullptr);
+}
+
+TEST(SchemaReaderTest, ReportsFilePositionAndReason) {
+  EXPECT_EQ(ErrorOf(R"({"name": "S", )"), "s.json: byte 15: syntax error");
+  EXPECT_EQ(ErrorOf(R"([1])"), "s.json: /: a value of another kind is expected than array");
+  EXPECT_EQ(ErrorOf(R"({"version": "1", "classes": []})"), "s.json: /: missing \"name\"");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "base": "Z"}]})"),
+            "s.json: /classes/0/base: unknown base class Z");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [
+                {"name": "A", "base": "B"}, {"name": "B", "base": "A"}]})"),
+            "s.json: /classes/0/base: the class hierarchy has a cycle");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}, {"name": "A"}]})"),
+            "s.json: /classes/1/name: class A is defined twice");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+                {"name": "r", "type": 11, "references": "Q"}]}]})"),
+            "s.json: class A, field r: unknown referenced class Q");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+                {"name": "n", "type": 3, "default": "x"}]}]})"),
+            "s.json: /classes/0/fields/0/default: the default value does not fit the field's type");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+                {"name": "n", "type": 3, "access": 4}]}]})"),
+            "s.json: /classes/0/fields/0/access: access must be 0 to 3");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "SYSUser"}]})"),
+            "s.json: /classes: class SYSUser is a system class");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+                {"name": "e", "type": 10, "valueList": 3}]}]})"),
+            "s.json: class A, field e: unknown value list 3");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}],
+                "globalIndexes": [{"name": "i", "class": "A", "fields": ["nope"]}]})"),
+            "s.json: /globalIndexes/0: unknown index field nope");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}, {"name": "B",
+                "fields": [{"name": "n", "type": 3}]}],
+                "linkIndexes": [{"name": "bs", "class": "A", "target": "B", "via": "n"}]})"),
+            "s.json: link index bs: \"via\" must name a reference field of B");
+}
+
+TEST(SchemaReaderTest, ReadsDefaultsOfEveryKind) {
+  const SchemaPtr schema = ParseSchema(R"({"name": "S", "version": "1", "classes": [
+      {"name": "A", "fields": [{"name": "b", "type": 2, "default": true},
+                               {"name": "f", "type": 5, "default": 2},
+                               {"name": "s", "type": 9, "default": "hé"},
+                               {"name": "e", "type": 10, "default": 0},
+                               {"name": "x", "type": 16, "default": "0aff"}]}]})",
+                                       "s.json");
+  const auto& fields = schema->FindClass("A")->allFields;
+  EXPECT_EQ(fields[0].defaultValue, Value{int32_t{1}});
+  EXPECT_EQ(fields[1].defaultValue, Value{2.0});
+  EXPECT_EQ(fields[2].defaultValue, Value{std::u16string(u"hé")});
+  EXPECT_TRUE(IsNull(fields[3].defaultValue)) << "0 is the null enumeration";
+  EXPECT_EQ(fields[4].defaultValue, (Value{Blob{0x0a, 0xff}}));
+}
+
+}  // namespace
+}  // namespace kestrel
