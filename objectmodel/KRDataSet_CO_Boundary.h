@@ -1,6 +1,7 @@
 #pragma once
 // The interface boundary. Every implementation of an interface method of the
-// object model runs its body through RunAtInterface:
+// object model runs its body through RunAtInterface, usually through the
+// Guard of TKRAutoIntfObject, the base of the object model's COM objects:
 //
 //   bool Get_Connected() override { return Guard([&] { return FHandle != 0; }); }
 //
@@ -21,6 +22,7 @@
 #include <typeinfo>
 #include <utility>
 
+#include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 
 // Where an object's failures caught at its interface are reported.
@@ -69,3 +71,19 @@ decltype(auto) RunAtInterface(Self* self, TKRFailureReporter* reporter, Body&& b
 
 // The readable name of a C++ type ("TKRServerInterface").
 std::string TypeDisplayName(const std::type_info& type);
+
+// The base of the object model's automation objects: a COM object offering
+// `Interfaces` whose interface methods run their bodies through Guard.
+// Objects that report their failures (proxies) answer a reporter.
+template <class... Interfaces>
+class TKRAutoIntfObject : public ComObject<Interfaces...> {
+ protected:
+  TKRAutoIntfObject() = default;
+
+  template <class Body>
+  decltype(auto) Guard(Body&& body) {
+    return RunAtInterface(this, FailureReporter(), std::forward<Body>(body));
+  }
+  // Where failures caught at this object's interface are reported; none.
+  virtual TKRFailureReporter* FailureReporter() { return nullptr; }
+};

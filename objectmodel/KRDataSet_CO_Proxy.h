@@ -34,7 +34,7 @@
 #include "objectmodel/KRDataSet_CO_Interfaces.h"
 
 template <class I>
-class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
+class TKRProxyInterface : public TKRAutoIntfObject<I>, private TKRFailureReporter {
   static_assert(std::is_base_of_v<IKRProxy, I>, "a proxy's interface extends IKRProxy");
 
  public:
@@ -155,14 +155,14 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
   // object is still whole (ComObject deletes it when its own count ends).
   uint32_t AddRef() override {
     FReferences.fetch_add(1, std::memory_order_relaxed);
-    return ComObject<I>::AddRef();
+    return TKRAutoIntfObject<I>::AddRef();
   }
   uint32_t Release() override {
     if (FReferences.fetch_sub(1, std::memory_order_acq_rel) == 1) {
       FReferences.store(kDestroying, std::memory_order_relaxed);
       BeforeDestruction();
     }
-    return ComObject<I>::Release();
+    return TKRAutoIntfObject<I>::Release();
   }
 
  protected:
@@ -180,12 +180,7 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
   virtual void BeforeDisconnect() {}
   virtual void AfterDisconnect() {}
 
-  // Runs body as the implementation of an interface method of this proxy:
-  // failures go to the handlers as event 16 and to the caller as EOleSysError.
-  template <class Body>
-  decltype(auto) Guard(Body&& body) {
-    return RunAtInterface(this, static_cast<TKRFailureReporter*>(this), std::forward<Body>(body));
-  }
+  using TKRAutoIntfObject<I>::Guard;
 
   KSHandle FHandle = 0;
   ComPtr<IKRProxy> FParent;
@@ -197,6 +192,8 @@ class TKRProxyInterface : public ComObject<I>, private TKRFailureReporter {
  private:
   static constexpr uint32_t kDestroying = 1u << 30;
 
+  // Failures caught at the interface go to the handlers as event 16.
+  TKRFailureReporter* FailureReporter() override { return this; }
   void ReportInterfaceFailure(OleVariant& data) override {
     SendEvent(kKREventInterfaceFailure, data);
   }

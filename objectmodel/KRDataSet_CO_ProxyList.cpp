@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "objectmodel/KRDataSet_CO_Boundary.h"
-
-template <class Body>
-decltype(auto) TKRProxyList::Guard(Body&& body) {
-  return RunAtInterface(this, nullptr, std::forward<Body>(body));
-}
-
 TKRProxyList::TKRProxyList() : FThreadID(std::this_thread::get_id()) {}
 
 TKRProxyList::~TKRProxyList() {

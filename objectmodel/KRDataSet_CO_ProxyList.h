@@ -11,10 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "objectmodel/KRDataSet_CO_Boundary.h"
 #include "objectmodel/KRDataSet_CO_Interfaces.h"
 #include "objectmodel/KRIntegerList_UNT.h"
 
-class TKRProxyList : public ComObject<IKRProxyList> {
+class TKRProxyList : public TKRAutoIntfObject<IKRProxyList> {
  public:
   TKRProxyList();
   ~TKRProxyList() override;
@@ -41,8 +42,6 @@ class TKRProxyList : public ComObject<IKRProxyList> {
     IKRProxy* Get() const { return ForeignThread ? ProxyRef.Get() : Proxy; }
   };
 
-  template <class Body>
-  decltype(auto) Guard(Body&& body);
   // The entry with that ID, or end.
   std::vector<TKRProxyEntry>::iterator Find(intptr_t uniqueID);
   // Counted references to the proxies, in index order, for walks that call
