@@ -1,5 +1,7 @@
 #include "snapin/KRStrings.h"
 
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/win32/Resources.h"
 
 namespace {
@@ -9,6 +11,9 @@ StringTable SnapinStringTable() {
       {krsWorkstations, "Workstations"}, {krsDatabaseGroups, "Database Groups"},
       {krsServers, "Servers"},           {krsUsers, "Users"},
       {krsScenarios, "Scenarios"},
+      {krsUnableToConnect, "Unable to establish connection with server."},
+      {krsInvalidFolderType, "Invalid folder type."},
+      {krsSnapinDisplayName, "NorvikSCS VuzivuZezera"},
   };
 }
 
@@ -29,3 +34,5 @@ HINSTANCE RegisteredInstance() {
 HINSTANCE SnapinInstance() { return RegisteredInstance(); }
 
 std::string SnapinString(UINT id) { return LoadString(RegisteredInstance(), id); }
+
+void ShowSnapinMessage(UINT id) { MessageBox(SnapinString(id), Application().Title(), MB_OK); }
