@@ -22,11 +22,10 @@ namespace kr_fake_detail {
 
 template <TKRAPIFunction F>
 struct Entry;
-#define KR_API_FAKE_TRAITS(name)                                         \
-  template <>                                                            \
-  struct Entry<TKRAPIFunction::name> {                                   \
-    using Pointer = decltype(&::name);                                   \
-    static constexpr Pointer TKRAPITable::*kMember = &TKRAPITable::name; \
+#define KR_API_FAKE_TRAITS(name)       \
+  template <>                          \
+  struct Entry<TKRAPIFunction::name> { \
+    using Pointer = decltype(&::name); \
   };
 KR_API_FUNCTIONS(KR_API_FAKE_TRAITS)
 #undef KR_API_FAKE_TRAITS

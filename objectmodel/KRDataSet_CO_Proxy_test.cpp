@@ -131,6 +131,15 @@ TEST_F(ProxyTest, ChangingTheParentLeavesTheOldListAndDisconnects) {
   EXPECT_EQ(otherMeta->Dependents()->Get_Count(), 0);
 }
 
+TEST_F(ProxyTest, AFailedReleaseStillDropsTheHandle) {
+  TTestTree tree;
+  tree.meta->Connect();
+  api.On<TKRAPIFunction::KSReleaseMeta>([](KSHandle) -> KSStatus { throw EConvertError("gone"); });
+  EXPECT_THROW(tree.meta->Disconnect(), EOleException);
+  EXPECT_FALSE(tree.meta->Get_Connected());
+  EXPECT_FALSE(tree.meta->Get_HandleCanBeReleased());
+}
+
 TEST_F(ProxyTest, ReconnectReleasesAndObtainsAHandle) {
   TTestTree tree;
   tree.meta->Connect();
