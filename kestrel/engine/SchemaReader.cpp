@@ -308,6 +308,8 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
     doc = Json::parse(jsonText);
   } catch (const Json::parse_error& e) {
     throw SchemaError(fileName, "byte " + std::to_string(e.byte), "syntax error");
+  } catch (const Json::exception& e) {
+    throw SchemaError(fileName, "/", e.what());  // a number the reader cannot hold
   }
   r.CheckKind(doc, "", Json::value_t::object);
   auto schema = std::make_shared<Schema>();

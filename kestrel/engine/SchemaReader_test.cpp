@@ -37,6 +37,7 @@ TEST(SchemaReaderTest, ReadsClassesInAnyOrderAndAddsTheSystemClasses) {
 
 TEST(SchemaReaderTest, ReportsFilePositionAndReason) {
   EXPECT_EQ(ErrorOf(R"({"name": "S", )"), "s.json: byte 15: syntax error");
+  EXPECT_EQ(ErrorOf("33E330").substr(0, 10), "s.json: /:") << "a number too large to hold";
   EXPECT_EQ(ErrorOf(R"([1])"), "s.json: /: a value of another kind is expected than array");
   EXPECT_EQ(ErrorOf(R"({"version": "1", "classes": []})"), "s.json: /: missing \"name\"");
   EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "base": "Z"}]})"),
