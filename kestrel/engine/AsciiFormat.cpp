@@ -135,7 +135,8 @@ class Parser {
       const auto parts = SplitTabs(line);
       const std::string& tag = parts[0];
       if (tag == "SCHEMA") {
-        if (parts.size() != 3 || parts[1] != schema_.name || parts[2] != schema_.version)
+        if (parts.size() != 3 || Text(parts[1]) != schema_.name ||
+            Text(parts[2]) != schema_.version)
           Fail("the text belongs to another schema");
         sawSchema_ = true;
       } else if (tag == "NEXT") {
@@ -213,11 +214,8 @@ class Parser {
         if (text.empty() || *end != '\0') Fail("bad number " + text);
         return d;
       }
-      case 3: {
-        std::string plain;
-        if (!Unescape(text, plain)) Fail("bad escape in a string");
-        return ToUtf16(plain);
-      }
+      case 3:
+        return ToUtf16(Text(text));
       case 4: {
         Blob blob;
         auto digit = [](char c) {
@@ -250,19 +248,25 @@ class Parser {
   void ParseTransaction(const std::vector<std::string>& parts) {
     if (parts.size() != 5) Fail("a transaction line has five fields");
     PersistentTransaction t;
-    t.name = parts[1];
-    t.parent = parts[2];
+    t.name = Text(parts[1]);
+    t.parent = Text(parts[2]);
     if (t.name.empty() || store_.FindTransaction(t.name) != nullptr) Fail("bad transaction name");
     if (!t.parent.empty() && store_.FindTransaction(t.parent) == nullptr)
       Fail("unknown parent transaction " + t.parent);
     if (!ParseInt(parts[3], t.flags)) Fail("bad transaction flags");
-    std::string description;
-    if (!Unescape(parts[4], description)) Fail("bad escape in a description");
-    t.description = ToUtf16(description);
+    t.description = ToUtf16(Text(parts[4]));
     store_.transactions.push_back(std::move(t));
   }
 
-  PersistentTransaction& Transaction(const std::string& name) {
+  // An escaped text of the line.
+  std::string Text(const std::string& escaped) const {
+    std::string plain;
+    if (!Unescape(escaped, plain)) Fail("bad escape in " + escaped);
+    return plain;
+  }
+
+  PersistentTransaction& Transaction(const std::string& escapedName) {
+    const std::string name = Text(escapedName);
     for (PersistentTransaction& t : store_.transactions)
       if (t.name == name) return t;
     Fail("unknown transaction " + name);
@@ -293,15 +297,15 @@ std::string WriteAscii(const Schema& schema, const Store& store) {
     WriteFields(out, schema, record);
   }
   for (const PersistentTransaction& t : store.transactions)
-    out += "T\t" + t.name + "\t" + t.parent + "\t" + std::to_string(t.flags) + "\t" +
-           Escape(ToUtf8(t.description)) + "\n";
+    out += "T\t" + Escape(t.name) + "\t" + Escape(t.parent) + "\t" + std::to_string(t.flags) +
+           "\t" + Escape(ToUtf8(t.description)) + "\n";
   for (const PersistentTransaction& t : store.transactions)
     for (const auto& [id, change] : t.delta) {
       if (change) {
-        out += "C\t" + t.name + "\t" + std::to_string(id) + "\t";
+        out += "C\t" + Escape(t.name) + "\t" + std::to_string(id) + "\t";
         WriteFields(out, schema, *change);
       } else {
-        out += "X\t" + t.name + "\t" + std::to_string(id) + "\n";
+        out += "X\t" + Escape(t.name) + "\t" + std::to_string(id) + "\n";
       }
     }
   return out + "END\n";
