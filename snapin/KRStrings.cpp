@@ -12,6 +12,7 @@ StringTable SnapinStringTable() {
       {krsServers, "Servers"},           {krsUsers, "Users"},
       {krsScenarios, "Scenarios"},
       {krsUnableToConnect, "Unable to establish connection with server."},
+      {krsSnapinName, "NorvikSCS Vuzivu Zezera"},
       {krsInvalidFolderType, "Invalid folder type."},
       {krsSnapinDisplayName, "NorvikSCS VuzivuZezera"},
   };

@@ -11,6 +11,7 @@ inline constexpr UINT krsWorkstations = 15801;
 inline constexpr UINT krsDatabaseGroups = 15802;
 inline constexpr UINT krsServers = 15803;
 inline constexpr UINT krsUnableToConnect = 15805;
+inline constexpr UINT krsSnapinName = 15821;
 inline constexpr UINT krsInvalidFolderType = 15843;
 inline constexpr UINT krsUsers = 15859;
 inline constexpr UINT krsScenarios = 15861;
