@@ -62,11 +62,7 @@ void WriteState(const std::string& dir, const ServerState& state) {
 
 // A database of the server by name: an online one from its archive, else a saved one under
 // databases/.
-struct Loaded {
-  std::shared_ptr<Database> db;
-};
-
-Loaded LoadDatabase(const std::string& dir, const std::string& name) {
+DatabasePtr LoadDatabase(const std::string& dir, const std::string& name) {
   const ServerState state = ExistingState(dir);
   std::vector<SchemaPtr> metas;
   std::vector<std::string> problems;
@@ -86,7 +82,7 @@ Loaded LoadDatabase(const std::string& dir, const std::string& name) {
     if (schema->name == info.schemaName && schema->version == info.schemaVersion) {
       auto db = std::make_shared<Database>(name, schema, archive);
       db->Data() = DecodeDump(bytes, *schema);
-      return Loaded{db};
+      return db;
     }
   throw Failure(archive + ": schema " + info.schemaName + " " + info.schemaVersion +
                 " is not installed");
@@ -187,16 +183,16 @@ int AddUser(const std::vector<std::string>& args, std::istream& in, std::ostream
   Expect(args, 4, 5, "add-user SERVER DB USER [--admin]  (password on standard input)");
   const std::string dir = ServerDir(args[1]);
   ServerLock lock(dir);
-  Loaded loaded = LoadDatabase(dir, args[2]);
+  const DatabasePtr db = LoadDatabase(dir, args[2]);
   std::string password;
   std::getline(in, password);
   if (!password.empty() && password.back() == '\r') password.pop_back();
   try {
-    loaded.db->AddUser(ToUtf16(args[3]), password, admin);
+    db->AddUser(ToUtf16(args[3]), password, admin);
   } catch (const std::invalid_argument& e) {
     throw Failure(std::string(e.what()) + ": " + args[3]);
   }
-  Save(*loaded.db);
+  Save(*db);
   out << "added user " << args[3] << (admin ? " (administrator)" : "") << " to " << args[2] << "\n";
   return 0;
 }
@@ -222,13 +218,12 @@ int Check(const std::vector<std::string>& args, std::ostream& out) {
   Expect(args, 3, 4, "check SERVER DB [--repair]");
   const std::string dir = ServerDir(args[1]);
   ServerLock lock(dir);
-  Loaded loaded = LoadDatabase(dir, args[2]);
-  const std::vector<std::string> findings = CheckIntegrity(*loaded.db, repair);
+  const DatabasePtr db = LoadDatabase(dir, args[2]);
+  const std::vector<std::string> findings = CheckIntegrity(*db, repair);
   for (const std::string& line : findings) out << line << "\n";
   if (findings.empty()) out << "no problems found\n";
-  if (loaded.db->Modified()) Save(*loaded.db);
-  const bool remaining =
-      !findings.empty() && (!repair || !CheckIntegrity(*loaded.db, false).empty());
+  if (db->Modified()) Save(*db);
+  const bool remaining = !findings.empty() && (!repair || !CheckIntegrity(*db, false).empty());
   return remaining ? 2 : 0;
 }
 

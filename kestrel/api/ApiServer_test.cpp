@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "kestrel/api/TestSupport.h"
 
 namespace kestrel::test {
@@ -63,6 +65,19 @@ TEST_F(ApiServerTest, ASecondProcessHoldingTheLockKeepsTheServerFromThisOne) {
   ::waitpid(child, &status, 0);
   for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
   EXPECT_NE(Connect(), 0u) << "the server is free once the other process has gone";
+}
+
+TEST_F(ApiServerTest, KestrelAdminInAnotherProcessCannotChangeAServerThisOneServes) {
+  ASSERT_NE(Connect(), 0u);
+  const std::string command = std::string(KESTREL_ADMIN) + " stop Test 2>" + home_ + "/err.txt";
+  EXPECT_NE(std::system(command.c_str()), 0);
+  EXPECT_NE(ReadFile(home_ + "/err.txt").find("server in use by another process"),
+            std::string::npos);
+  EXPECT_NE(ReadFile(ServerDir() + "/server.json").find("\"running\""), std::string::npos);
+  ASSERT_EQ(KSCloseServer(server_), KS_OK);
+  EXPECT_EQ(std::system((std::string(KESTREL_ADMIN) + " start Test >/dev/null").c_str()), 0)
+      << "a closed server is free for the administrator";
+  EXPECT_NE(Connect(), 0u);
 }
 
 TEST_F(ApiServerTest, ListsMetasSortedAndFindsThemByNameAndVersion) {

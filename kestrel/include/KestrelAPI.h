@@ -10,9 +10,9 @@
  * - Strings are zero-terminated UTF-16 (KSUseWideStrings(1) is the only mode). A null string
  *   argument counts as the empty text unless a function says otherwise.
  * - Strings and arrays returned by the library belong to it. They stay valid until the next call
- *   on the same handle (the first handle argument of the call) or until that handle is released;
- *   calls that take no handle (KSGetLastConnectError, KSFormatMessage with handle 0, ...) keep
- *   their results until their next call on the same thread of the process.
+ *   on the same handle (the first handle argument of the call; for KSGetAvailableDatabases and
+ *   KSGetAvailableServices the meta handle) or until that handle is released; KSFormatMessage
+ *   with handle 0 keeps its result until its next such call on the same thread.
  * - Functions that answer a count through `count` set it to 0 on every failure.
  * - A function of the interface that this version does not implement answers
  *   KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
@@ -313,8 +313,9 @@ KS_API KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const cha
 /* Writes the database to its archive atomically (temporary file, flush, rename): a failure
  * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
 KS_API KSStatus KSSaveDB(KSHandle server, const char16_t* name);
-/* Saves the database, then takes it offline (its sessions get KS_EVENT_DATABASE_OFFLINE). When
- * the save fails the database stays online and KS_ERR_WRITE_FAILED is answered. */
+/* Saves the database when it has unsaved changes (or its archive is missing), then takes it
+ * offline (its sessions get KS_EVENT_DATABASE_OFFLINE). When the save fails the database stays
+ * online and KS_ERR_WRITE_FAILED is answered. */
 KS_API KSStatus KSShutdownDB(KSHandle server, const char16_t* name);
 /* option 0: as KSShutdownDB; option 1: take it offline without saving; flag: with option 0,
  * 1 saves even when nothing changed. Other options: KS_ERR_INVALID_ARGUMENT. */
@@ -348,7 +349,8 @@ KS_API int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name);
 /* Checks references (to missing records or records of a wrong class), index consistency and
  * records of unknown classes. level 0 reports; level -1 also repairs (dangling references set
  * null, unknown records removed, indexes rebuilt). The report has one line per finding, empty
- * when nothing is wrong; null when the database is not online. */
+ * when nothing is wrong; null when the database is not online or the level is neither 0 nor -1.
+ * Repeated keys of unique indexes are reported but never repaired. */
 KS_API const char16_t* KSCheckDatabaseIntegrity(KSHandle server, const char16_t* name,
                                                 int32_t level);
 /* "Root" followed by the persistent transactions stored with the database, in creation order;
