@@ -277,6 +277,29 @@ TEST_F(ApiDatabaseTest, IntegrityReportsAndRepairs) {
   EXPECT_EQ(KSCheckDatabaseIntegrity(server_, u"Missing", 0), nullptr);
 }
 
+TEST_F(ApiDatabaseTest, RecordsOfClassesTheSchemaLacksAreKeptReportedAndRepaired) {
+  ASSERT_EQ(CreateDbFromText("Source", TextWith(kRecords)), KS_OK);
+  // The same schema name and version without the class VipCustomer, on another server.
+  std::string lacking = SalesSchema("1.0");
+  const std::string vip = R"({"name": "VipCustomer", "base": "Customer", "flags": 4, "fields": []})";
+  lacking.replace(lacking.find(vip), vip.size(), R"({"name": "Spare"})");
+  MakeServer("Other", true, {{"sales.json", lacking}});
+  const KSHandle other = KSConnectServer(u"localhost", u"Other");
+  ASSERT_NE(other, 0u);
+  const KSHandle meta = KSSearchMeta(other, u"Sales", u"1.0");
+  const std::string dump = home_ + "/Moved.dmp";
+  WriteFile(dump, ReadFile(Archive("Source")));
+  ASSERT_EQ(KSRestoreDBFromArchive(other, meta, U(dump).c_str()), KS_OK);
+  const std::string unknown = "record 102: unknown class VipCustomer";
+  EXPECT_EQ(N(KSCheckDatabaseIntegrity(other, u"Moved", 0)), unknown + "\n");
+  ASSERT_EQ(KSShutdownDBEx(other, u"Moved", 0, 1), KS_OK);
+  ASSERT_EQ(KSRestoreDBFromArchive(other, meta, U(dump).c_str()), KS_OK);
+  EXPECT_EQ(N(KSCheckDatabaseIntegrity(other, u"Moved", 0)), unknown + "\n") << "kept by a save";
+  EXPECT_EQ(N(KSCheckDatabaseIntegrity(other, u"Moved", -1)), unknown + " (repaired)\n");
+  EXPECT_EQ(N(KSCheckDatabaseIntegrity(other, u"Moved", 0)), "");
+  EXPECT_EQ(KSDisconnectServer(other), KS_OK);
+}
+
 TEST_F(ApiDatabaseTest, ListsRootAndThePersistentTransactions) {
   const std::string text =
       TextWith("T\tPlan A\t\t256\tfirst plan\nT\tChild\tPlan A\t256\t\nT\tPlan B\t\t256\t\\tx\n");
