@@ -17,13 +17,21 @@
 // a stream that ends before the end tag answers E_FAIL and keeps the records
 // read in full before. Saving reports every failed write as STG_E_CANTSAVE.
 //
+// Through IComponentData the object answers the scope pane: expanding a node
+// inserts the child folders the tree holds (children that already carry a
+// console ID are not inserted again), renaming changes a folder's name,
+// deleting removes servers, database groups and workstations other than the
+// local one. Cookies from the console are looked up in the tree, never
+// dereferenced; special cookies (-10..-1) designate no folder.
+//
 // The pieces live in KRComponentData.cpp (tree construction),
-// KRComponentData_Persist.cpp (the stream) and KRComponentData_DBGroup.cpp
-// (database-group contents).
+// KRComponentData_Persist.cpp (the stream), KRComponentData_DBGroup.cpp
+// (database-group contents) and KRComponentData_Scope.cpp (the scope pane).
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/Stream.h"
@@ -36,10 +44,46 @@
 inline constexpr CLSID CLSID_KRComponentData =
     GuidLiteral("{096D8D3A-B78A-11D2-BD6B-00805F536E80}");
 
-class TKRComponentData : public ComObject<IPersistStream> {
+class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
  public:
   TKRComponentData();
   ~TKRComponentData() override;
+
+  // IComponentData. Initialize takes the console's name space, console and
+  // verbs, and hands the image strips to the scope image list; a failure of
+  // those console calls is the answer. Notify handles MMCN_EXPAND, MMCN_RENAME
+  // and MMCN_DELETE and answers S_OK for the others. Destroy releases the
+  // console's interfaces. GetDisplayInfo answers a folder's name (the
+  // snap-in's display name for the static node, empty for no folder); the
+  // text stays valid until the next call for the same folder.
+  HRESULT Initialize(IUnknown* console) override;
+  HRESULT CreateComponent(IComponent** component) override;
+  HRESULT Notify(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) override;
+  HRESULT Destroy() override;
+  HRESULT QueryDataObject(MMC_COOKIE cookie, DATA_OBJECT_TYPES type,
+                          IDataObject** dataObject) override;
+  HRESULT GetDisplayInfo(SCOPEDATAITEM* scopeItem) override;
+  // S_OK when both carry the snap-in's record with the same cookie.
+  HRESULT CompareObjects(IDataObject* a, IDataObject* b) override;
+
+  // Notification handlers. OnExpand inserts the children when `arg` is set
+  // (S_OK); OnRename puts the wide text `param` into the folder's name (S_OK,
+  // or S_FALSE without a folder or a text); OnDelete answers S_OK when it
+  // deleted the folder, S_FALSE otherwise.
+  HRESULT OnExpand(IDataObject* dataObject, LPARAM arg, LPARAM param);
+  HRESULT OnRename(IDataObject* dataObject, LPARAM arg, LPARAM param);
+  HRESULT OnDelete(IDataObject* dataObject);
+  // Inserts the children of the data object's folder under the console
+  // handle `parent` and marks the folder enumerated; for the static node
+  // (cookie 0) records `parent` as the static root.
+  void EnumerateScopePane(IDataObject* dataObject, HSCOPEITEM parent);
+  // The folder a cookie from the console designates, or null.
+  TKRFolder* FolderOfCookie(MMC_COOKIE cookie);
+  // Deletes every child folder of `folder` from the console and the tree.
+  void RemoveChildFolders(TKRFolder& folder);
+  // Splits "name - version" at the first " - "; both empty without one.
+  static void GetSchemaNameVersion(const std::string& text, std::string& version,
+                                   std::string& schemaName);
 
   // IPersist / IPersistStream. GetClassID and GetSizeMax fill in their
   // answers (the class identifier; 100) and still answer E_NOTIMPL, because
@@ -106,6 +150,10 @@ class TKRComponentData : public ComObject<IPersistStream> {
   void SetConsoleNameSpace(ComPtr<IConsoleNameSpace> nameSpace) {
     FIConsoleNameSpace = std::move(nameSpace);
   }
+  IConsole* Console() const { return FIConsole.Get(); }
+  IConsoleVerb* ConsoleVerb() const { return FIConsoleVerb.Get(); }
+  // The console's handle of the static node, 0 until it was expanded.
+  HSCOPEITEM StaticRoot() const { return FStaticRoot; }
 
  private:
   // Creates, initialises and attaches one folder.
@@ -117,8 +165,18 @@ class TKRComponentData : public ComObject<IPersistStream> {
   // The first folder of the type in the tree, or null.
   TKRFolder* FindFolder(TKRFolderType folderType);
 
+  // Removes a folder (with its subtree) from its parent and the console.
+  void DeleteFolder(TKRFolder& folder);
+  // Forgets the display texts kept for a subtree about to be destroyed.
+  void ForgetDisplayTexts(const TKRFolder& folder);
+
+  HSCOPEITEM FStaticRoot = 0;
+  ComPtr<IConsole> FIConsole;
+  ComPtr<IConsoleVerb> FIConsoleVerb;
   ComPtr<IConsoleNameSpace> FIConsoleNameSpace;
   std::unique_ptr<TKRFolder> FRootFolder;
   std::string FComputerName;
   bool FIsDirty = false;
+  // The texts handed out by GetDisplayInfo, by folder (null: no folder).
+  std::unordered_map<const TKRFolder*, std::u16string> FDisplayTexts;
 };

@@ -1,0 +1,177 @@
+#pragma once
+// A recording fake console for the snap-in tests. One object answers
+// IConsole and IConsoleNameSpace; its header control, result data, image
+// lists and verbs are separate objects it hands out. Scope items inserted get
+// IDs from 1001 upwards; every insertion and deletion is recorded, and a
+// deletion of an item also removes its descendants from `live`.
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "platform/com/ComPtr.h"
+#include "platform/mmc/MmcInterfaces.h"
+#include "platform/win32/Resources.h"
+
+// Records the strips handed over, read while the call lasts.
+class FakeImageList : public ComObject<IImageList> {
+ public:
+  struct Strips {
+    BitmapResource small, large;
+    HBITMAP smallHandle, largeHandle;
+    LONG start;
+    COLORREF mask;
+  };
+  std::optional<Strips> strips;
+  HRESULT answer = S_OK;
+
+  HRESULT ImageListSetIcon(LONG_PTR*, LONG) override { return E_NOTIMPL; }
+  HRESULT ImageListSetStrip(LONG_PTR* small, LONG_PTR* large, LONG start, COLORREF mask) override {
+    const auto* s = GetBitmapResource(reinterpret_cast<HBITMAP>(small));
+    const auto* l = GetBitmapResource(reinterpret_cast<HBITMAP>(large));
+    if (s == nullptr || l == nullptr) return E_INVALIDARG;
+    strips = Strips{*s,    *l,  reinterpret_cast<HBITMAP>(small), reinterpret_cast<HBITMAP>(large),
+                    start, mask};
+    return answer;
+  }
+};
+
+class FakeConsoleVerb : public ComObject<IConsoleVerb> {
+ public:
+  HRESULT GetVerbState(MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*) override { return E_NOTIMPL; }
+  HRESULT SetVerbState(MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL) override { return E_NOTIMPL; }
+  HRESULT SetDefaultVerb(MMC_CONSOLE_VERB) override { return E_NOTIMPL; }
+  HRESULT GetDefaultVerb(MMC_CONSOLE_VERB*) override { return E_NOTIMPL; }
+};
+
+class FakeHeaderCtrl : public ComObject<IHeaderCtrl> {
+ public:
+  HRESULT InsertColumn(int, LPCOLESTR, int, int) override { return E_NOTIMPL; }
+  HRESULT DeleteColumn(int) override { return E_NOTIMPL; }
+  HRESULT SetColumnText(int, LPCOLESTR) override { return E_NOTIMPL; }
+  HRESULT GetColumnText(int, LPOLESTR*) override { return E_NOTIMPL; }
+  HRESULT SetColumnWidth(int, int) override { return E_NOTIMPL; }
+  HRESULT GetColumnWidth(int, int*) override { return E_NOTIMPL; }
+};
+
+// The result pane: GetNextItem walks `selected` (entries with scope flag and
+// lParam) as the selected rows.
+class FakeResultData : public ComObject<IResultData> {
+ public:
+  struct Row {
+    bool scope;
+    LPARAM lParam;
+  };
+  std::vector<Row> selected;
+
+  HRESULT InsertItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT DeleteItem(HRESULTITEM, int) override { return E_NOTIMPL; }
+  HRESULT FindItemByLParam(LPARAM, HRESULTITEM*) override { return E_NOTIMPL; }
+  HRESULT DeleteAllRsltItems() override { return E_NOTIMPL; }
+  HRESULT SetItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT GetItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT GetNextItem(RESULTDATAITEM* item) override {
+    const size_t next = static_cast<size_t>(item->nIndex + 1);
+    if (next >= selected.size()) {
+      item->nIndex = -1;
+      return S_FALSE;
+    }
+    item->nIndex = static_cast<int>(next);
+    item->bScopeItem = selected[next].scope;
+    item->lParam = selected[next].lParam;
+    return S_OK;
+  }
+  HRESULT ModifyItemState(int, HRESULTITEM, UINT, UINT) override { return E_NOTIMPL; }
+  HRESULT ModifyViewStyle(MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE) override {
+    return E_NOTIMPL;
+  }
+  HRESULT SetViewMode(LONG) override { return E_NOTIMPL; }
+  HRESULT GetViewMode(LONG*) override { return E_NOTIMPL; }
+  HRESULT UpdateItem(HRESULTITEM) override { return E_NOTIMPL; }
+  HRESULT Sort(int, DWORD, LPARAM) override { return E_NOTIMPL; }
+  HRESULT SetDescBarText(LPOLESTR) override { return E_NOTIMPL; }
+  HRESULT SetItemCount(int, DWORD) override { return E_NOTIMPL; }
+};
+
+class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
+ public:
+  std::vector<SCOPEDATAITEM> inserted;  // as handed over, with the ID given
+  std::vector<HSCOPEITEM> deleted;      // items deleted with their descendants
+  std::vector<HSCOPEITEM> live;         // items inserted and not deleted
+  ComPtr<FakeImageList> scopeImages = MakeComObject<FakeImageList>();
+  ComPtr<FakeImageList> resultImages = MakeComObject<FakeImageList>();
+  ComPtr<FakeConsoleVerb> verb = MakeComObject<FakeConsoleVerb>();
+  ComPtr<FakeHeaderCtrl> header = MakeComObject<FakeHeaderCtrl>();
+  ComPtr<FakeResultData> results = MakeComObject<FakeResultData>();
+  IHeaderCtrl* headerSet = nullptr;
+  bool offerNameSpace = true;
+  HRESULT scopeImageListAnswer = S_OK;
+
+  HRESULT QueryInterface(const IID& iid, void** object) override {
+    if (object != nullptr && iid == IID_IHeaderCtrl) return header->QueryInterface(iid, object);
+    if (object != nullptr && iid == IID_IResultData) return results->QueryInterface(iid, object);
+    if (object != nullptr && iid == IID_IConsoleNameSpace && !offerNameSpace) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    return ComObject::QueryInterface(iid, object);
+  }
+
+  // IConsole
+  HRESULT SetHeader(IHeaderCtrl* h) override {
+    headerSet = h;
+    return S_OK;
+  }
+  HRESULT SetToolbar(IToolbar*) override { return E_NOTIMPL; }
+  HRESULT QueryResultView(IUnknown**) override { return E_NOTIMPL; }
+  HRESULT QueryScopeImageList(IImageList** list) override {
+    if (FAILED(scopeImageListAnswer)) return scopeImageListAnswer;
+    return scopeImages.CopyTo(list);
+  }
+  HRESULT QueryResultImageList(IImageList** list) override { return resultImages.CopyTo(list); }
+  HRESULT UpdateAllViews(IDataObject*, LPARAM, LONG_PTR) override { return E_NOTIMPL; }
+  HRESULT MessageBox(LPCOLESTR, LPCOLESTR, UINT, int*) override { return E_NOTIMPL; }
+  HRESULT QueryConsoleVerb(IConsoleVerb** v) override { return verb.CopyTo(v); }
+  HRESULT SelectScopeItem(HSCOPEITEM) override { return E_NOTIMPL; }
+  HRESULT GetMainWindow(HWND*) override { return E_NOTIMPL; }
+  HRESULT NewWindow(HSCOPEITEM, ULONG) override { return E_NOTIMPL; }
+
+  // IConsoleNameSpace
+  HRESULT InsertItem(SCOPEDATAITEM* item) override {
+    if (item == nullptr) return E_POINTER;
+    item->ID = nextId_++;
+    inserted.push_back(*item);
+    live.push_back(item->ID);
+    return S_OK;
+  }
+  HRESULT DeleteItem(HSCOPEITEM item, LONG deleteThis) override {
+    if (deleteThis == 0) return E_NOTIMPL;
+    deleted.push_back(item);
+    RemoveLive(item);
+    return S_OK;
+  }
+  HRESULT SetItem(SCOPEDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT GetItem(SCOPEDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT GetChildItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) override { return E_NOTIMPL; }
+  HRESULT GetNextItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) override { return E_NOTIMPL; }
+  HRESULT GetParentItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) override { return E_NOTIMPL; }
+
+  // The record inserted with `id`, or null.
+  const SCOPEDATAITEM* Item(HSCOPEITEM id) const {
+    for (const auto& item : inserted) {
+      if (item.ID == id) return &item;
+    }
+    return nullptr;
+  }
+  bool IsLive(HSCOPEITEM id) const { return std::find(live.begin(), live.end(), id) != live.end(); }
+
+ private:
+  void RemoveLive(HSCOPEITEM id) {
+    live.erase(std::remove(live.begin(), live.end(), id), live.end());
+    for (const auto& item : inserted) {
+      if (item.relativeID == id && IsLive(item.ID)) RemoveLive(item.ID);
+    }
+  }
+
+  HSCOPEITEM nextId_ = 1001;
+};
