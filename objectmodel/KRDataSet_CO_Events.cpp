@@ -129,8 +129,10 @@ bool TKRAPIMessageReceptionManager::IsSubscribed(TKRSubscriptionKey key) const {
 }
 
 void TKRAPIEventReceptionManager::ActivateSubscription(TKRSubscription& subscription) {
-  KRAPI().KSRegisterEventCallback(subscription.Key->Get_Handle(), &GlobalHandleAPIEventReception,
-                                  subscription.Key);
+  // Handle 0 would register the global callback in the proxy's name.
+  const KSHandle handle = subscription.Key->Get_Handle();
+  if (handle == 0) throw EKRAPIEventReceptionError("A proxy without a handle cannot subscribe");
+  KRAPI().KSRegisterEventCallback(handle, &GlobalHandleAPIEventReception, subscription.Key);
 }
 
 void TKRAPIEventReceptionManager::DeactivateSubscription(TKRSubscription& subscription) {
@@ -206,7 +208,7 @@ HINSTANCE GetAPIReceptionModuleInstance() {
 
 OleVariant BuildAPIEventData(const KSEventRecord& event) {
   OleVariant values = OleVariant::Null();
-  if (event.valueCount > 0) {
+  if (event.valueCount > 0 && event.values != nullptr) {
     values = OleVariant::Array(0, event.valueCount - 1);
     for (int32_t i = 0; i < event.valueCount; ++i) {
       ConvertAPIFieldToOleVariant(event.values[i], values[i]);

@@ -104,7 +104,8 @@ class TKRAPIMessageReceptionManager {
 };
 
 // Events for servers and sessions. Activating registers
-// GlobalHandleAPIEventReception for the key proxy's handle; deactivating
+// GlobalHandleAPIEventReception for the key proxy's handle (a proxy that
+// gets no handle cannot subscribe: EKRAPIEventReceptionError); deactivating
 // unregisters it when the proxy still has a handle. Dispatch calls the
 // proxy's HandleAPIEvent (the default subscription's proxy for key 0).
 class TKRAPIEventReceptionManager : public TKRAPIMessageReceptionManager {
@@ -158,7 +159,8 @@ HWND FindAPIMessageReceptionWindow();
 HINSTANCE GetAPIReceptionModuleInstance();
 
 // Event data: [0] false (the disconnect flag), [1] kind, [2] code, [3] the
-// values converted in order, or Null when there are none.
+// values converted in order, or Null when there are none (a count that is
+// not positive, or no values).
 OleVariant BuildAPIEventData(const KSEventRecord& event);
 // Commit-progress data: [0] the percentage as a 16-bit value widened, [1] the
 // text as wide text, [2] the flag.

@@ -107,6 +107,13 @@ TEST_F(APIEventReceptionTest, AnEventWithoutValuesArrivesWithNullInElementThree)
   EXPECT_TRUE(data[3].IsNull());
 }
 
+TEST_F(APIEventReceptionTest, AnEventWithACountButNoValuesHasNullValues) {
+  const KSEventRecord counted{KS_EVENT_SESSION_MESSAGE, 0, 0, 2, nullptr};
+  EXPECT_TRUE(BuildAPIEventData(counted)[3].IsNull());
+  const KSEventRecord negative{KS_EVENT_SESSION_MESSAGE, 0, 0, -1, nullptr};
+  EXPECT_TRUE(BuildAPIEventData(negative)[3].IsNull());
+}
+
 TEST_F(APIEventReceptionTest, EventValuesAreCopiedOutOfTheLibrarysBuffers) {
   auto session = Session();
   GetGlobalAPIEventReceptionManager().Subscribe(session.Get());
@@ -175,6 +182,14 @@ TEST_F(APIEventReceptionTest, SubscribeAndUnsubscribeAreIdempotent) {
   manager.Subscribe(session.Get());
   EXPECT_EQ(api.CountOf(TKRAPIFunction::KSRegisterEventCallback), 3);
   EXPECT_THROW(manager.Subscribe(nullptr), EKRAPIEventReceptionError);
+}
+
+TEST_F(APIEventReceptionTest, AProxyThatGetsNoHandleCannotSubscribe) {
+  auto unreachable = Session(0);
+  TKRAPIEventReceptionManager& manager = GetGlobalAPIEventReceptionManager();
+  EXPECT_THROW(manager.Subscribe(unreachable.Get()), EKRAPIEventReceptionError);
+  EXPECT_FALSE(manager.IsSubscribed(unreachable.Get()));
+  EXPECT_EQ(api.CountOf(TKRAPIFunction::KSRegisterEventCallback), 0);
 }
 
 TEST_F(APIEventReceptionTest, UnsubscribingAProxyThatLostItsHandleDoesNotReconnectIt) {
