@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -390,5 +394,64 @@ TEST_F(APIEventReceptionTest, OtherMessagesGoToTheDefaultProcedure) {
   TKRCommitProgressReceptionManager manager;
   EXPECT_EQ(SendMessage(window, kAPIReceptionMessage, reinterpret_cast<WPARAM>(&manager), 0), 0);
 }
+
+#ifdef KR_KESTREL_API_PATH
+// A server proxy over the real library's local server "Test".
+class TRealServer : public TReceivingProxy {
+ public:
+  TRealServer() : TReceivingProxy(0) {}
+
+ protected:
+  void AssignHandle() override { FHandle = KRAPI().KSConnectServer(u"localhost", u"Test"); }
+  void ReleaseHandle() override { KRAPI().KSDisconnectServer(FHandle); }
+};
+
+// Exit codes of the child: 0 when the event arrived as expected.
+int ReceiveShutdownFromTheLibrary() {
+  char home[] = "/tmp/kr-events-XXXXXX";
+  if (mkdtemp(home) == nullptr) return 2;
+  const std::filesystem::path server = std::filesystem::path(home) / "servers" / "Test";
+  std::filesystem::create_directories(server / "metas");
+  std::filesystem::create_directories(server / "databases");
+  std::ofstream(server / "server.json")
+      << R"({"name": "Test", "state": "running", "databases": []})";
+  setenv("KESTREL_HOME", home, 1);
+  setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
+
+  int result = 0;
+  {
+    auto proxy = MakeComObject<TRealServer>();
+    GetGlobalAPIEventReceptionManager().Subscribe(proxy.Get());
+    if (!proxy->Get_Connected()) return 3;
+    KRAPI().KSCloseServer(proxy->Get_Handle());
+    // The server first tells it is going away, then that it was shut down.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (proxy->events.size() < 2 && std::chrono::steady_clock::now() < deadline) {
+      WaitForPostedMessages(std::chrono::milliseconds(50));
+      ProcessMessages();
+    }
+    if (proxy->events.size() != 2) {
+      result = 4;
+    } else {
+      const OleVariant& notice = proxy->events[0];
+      const OleVariant& shutdown = proxy->events[1];
+      if (notice[1].AsInteger() != KS_EVENT_SERVER_NOTICE ||
+          notice[2].AsInteger() != KS_NOTICE_SHUTTING_DOWN ||
+          shutdown[1].AsInteger() != KS_EVENT_SERVER_SHUTDOWN ||
+          shutdown[3][0].AsString() != u"Test") {
+        result = 5;
+      }
+    }
+    GetGlobalAPIEventReceptionManager().Unsubscribe(proxy.Get());
+  }
+  FinalizeAPIEventReception();
+  std::filesystem::remove_all(home);
+  return result;
+}
+
+TEST(APIEventReceptionLibraryTest, AServerShutdownArrivesFromTheLibrarysThread) {
+  EXPECT_EXIT(std::exit(ReceiveShutdownFromTheLibrary()), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
