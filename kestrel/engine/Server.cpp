@@ -129,12 +129,6 @@ std::vector<DatabasePtr> Server::DatabasesOf(const Schema& schema) const {
   return result;
 }
 
-std::vector<DatabasePtr> Server::Databases() const {
-  std::vector<DatabasePtr> result;
-  for (const auto& [name, db] : online_) result.push_back(db);
-  return result;
-}
-
 std::string Server::ArchiveFor(const std::string& name) const {
   return dir_ + "/databases/" + name + ".dmp";
 }

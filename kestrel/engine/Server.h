@@ -37,7 +37,6 @@ class Server {
 
   DatabasePtr FindDatabase(const std::string& name) const;
   std::vector<DatabasePtr> DatabasesOf(const Schema& schema) const;  // sorted by name
-  std::vector<DatabasePtr> Databases() const;
 
   KSStatus Restore(const SchemaPtr& schema, const std::string& path, std::string& name);
   KSStatus CreateEmpty(const SchemaPtr& schema, const std::string& name);
