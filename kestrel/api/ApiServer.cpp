@@ -52,6 +52,7 @@ KSHandle MetaHandle(KSHandle server, Connection& connection, const SchemaPtr& sc
 extern "C" {
 
 KSHandle KSConnectServer(const char16_t* host, const char16_t* server) {
+  lastConnectError = KS_ERR_INTERNAL;
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     lastConnectError = KS_ERR_INVALID_ARGUMENT;
     if (host == nullptr || server == nullptr) return 0;

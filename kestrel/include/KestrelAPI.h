@@ -174,8 +174,9 @@ typedef struct KSEventRecord {
  *   of the server. values[0]: the server name.
  * KS_EVENT_SERVER_NOTICE (3): KS_NOTICE_SHUTTING_DOWN (101) the server is going away (sent
  *   before it saves its databases), KS_NOTICE_DATABASES_CHANGED (102) harmless: a database went
- *   online or offline (values[0] its name), KS_NOTICE_SERVER_STOPPED (105) the server was found
- *   stopped; sent to connections and the global callback.
+ *   online or offline (values[0] its name), KS_NOTICE_SERVER_STOPPED (105) the server went
+ *   away without notice (reserved: this version stops servers only through KSCloseServer and
+ *   does not send it); sent to connections and the global callback.
  * KS_EVENT_SESSION_MESSAGE (5), code 0: the session's database was saved (values[0]: the
  *   archive path).
  * KS_EVENT_DATABASE_OFFLINE (6), code 0: the session's database was taken offline; the session
