@@ -1,0 +1,75 @@
+#pragma once
+// TBatchPresenter: the presenter of batch runs. It prints every form,
+// message box and folder browser shown ("form: CAPTION -> RESULT",
+// "message: CAPTION: TEXT", "folder: CAPTION -> PATH") and answers each from
+// the answers the script queued:
+//
+// - a form takes the first queued form answer with its caption: the actions
+//   (type into an edit, pick a combo box item, check a radio button, click a
+//   control) run as a user's would; a form left open after them, or without
+//   an answer, is cancelled;
+// - a message box or message dialog takes the first queued message answer
+//   whose text is part of its text; without one it gets the declining answer;
+// - a folder browser takes the next queued folder answer, else is cancelled.
+//
+// An action that cannot be done, or an answer the box does not offer, is a
+// failure: it is kept for TakeFailure and the form or box is declined.
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/ui/Presenter.h"
+
+struct TFormAction {
+  enum Kind { Set, Pick, Check, Click };
+  Kind kind = Click;
+  std::string control;
+  std::string text;
+};
+
+class TBatchPresenter : public IModalPresenter {
+ public:
+  explicit TBatchPresenter(std::ostream& out) : out_(out) {}
+
+  void QueueForm(std::string caption, std::vector<TFormAction> actions);
+  // `answer` is an ID* value.
+  void QueueMessage(std::string text, int answer);
+  // nullopt: cancel the browser.
+  void QueueFolder(std::optional<std::string> path);
+
+  TModalResult ShowModal(TForm& form) override;
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
+  std::optional<std::string> BrowseForFolder(const std::string& caption,
+                                             const std::string& root) override;
+
+  // The failures since the last call, one per line; empty when none.
+  std::string TakeFailure();
+
+ private:
+  struct FormAnswer {
+    std::string caption;
+    std::vector<TFormAction> actions;
+  };
+  struct MessageAnswer {
+    std::string text;
+    int answer;
+  };
+  std::optional<int> TakeMessageAnswer(const std::string& text);
+  void Fail(const std::string& what);
+
+  std::ostream& out_;
+  std::deque<FormAnswer> forms_;
+  std::deque<MessageAnswer> messages_;
+  std::deque<std::optional<std::string>> folders_;
+  std::string failure_;
+};
+
+// An answer word: ok, cancel, abort, retry, ignore, yes, no, close, help,
+// tryagain, continue (regardless of case), IDOK ..., mrOk ... or a number;
+// -1 for anything else.
+int ParseBatchAnswer(const std::string& word);
+// "OK", "Cancel", "Yes", ... for a modal result or message-box answer.
+std::string ResultName(int result);

@@ -1,0 +1,39 @@
+#pragma once
+// TSnapinModule: a snap-in module loaded with LoadLibrary. It makes objects
+// through the module's DllGetClassObject and class factory, and unloads the
+// module on destruction when DllCanUnloadNow agrees (otherwise the module
+// stays loaded for the rest of the process, as objects of it may live on).
+// RegisterModule calls a module's DllRegisterServer or DllUnregisterServer,
+// as a registration tool does. Failures raise EConsoleError.
+
+#include <optional>
+#include <string>
+
+#include "platform/com/ComPtr.h"
+#include "platform/mmc/MmcInterfaces.h"
+#include "platform/win32/WinTypes.h"
+
+class TSnapinModule {
+ public:
+  explicit TSnapinModule(const std::string& path);
+  ~TSnapinModule();
+  TSnapinModule(const TSnapinModule&) = delete;
+  TSnapinModule& operator=(const TSnapinModule&) = delete;
+
+  const std::string& Path() const { return path_; }
+  ComPtr<IComponentData> CreateComponentData(const CLSID& clsid);
+  // DllCanUnloadNow answers S_OK (false when the module has no such entry).
+  bool CanUnloadNow() const;
+  // Calls an entry without arguments (DllRegisterServer, ...); nullopt when
+  // the module has no such entry.
+  std::optional<HRESULT> CallEntry(const char* name) const;
+
+ private:
+  void* Entry(const char* name) const;
+
+  std::string path_;
+  HMODULE module_ = nullptr;
+};
+
+// Loads `path` and calls its DllRegisterServer (or DllUnregisterServer).
+void RegisterModule(const std::string& path, bool unregister);
