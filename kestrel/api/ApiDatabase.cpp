@@ -169,6 +169,8 @@ KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t*
     } catch (const AsciiFormatError&) {
       return KS_ERR_ASCII_FORMAT;
     }
+    // A text without users would give a database nobody can log on to.
+    if (!db->HasUsers()) db->AddUser(u"system", "", true);
     return AddDatabase(c, dbName, [&] { return c.server->AddNew(db); });
   });
 }

@@ -92,6 +92,17 @@ TEST_F(ApiDatabaseTest, TextFilesRoundTripEveryFieldType) {
   EXPECT_EQ(ReadFile(out), text);
 }
 
+TEST_F(ApiDatabaseTest, ATextWithoutUsersGetsTheAdministratorSystem) {
+  ASSERT_EQ(CreateDbFromText("Bare",
+                             "KESTREL-TEXT 1\nSCHEMA\tSales\t1.0\nNEXT\t8\n"
+                             "R\t7\tCustomer\tname=Ann\nEND\n"),
+            KS_OK);
+  EXPECT_NE(Logon("Bare"), 0u);
+  const std::string out = home_ + "/bare.txt";
+  ASSERT_EQ(KSSaveDBToAsciiFile(server_, u"Bare", U(out).c_str()), KS_OK);
+  EXPECT_NE(ReadFile(out).find("R\t8\tSYSUser\tname=system"), std::string::npos);
+}
+
 TEST_F(ApiDatabaseTest, MalformedTextFilesAreRefused) {
   const std::string good = TextWith(kRecords);
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -281,7 +292,8 @@ TEST_F(ApiDatabaseTest, RecordsOfClassesTheSchemaLacksAreKeptReportedAndRepaired
   ASSERT_EQ(CreateDbFromText("Source", TextWith(kRecords)), KS_OK);
   // The same schema name and version without the class VipCustomer, on another server.
   std::string lacking = SalesSchema("1.0");
-  const std::string vip = R"({"name": "VipCustomer", "base": "Customer", "flags": 4, "fields": []})";
+  const std::string vip =
+      R"({"name": "VipCustomer", "base": "Customer", "flags": 4, "fields": []})";
   lacking.replace(lacking.find(vip), vip.size(), R"({"name": "Spare"})");
   MakeServer("Other", true, {{"sales.json", lacking}});
   const KSHandle other = KSConnectServer(u"localhost", u"Other");

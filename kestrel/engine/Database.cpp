@@ -56,6 +56,13 @@ RecordID Database::FindUser(const std::u16string& user) const {
   return kNullRecord;
 }
 
+bool Database::HasUsers() const {
+  const ClassID users = UserClass(*schema_).id;
+  for (const auto& [id, record] : store_.records)
+    if (record.classId == users) return true;
+  return false;
+}
+
 RecordID Database::Authenticate(const std::u16string& user, const std::string& password) const {
   const RecordID id = FindUser(user);
   std::string hash;

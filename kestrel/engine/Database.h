@@ -46,6 +46,7 @@ class Database {
   // std::invalid_argument for an empty or existing name.
   RecordID AddUser(const std::u16string& user, const std::string& password, bool isAdmin);
   RecordID FindUser(const std::u16string& user) const;
+  bool HasUsers() const;
   // The user's record when the password matches; kNullRecord for an unknown user or a wrong
   // password (both cost one key derivation).
   RecordID Authenticate(const std::u16string& user, const std::string& password) const;

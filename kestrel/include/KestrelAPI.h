@@ -268,7 +268,8 @@ KS_API KSStatus KSRegisterEventCallback(KSHandle handle, KSEventCallback callbac
 KS_API KSHandle KSConnectServer(const char16_t* host, const char16_t* server);
 /* Status of the last KSConnectServer of the calling thread (KS_OK after a success). */
 KS_API KSStatus KSGetLastConnectError(void);
-/* Releases a connection (the server keeps running in the process). KS_OK, KS_ERR_INVALID_HANDLE. */
+/* Releases a connection and the meta handles it gave; the server keeps running in the process
+ * and sessions opened through the connection stay valid. KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSDisconnectServer(KSHandle server);
 /* Stops the server: saves every online database with unsaved changes, marks the server stopped
  * in server.json, sends KS_NOTICE_SHUTTING_DOWN then KS_EVENT_SERVER_SHUTDOWN to every
@@ -335,7 +336,8 @@ KS_API KSStatus KSCloneDB(KSHandle server, const char16_t* name, const char16_t*
 /* Writes the database in the text format described in kestrel/engine/AsciiFormat.h. */
 KS_API KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const char16_t* file);
 /* Creates online database N of schema M from a text file (archive databases/N.dmp, written at
- * once). KS_ERR_ASCII_FORMAT names a malformed file; refused as KSCreateEmptyDB. */
+ * once); a text without SYSUser records gets the user "system" (empty password,
+ * administrator). KS_ERR_ASCII_FORMAT names a malformed file; refused as KSCreateEmptyDB. */
 KS_API KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t* name,
                                         const char16_t* file);
 /* Importing from a relational database is not offered: KS_ERR_NOT_SUPPORTED. */
