@@ -35,3 +35,31 @@ function(kr_fuzzer name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# kr_hide_symbols(TARGET): compiles TARGET and every static library of ours
+# that it links, directly or through other libraries, with hidden symbols, so
+# that a shared module exports only the entry points it marks and two
+# modules in one process never bind to each other's copies.
+function(kr_hide_symbols target)
+  set(pending ${target})
+  set(seen ${target})
+  while(pending)
+    list(POP_FRONT pending current)
+    set_target_properties(${current} PROPERTIES
+      C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    get_target_property(deps ${current} LINK_LIBRARIES)
+    if(NOT deps)
+      continue()
+    endif()
+    foreach(dep IN LISTS deps)
+      if(TARGET ${dep} AND NOT dep IN_LIST seen)
+        list(APPEND seen ${dep})
+        get_target_property(type ${dep} TYPE)
+        get_target_property(imported ${dep} IMPORTED)
+        if(type STREQUAL "STATIC_LIBRARY" AND NOT imported)
+          list(APPEND pending ${dep})
+        endif()
+      endif()
+    endforeach()
+  endwhile()
+endfunction()
