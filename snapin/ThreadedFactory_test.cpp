@@ -26,28 +26,21 @@ class ThreadedFactory : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ThreadedFactory, ThreadingModelTexts) {
-  EXPECT_EQ(ThreadingModelText(tmSingle), "");
-  EXPECT_EQ(ThreadingModelText(tmApartment), "Apartment");
-  EXPECT_EQ(ThreadingModelText(tmFree), "Free");
-  EXPECT_EQ(ThreadingModelText(tmBoth), "Both");
-  EXPECT_EQ(ThreadingModelText(static_cast<TThreadingModel>(4)), "");
-}
-
 TEST_F(ThreadedFactory, WritesTheThreadingModelBesideTheModule) {
   EXPECT_EQ(RegisteredModel(ciMultiInstance, tmApartment), "Apartment");
   EXPECT_EQ(RegisteredModel(ciSingleInstance, tmBoth), "Both");
+  EXPECT_EQ(RegisteredModel(ciMultiInstance, tmFree), "Free");
   EXPECT_EQ(RegisteredModel(ciMultiInstance, tmSingle), std::nullopt);
+  EXPECT_EQ(RegisteredModel(ciMultiInstance, static_cast<TThreadingModel>(4)), std::nullopt);
   EXPECT_EQ(RegisteredModel(ciInternal, tmFree), std::nullopt);
 }
 
-TEST_F(ThreadedFactory, TheModelCanBeChangedBeforeRegistration) {
+TEST_F(ThreadedFactory, RegistersTheModelSetLast) {
   TThreadedAutoObjectFactory factory(server_, AutoClassOf<TTestThing>(), CLSID_TestThing,
                                      ciMultiInstance, tmApartment);
+  factory.UpdateRegistry(true);
   factory.SetThreadingModel(tmFree);
-  EXPECT_EQ(factory.ThreadingModel(), tmFree);
   factory.UpdateRegistry(true);
   EXPECT_EQ(ValueText(HKEY_CLASSES_ROOT, kTestClassKey + "\\InprocServer32", "ThreadingModel"),
             "Free");
-  EXPECT_TRUE(ValueText(HKEY_CLASSES_ROOT, kTestClassKey + "\\InprocServer32").has_value());
 }
