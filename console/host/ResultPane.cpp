@@ -114,7 +114,6 @@ HRESULT TResultPane::GetNext(RESULTDATAITEM& item) {
     item.bScopeItem = row.scope;
     item.itemID = row.id;
     item.lParam = row.lParam;
-    item.nState = row.state;
     return S_OK;
   }
   item.nIndex = -1;

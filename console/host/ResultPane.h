@@ -48,8 +48,10 @@ class TResultPane {
   // By itemID when it is not 0, else by nIndex.
   HRESULT Get(RESULTDATAITEM& item);
   // The next row after item.nIndex (-1: from the start) whose state holds
-  // every bit of item.nState. None: nIndex -1 and E_FAIL, so that walkers
-  // looping until the call fails end there.
+  // every bit of item.nState: nIndex, bScopeItem, itemID and lParam are
+  // filled in and nState is left as asked, so the same record walks on.
+  // None: nIndex -1 and E_FAIL, so that walkers looping until the call fails
+  // end there.
   HRESULT GetNext(RESULTDATAITEM& item);
   HRESULT ModifyState(int index, HRESULTITEM id, UINT add, UINT remove);
 

@@ -1,6 +1,7 @@
 #include "console/host/SnapinModule.h"
 
 #include <filesystem>
+#include <vector>
 
 #include "console/host/ConsoleError.h"
 #include "platform/com/ClassFactory.h"
@@ -27,8 +28,28 @@ TSnapinModule::TSnapinModule(const std::string& path) : path_(path) {
   }
 }
 
+namespace {
+
+// References of modules whose objects outlived the module's owner (another
+// owner of the same module, or an object the module keeps): each is dropped
+// as soon as its module says it can be unloaded.
+std::vector<HMODULE>& Lingering() {
+  static std::vector<HMODULE> modules;
+  return modules;
+}
+
+bool ModuleCanUnload(HMODULE module) {
+  auto canUnload = reinterpret_cast<PlainEntry>(GetProcAddress(module, "DllCanUnloadNow"));
+  return canUnload != nullptr && canUnload() == S_OK;
+}
+
+}  // namespace
+
 TSnapinModule::~TSnapinModule() {
-  if (CanUnloadNow()) FreeLibrary(module_);
+  std::vector<HMODULE>& lingering = Lingering();
+  lingering.push_back(module_);
+  std::erase_if(lingering,
+                [](HMODULE module) { return ModuleCanUnload(module) && FreeLibrary(module); });
 }
 
 void* TSnapinModule::Entry(const char* name) const { return GetProcAddress(module_, name); }
@@ -39,7 +60,7 @@ std::optional<HRESULT> TSnapinModule::CallEntry(const char* name) const {
   return entry();
 }
 
-bool TSnapinModule::CanUnloadNow() const { return CallEntry("DllCanUnloadNow") == S_OK; }
+bool TSnapinModule::CanUnloadNow() const { return ModuleCanUnload(module_); }
 
 ComPtr<IComponentData> TSnapinModule::CreateComponentData(const CLSID& clsid) {
   auto getClassObject = reinterpret_cast<GetClassObjectEntry>(Entry("DllGetClassObject"));

@@ -1,8 +1,10 @@
 #pragma once
 // TSnapinModule: a snap-in module loaded with LoadLibrary. It makes objects
-// through the module's DllGetClassObject and class factory, and unloads the
-// module on destruction when DllCanUnloadNow agrees (otherwise the module
-// stays loaded for the rest of the process, as objects of it may live on).
+// through the module's DllGetClassObject and class factory. Its reference to
+// the module is dropped on destruction when DllCanUnloadNow agrees, else as
+// soon as it agrees at a later owner's destruction (objects of the module may
+// live on in another owner's hands), so every load is matched by one
+// FreeLibrary once the module is no longer used.
 // RegisterModule calls a module's DllRegisterServer or DllUnregisterServer,
 // as a registration tool does. Failures raise EConsoleError.
 

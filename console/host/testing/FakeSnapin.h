@@ -1,0 +1,30 @@
+#pragma once
+// The test snap-in module of the console's tests, built as a shared module
+// that exports only its entry points and so keeps its own copy of the
+// platform, as the product's module does. It is loaded through the registry
+// and DllGetClassObject like any snap-in, and offers IConsoleModuleServices.
+//
+// Its tree, below the static node (cookie 0, named by the registry):
+//   Alpha (1)          result items r1 (size 10), r2 (9), r10 (no size)
+//     One (3)
+//     Two (4)
+//   Beta/Gamma (2)     deletable
+// Every node is renameable except the static node; "Add Node" (command 1) on
+// Alpha inserts a node "Node N"; "Ask" (2) shows a form "Ask" with NameEdit,
+// OKBtn and CancelBtn and inserts the name typed; "Greyed" (3) is disabled;
+// "Warn" (6) asks "Really?" with Yes/No through IConsole::MessageBox;
+// "Browse" (7) asks for a folder; "New Thing" is in the New group (4). Result
+// items offer "Item Command" (5). The component data saves the names of the
+// nodes it added; the component saves the word 7.
+//
+// Every notification and call is written to the journal the module exports
+// as FakeSnapinJournal (a std::vector<std::string>*).
+
+#include <string>
+#include <vector>
+
+#include "platform/com/Guid.h"
+
+inline constexpr CLSID CLSID_FakeSnapin = GuidLiteral("{5E1D27C0-3A4B-4C5D-8E6F-708192A3B4C5}");
+
+using FakeSnapinJournalEntry = std::vector<std::string>* (*)();
