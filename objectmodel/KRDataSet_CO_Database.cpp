@@ -1,0 +1,229 @@
+#include "objectmodel/KRDataSet_CO_Database.h"
+
+#include "objectmodel/KRAPI_UNT.h"
+#include "objectmodel/KRAPI_UNT_Strings.h"
+#include "objectmodel/KRDataSet_CO_ProxyList.h"
+#include "platform/text/Utf.h"
+
+TKRDatabaseInterface::TKRDatabaseInterface() : FSessions(MakeComObject<TKRProxyList>()) {}
+
+template <class R, class Call>
+R TKRDatabaseInterface::WhenConnected(R empty, Call&& call) {
+  if (!CheckConnected()) return empty;
+  return call(Handles());
+}
+
+template <class Call>
+void TKRDatabaseInterface::WhenConnected(Call&& call) {
+  if (CheckConnected()) call(Handles());
+}
+
+TKRDatabaseInterface::TKRDatabaseCall TKRDatabaseInterface::Handles() {
+  const ComPtr<IKRSchema> schema = Get_Schema();
+  return {schema->Get_Server()->Get_Handle(), FHandle, ConvertWideStringToAPIString(FName)};
+}
+
+ComPtr<IKRSchema> TKRDatabaseInterface::Get_Schema() {
+  return Guard([&] { return ProxyAs<IKRSchema>(FParent.Get()); });
+}
+
+void TKRDatabaseInterface::Set_Schema(IKRSchema* schema) {
+  Guard([&] {
+    if (AreProxiesEqual(FParent.Get(), schema)) return;
+    Set_Parent(schema);
+    if (schema != nullptr) Set_ParentProxyList(schema->Get_Databases().Get());
+  });
+}
+
+std::u16string TKRDatabaseInterface::Get_Name() {
+  return Guard([&] { return FName; });
+}
+
+void TKRDatabaseInterface::Set_Name(const std::u16string& name) {
+  Guard([&] {
+    if (name == FName) return;
+    Disconnect();
+    FName = name;
+  });
+}
+
+ComPtr<IKRStringList> TKRDatabaseInterface::Get_RootTransactionNames() {
+  return Guard([&] { return TransactionNames(true); });
+}
+
+ComPtr<IKRProxyList> TKRDatabaseInterface::Get_Sessions() {
+  return Guard([&] { return FSessions; });
+}
+
+void TKRDatabaseInterface::Load() {
+  Guard([&] {
+    WhenConnected(
+        [](const TKRDatabaseCall& c) { KRAPI().KSRestoreDBFromArchive(c.server, c.meta, c.name); });
+  });
+}
+
+void TKRDatabaseInterface::LoadFromASCII(const std::u16string& fileName) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      KRAPI().KSCreateDBFromAsciiFile(c.server, c.meta, c.name,
+                                      ConvertWideStringToAPIString(fileName));
+    });
+  });
+}
+
+void TKRDatabaseInterface::LoadFromRDBMS(const std::u16string& first,
+                                         const std::u16string& second) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      KRAPI().KSCreateDBFromRDBMS(c.server, c.meta, ConvertWideStringToAPIString(second),
+                                  ConvertWideStringToAPIString(first), c.name);
+    });
+  });
+}
+
+void TKRDatabaseInterface::Save() {
+  Guard(
+      [&] { WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSSaveDB(c.server, c.name); }); });
+}
+
+void TKRDatabaseInterface::SaveAsASCII(const std::u16string& fileName) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      KRAPI().KSSaveDBToAsciiFile(c.server, c.name, ConvertWideStringToAPIString(fileName));
+    });
+  });
+}
+
+std::u16string TKRDatabaseInterface::Get_JournalFileName() {
+  return Guard([&] { return FJournalFileName; });
+}
+
+void TKRDatabaseInterface::Set_JournalFileName(const std::u16string& fileName) {
+  Guard([&] { FJournalFileName = fileName; });
+}
+
+int32_t TKRDatabaseInterface::Get_MemoryUsage() {
+  return Guard([&] {
+    return WhenConnected(
+        0, [](const TKRDatabaseCall& c) { return KRAPI().KSGetDBMemoryUsage(c.server, c.name); });
+  });
+}
+
+void TKRDatabaseInterface::Shutdown() {
+  Guard([&] {
+    WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSShutdownDB(c.server, c.name); });
+  });
+}
+
+void TKRDatabaseInterface::CreateArchive() {
+  Guard([&] { WhenConnected([&](const TKRDatabaseCall& c) { CreateEmpty(c); }); });
+}
+
+void TKRDatabaseInterface::DestroyArchive() {
+  Guard([&] {
+    WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSDestroyDB(c.server, c.name); });
+  });
+}
+
+void TKRDatabaseInterface::Clone(const std::u16string& newName) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      KRAPI().KSCloneDB(c.server, c.name, ConvertWideStringToAPIString(newName));
+    });
+  });
+}
+
+void TKRDatabaseInterface::Set_JournalEnabled(bool enabled) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      const TKRAPIString file = ConvertWideStringToAPIString(FJournalFileName);
+      if (enabled) {
+        KRAPI().KSEnableJournal(c.server, c.name, file);
+      } else {
+        KRAPI().KSDisableJournal(c.server, c.name, file);
+      }
+    });
+  });
+}
+
+void TKRDatabaseInterface::ShutdownEx(int32_t option, bool flag) {
+  Guard([&] {
+    WhenConnected([&](const TKRDatabaseCall& c) {
+      KRAPI().KSShutdownDBEx(c.server, c.name, option, ConvertToAPIBoolean(flag));
+    });
+  });
+}
+
+uint32_t TKRDatabaseInterface::Get_LocaleID() {
+  return Guard([&] { return FLocaleID; });
+}
+
+void TKRDatabaseInterface::Set_LocaleID(uint32_t localeID) {
+  Guard([&] {
+    if (localeID == FLocaleID) return;
+    FLocaleID = localeID;
+    FLanguageCode.Reset();
+  });
+}
+
+ComPtr<IKRStringList> TKRDatabaseInterface::Get_Transactions() {
+  return Guard([&] { return TransactionNames(false); });
+}
+
+ComPtr<IKRStringList> TKRDatabaseInterface::Get_Deltas() {
+  return Guard([] { return ComPtr<IKRStringList>(); });
+}
+
+std::u16string TKRDatabaseInterface::CheckIntegrity(int16_t level) {
+  return Guard([&] {
+    return WhenConnected(std::u16string(), [&](const TKRDatabaseCall& c) {
+      return ConvertAPIStringToWideString(
+          KRAPI().KSCheckDatabaseIntegrity(c.server, c.name, int32_t(level)));
+    });
+  });
+}
+
+bool TKRDatabaseInterface::Get_HasDependents() {
+  return Guard(
+      [&] { return !IsProxyListEmpty(FSessions.Get()) || TKRProxyInterface::Get_HasDependents(); });
+}
+
+void TKRDatabaseInterface::AssignHandle() {
+  const ComPtr<IKRSchema> schema = Get_Schema();
+  if (!schema || !schema->CheckConnected()) return;
+  const ComPtr<IKRStringList> names = schema->Get_DatabaseNames();
+  bool listed = false;
+  for (int32_t i = 0; names && !listed && i < names->Get_Count(); ++i) {
+    listed = names->Get_Strings(i) == FName;
+  }
+  const KSHandle meta = schema->Get_Handle();
+  if (!listed) {
+    CreateEmpty({schema->Get_Server()->Get_Handle(), meta, ConvertWideStringToAPIString(FName)});
+  }
+  FHandle = meta;
+}
+
+void TKRDatabaseInterface::DisconnectDependents() {
+  TKRProxyInterface::DisconnectDependents();
+  if (FSessions) FSessions->Disconnect();
+}
+
+void TKRDatabaseInterface::ReleaseDependents() {
+  TKRProxyInterface::ReleaseDependents();
+  FSessions.Reset();
+}
+
+ComPtr<IKRStringList> TKRDatabaseInterface::TransactionNames(bool rootOnly) {
+  return WhenConnected(ComPtr<IKRStringList>(), [&](const TKRDatabaseCall& c) {
+    int32_t count = 0;
+    const auto* names =
+        KRAPI().KSGetAvailableTransactions(c.server, c.name, ConvertToAPIBoolean(rootOnly), &count);
+    TKRStrings list = APIStrings(count, names);
+    if (rootOnly) std::erase(list, Utf16ToUtf8(kKRRootTransactionAPIName));
+    return OwnStrings(std::move(list));
+  });
+}
+
+void TKRDatabaseInterface::CreateEmpty(const TKRDatabaseCall& call) {
+  KRAPI().KSCreateEmptyDB(call.server, call.meta, call.name, FLanguageCode.Get(FLocaleID, false));
+}

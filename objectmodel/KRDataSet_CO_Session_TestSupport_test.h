@@ -1,0 +1,147 @@
+#pragma once
+// Support for the tests of the server, schema, database and session proxies
+// over the scripted Database API: a server "srv" (handle 1) with the meta
+// Sales 1.0 (handle 10) listing the databases in `databases`, sessions 100,
+// 101, ... whose root transaction is 200 + the session's offset; a proxy tree
+// server → schema → database → session; an event handler that records; and
+// a registry and locale environment of the test's own.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "objectmodel/KRAPI_UNT_Fake.h"
+#include "objectmodel/KRAPI_UNT_Strings.h"
+#include "objectmodel/KRDataSet_CO_Events.h"
+#include "objectmodel/KRDataSet_CO_Session.h"
+
+namespace kr_session_test {
+
+using Calls = std::vector<std::string>;
+
+// Sets an environment variable for the life of the object.
+class TScopedEnvironment {
+ public:
+  TScopedEnvironment(const char* name, const std::string& value) : FName(name) {
+    if (const char* old = std::getenv(name)) FOld = old, FHadOld = true;
+    setenv(name, value.c_str(), 1);
+  }
+  ~TScopedEnvironment() {
+    if (FHadOld) {
+      setenv(FName.c_str(), FOld.c_str(), 1);
+    } else {
+      unsetenv(FName.c_str());
+    }
+  }
+
+ private:
+  std::string FName;
+  std::string FOld;
+  bool FHadOld = false;
+};
+
+// A registry file of the test's own (absent until written) and an English
+// (United States) locale environment.
+class TTestEnvironment {
+ public:
+  TTestEnvironment()
+      : FDirectory(MakeDirectory()),
+        FRegistry("VAZERIR_REGISTRY", FDirectory + "/registry.reg"),
+        FLocale("LC_ALL", "en_US.UTF-8") {}
+  ~TTestEnvironment() { std::filesystem::remove_all(FDirectory); }
+  const std::string& Directory() const { return FDirectory; }
+
+ private:
+  static std::string MakeDirectory() {
+    char pattern[] = "/tmp/kr-session-test-XXXXXX";
+    return mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+  }
+  std::string FDirectory;
+  TScopedEnvironment FRegistry;
+  TScopedEnvironment FLocale;
+};
+
+class TScriptedServer : public TKRFakeAPI {
+ public:
+  TScriptedServer() {
+    On<TKRAPIFunction::KSConnectServer>([](TKRAPIString, TKRAPIString) { return KSHandle(1); });
+    On<TKRAPIFunction::KSSearchMeta>(
+        [](KSHandle, TKRAPIString, TKRAPIString) { return KSHandle(10); });
+    On<TKRAPIFunction::KSGetAvailableDatabases>([this](KSHandle, KSHandle, int32_t* count) {
+      *count = int32_t(databases.size());
+      return databases.data();
+    });
+    On<TKRAPIFunction::KSCreateSession>(
+        [this](KSHandle, TKRAPIString, TKRAPIString, TKRAPIString, KSHandle, TKRAPIString) {
+          return KSHandle(100 + sessions++);
+        });
+    On<TKRAPIFunction::KSGetRootTrn>([](KSHandle session) { return KSHandle(session + 100); });
+    ClearCalls();
+  }
+
+  std::vector<const char16_t*> databases = {u"Northwind", u"Southwind"};
+  int sessions = 0;
+};
+
+struct TReceivedEvent {
+  int32_t event;
+  OleVariant data;
+};
+
+class TRecordingHandler : public ComObject<IKRProxyEventHandler> {
+ public:
+  void ProxyEvent(IKRProxy*, int32_t event, OleVariant& data) override {
+    events.push_back({event, data});
+  }
+  std::vector<int32_t> Codes() const {
+    std::vector<int32_t> codes;
+    for (const TReceivedEvent& e : events) codes.push_back(e.event);
+    return codes;
+  }
+  std::vector<TReceivedEvent> events;
+};
+
+// server (host "localhost") → schema Sales 1.0 → database → session.
+struct TProxyTree {
+  explicit TProxyTree(const std::u16string& databaseName = u"Northwind")
+      : server(MakeComObject<TKRServerInterface>()),
+        schema(MakeComObject<TKRSchemaInterface>()),
+        database(MakeComObject<TKRDatabaseInterface>()),
+        session(MakeComObject<TKRSessionInterface>()) {
+    server->Set_HostName(u"localhost");
+    schema->Set_Server(server.Get());
+    schema->Set_Name(u"Sales");
+    schema->Set_Version(u"1.0");
+    database->Set_Schema(schema.Get());
+    database->Set_Name(databaseName);
+    session->Set_Database(database.Get());
+  }
+  ComPtr<TKRServerInterface> server;
+  ComPtr<TKRSchemaInterface> schema;
+  ComPtr<TKRDatabaseInterface> database;
+  ComPtr<TKRSessionInterface> session;
+};
+
+// Event data as the reception builds it: [0] false, [1] kind, [2] code,
+// [3] the values, or Null without values.
+inline OleVariant EventData(int32_t kind, int32_t code, std::vector<OleVariant> values = {}) {
+  return OleVariant::ArrayOf(
+      {OleVariant(false), OleVariant(kind), OleVariant(code),
+       values.empty() ? OleVariant::Null() : OleVariant::ArrayOf(std::move(values))});
+}
+
+// The texts of a string list (none gives no texts).
+inline std::vector<std::u16string> Texts(IKRStringList* list) {
+  std::vector<std::u16string> texts;
+  for (int32_t i = 0; list != nullptr && i < list->Get_Count(); ++i) {
+    texts.push_back(list->Get_Strings(i));
+  }
+  return texts;
+}
+
+}  // namespace kr_session_test
