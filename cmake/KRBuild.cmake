@@ -1,10 +1,20 @@
-# Helpers that give every folder the same shape: one static library and one
+# Helpers that give every folder the same shape: one library and one
 # GoogleTest binary registered with CTest.
 
-# kr_library(NAME SOURCES ... [DEPS ...])
+# kr_library(NAME [SHARED] SOURCES ... [DEPS ...]): the library of one folder.
+# The platform stand-ins are SHARED: like the system libraries they replace,
+# one copy serves the host and every module it loads, so process-wide state
+# (message queues, the modal presenter, global memory handles, clipboard
+# formats, string tables) is the same for all of them. Everything else is
+# static and linked into the program or module that uses it.
 function(kr_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS" ${ARGN})
+  if(ARG_SHARED)
+    add_library(${name} SHARED ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+  endif()
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
