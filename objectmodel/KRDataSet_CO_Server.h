@@ -33,8 +33,6 @@ inline constexpr IID IID_IKRServer = GuidLiteral("008920BB-9336-11D1-B850-00805F
 
 // The object model's own status: the server was found lost.
 inline constexpr KSStatus kKRServerNotAvailable = -5;
-// The object model's own status: the proxy is not connected.
-inline constexpr KSStatus kKRProxyNotConnected = -3;
 
 inline constexpr const char16_t* kKRDefaultServerName = u"KestrelOS20";
 

@@ -311,6 +311,63 @@ TEST_F(SessionTest, AnExistingTransactionFoundByNameIsReleasedAtOnce) {
             (Calls{"KSReleaseTransaction(500)"}));
 }
 
+// A class tree Base → {A, B}, A → {A1}, B → {B1}; only A1 has the field
+// "deep", and every class has "name".
+class ClassTreeTest : public SessionTest {
+ protected:
+  ClassTreeTest() {
+    api.On<TKRAPIFunction::KSGetClassName>([this](KSHandle, KSClassID id) -> const char16_t* {
+      return id >= 0 && size_t(id) < FNames.size() ? FNames[size_t(id)] : nullptr;
+    });
+    api.On<TKRAPIFunction::KSGetClassID>([this](KSHandle, TKRAPIString name) {
+      for (size_t id = 0; id < FNames.size(); ++id) {
+        if (std::u16string_view(FNames[id]) == name) return KSClassID(id);
+      }
+      return kKRNullClassID;
+    });
+    api.On<TKRAPIFunction::KSGetDescendents>(
+        [this](KSHandle, TKRAPIString name, int32_t* count) -> const char16_t* const* {
+          const std::u16string_view n(name);
+          const auto& list = n == u"Base" ? FBase : n == u"A" ? FA : n == u"B" ? FB : FNone;
+          *count = int32_t(list.size());
+          return list.data();
+        });
+    api.On<TKRAPIFunction::KSGetFields>(
+        [this](KSHandle, TKRAPIString name, KSBool, int32_t* count) {
+          *count = std::u16string_view(name) == u"A1" ? 2 : 1;
+          return FFields;
+        });
+  }
+  const std::vector<const char16_t*> FNames = {u"Base", u"A", u"B", u"A1", u"B1"};
+  const std::vector<const char16_t*> FBase = {u"A", u"B"}, FA = {u"A1"}, FB = {u"B1"}, FNone;
+  const KSFieldDescription FFields[2] = {
+      {u"name", KS_TYPE_STRING, 0, 1, 0, 0, nullptr, 0, 0, nullptr, 0, {}},
+      {u"deep", KS_TYPE_INTEGER, 0, 2, 0, 0, nullptr, 0, 1, nullptr, 0, {}}};
+  TProxyTree tree;
+};
+
+TEST_F(ClassTreeTest, DescendentsAreListedLevelByLevel) {
+  EXPECT_EQ(Texts(tree.session->GetDescendentNames(0, true).Get()),
+            (std::vector<std::u16string>{u"A", u"B"}));
+  EXPECT_EQ(Texts(tree.session->GetDescendentNames(0, false).Get()),
+            (std::vector<std::u16string>{u"A", u"B", u"A1", u"B1"}));
+  EXPECT_EQ(Texts(tree.session->GetDescendentNames(3, false).Get()).size(), 0u);
+  EXPECT_FALSE(tree.session->GetDescendentNames(kKRNullClassID, false));
+}
+
+TEST_F(ClassTreeTest, AnIndexDescriptionIsSearchedThroughTheWholeSubtree) {
+  EXPECT_EQ(tree.session->GetFieldDescription(0, u"deep", true), nullptr);
+  const KSFieldDescription* deep = tree.session->GetIndexDescription(0, u"DEEP");
+  ASSERT_NE(deep, nullptr);
+  EXPECT_EQ(deep, &FFields[1]);
+  EXPECT_EQ(tree.session->GetIndexDescription(0, u"name"), &FFields[0]);
+  EXPECT_EQ(tree.session->GetIndexDescription(0, u"missing"), nullptr);
+  // A pseudo field needs no class to look at.
+  EXPECT_EQ(tree.session->GetIndexDescription(2, u"Id"), kKRIdentifierField);
+  EXPECT_EQ(tree.session->GetFieldAccess(3, u"deep"), 2);
+  EXPECT_EQ(tree.session->GetFieldAccess(3, u"missing"), kKRAccessInvisible);
+}
+
 TEST_F(SessionTest, ClassFlagsOfAnUnknownClassAreAllFalse) {
   api.On<TKRAPIFunction::KSGetClassName>(
       [](KSHandle, KSClassID id) { return id == 1 ? u"Known" : u"Missing"; });
