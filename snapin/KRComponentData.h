@@ -26,7 +26,9 @@
 //
 // The pieces live in KRComponentData.cpp (tree construction),
 // KRComponentData_Persist.cpp (the stream), KRComponentData_DBGroup.cpp
-// (database-group contents) and KRComponentData_Scope.cpp (the scope pane).
+// (database-group contents), KRComponentData_Scope.cpp (the scope pane),
+// KRComponentData_ServerItems.cpp (schemas and databases of a server) and
+// KRComponentData_Connections.cpp (the proxies they use).
 
 #include <memory>
 #include <string>
@@ -81,6 +83,17 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   TKRFolder* FolderOfCookie(MMC_COOKIE cookie);
   // Deletes every child folder of `folder` from the console and the tree.
   void RemoveChildFolders(TKRFolder& folder);
+  // The schemas of a krftServer folder, one folder "name - version" per
+  // schema version, in the server's order; the databases of a
+  // krftSchemaName folder, each with its "Users" and "Scenarios". Only when
+  // `nodeTypes` holds krntFolder: the old child folders leave the console
+  // and the tree first; the new ones are inserted at once. A server or
+  // schema that cannot be reached is reported ("Unable to establish
+  // connection with server.") and leaves the folder empty and dirty.
+  void CreateServerItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
+  void CreateSchemaItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
+  // A krftServerDB folder's children are made with it: it is marked built.
+  void CreateServerDBItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
   // Splits "name - version" at the first " - "; both empty without one.
   static void GetSchemaNameVersion(const std::string& text, std::string& version,
                                    std::string& schemaName);
