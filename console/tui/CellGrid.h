@@ -14,19 +14,19 @@
 // What a cell shows; the terminal turns each into colours or attributes.
 enum class TCellStyle {
   Normal,
-  Window,       // the inside of a form or box
-  Frame,        // a form's or box's border and caption
-  Field,        // an edit or combo box
+  Window,  // the inside of a form or box
+  Frame,   // a form's or box's border and caption
+  Field,   // an edit or combo box
   FieldFocused,
   Button,
   ButtonFocused,
   Disabled,
-  Highlight,  // the selected row of a list or pane
+  Highlight,     // the selected row of a list or pane
   HighlightDim,  // the selected row of a pane without the focus
-  Header,     // column headers, title line
-  Status,     // status and key lines
-  Key,        // a key's name on the key line
-  Mark,       // a notice (unsaved mark, filter text)
+  Header,        // column headers, title line
+  Status,        // status and key lines
+  Key,           // a key's name on the key line
+  Mark,          // a notice (unsaved mark, filter text)
 };
 
 struct TCell {

@@ -145,8 +145,9 @@ void TFormSession::OpenList(TComboBox& combo) {
 }
 
 bool TFormSession::ComboKey(const TKey& key, TComboBox& combo) {
-  const bool opens = key.Is(TKeyCode::Function) ? key.Number == 4
-                                                : combo.Style() == csDropDownList && key.IsChar(" ");
+  const bool opens = key.Is(TKeyCode::Function)
+                         ? key.Number == 4
+                         : combo.Style() == csDropDownList && key.IsChar(" ");
   if (opens) {
     OpenList(combo);
     return true;
@@ -155,8 +156,8 @@ bool TFormSession::ComboKey(const TKey& key, TComboBox& combo) {
     const int count = combo.Items().Count();
     if (count == 0) return false;
     const int current = combo.ItemIndex();
-    const int next = current < 0 ? 0 : std::clamp(current + (key.Is(TKeyCode::Up) ? -1 : 1), 0,
-                                                  count - 1);
+    const int next =
+        current < 0 ? 0 : std::clamp(current + (key.Is(TKeyCode::Up) ? -1 : 1), 0, count - 1);
     UserSelect(combo, next);
     state_.Caret = GlyphCount(combo.Text());
     return true;

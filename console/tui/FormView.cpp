@@ -83,15 +83,15 @@ void DrawButton(TCellGrid& grid, const TButton& button, const TCellRect& r) {
   const std::string caption = GlyphPrefix(button.Caption(), inner);
   const int pad = (inner - GlyphCount(caption)) / 2;
   grid.Put(r.Left, r.Top,
-           std::string(marked ? "<" : "[") + FitText(std::string(size_t(pad), ' ') + caption, inner) +
-               (marked ? ">" : "]"),
+           std::string(marked ? "<" : "[") +
+               FitText(std::string(size_t(pad), ' ') + caption, inner) + (marked ? ">" : "]"),
            style);
 }
 
 void DrawRadio(TCellGrid& grid, const TRadioButton& radio, const TCellRect& r) {
   TCellStyle style = radio.EnabledInForm() ? TCellStyle::Window : TCellStyle::Disabled;
-  grid.Put(r.Left, r.Top, FitText(std::string(radio.Checked() ? "(*) " : "( ) ") + radio.Caption(),
-                                  r.Width),
+  grid.Put(r.Left, r.Top,
+           FitText(std::string(radio.Checked() ? "(*) " : "( ) ") + radio.Caption(), r.Width),
            style);
   if (radio.Focused()) {
     grid.Restyle({r.Left, r.Top, 3, 1}, TCellStyle::ButtonFocused);

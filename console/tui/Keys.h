@@ -5,6 +5,7 @@
 // messages can be pumped while waiting).
 
 #include <string>
+#include <string_view>
 
 enum class TKeyCode {
   None,  // no input within the wait
@@ -40,14 +41,33 @@ struct TKey {
   int X = 0;  // Mouse: the cell
   int Y = 0;
 
-  static TKey Named(TKeyCode code) { return TKey{code}; }
-  static TKey Char(std::string text) { return TKey{TKeyCode::Char, std::move(text)}; }
-  static TKey Ctrl(char letter) { return TKey{TKeyCode::Control, std::string(1, letter)}; }
+  static TKey Named(TKeyCode code) {
+    TKey key;
+    key.Code = code;
+    return key;
+  }
+  static TKey Char(std::string text) {
+    TKey key = Named(TKeyCode::Char);
+    key.Text = std::move(text);
+    return key;
+  }
+  static TKey Ctrl(char letter) {
+    TKey key = Named(TKeyCode::Control);
+    key.Text = std::string(1, letter);
+    return key;
+  }
   static TKey F(int number, bool shift = false) {
-    return TKey{TKeyCode::Function, {}, number, shift};
+    TKey key = Named(TKeyCode::Function);
+    key.Number = number;
+    key.Shift = shift;
+    return key;
   }
   static TKey Click(int x, int y, TMouseButton button = TMouseButton::Left) {
-    return TKey{TKeyCode::Mouse, {}, 0, false, button, x, y};
+    TKey key = Named(TKeyCode::Mouse);
+    key.Button = button;
+    key.X = x;
+    key.Y = y;
+    return key;
   }
   bool Is(TKeyCode code) const { return Code == code; }
   bool IsChar(std::string_view text) const { return Code == TKeyCode::Char && Text == text; }

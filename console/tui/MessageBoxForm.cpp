@@ -52,9 +52,7 @@ constexpr int kIconCells = 4;  // wide, two rows high
 constexpr int kMarginCells = 2;
 constexpr int kButtonGapCells = 2;
 
-int ButtonCells(const std::string& caption) {
-  return std::max(10, GlyphCount(caption) + 4);
-}
+int ButtonCells(const std::string& caption) { return std::max(10, GlyphCount(caption) + 4); }
 
 }  // namespace
 
@@ -106,8 +104,8 @@ std::unique_ptr<TForm> CreateMessageBoxForm(const std::string& text, const std::
     button.SetModalResult(answers[i]);
     button.SetDefault(i == defaultIndex);
     button.SetCancel(answers[i] == declining);
-    button.SetBounds(x * kCellWidth, buttonRow * kCellHeight, ButtonCells(buttonCaption) * kCellWidth,
-                     kCellHeight);
+    button.SetBounds(x * kCellWidth, buttonRow * kCellHeight,
+                     ButtonCells(buttonCaption) * kCellWidth, kCellHeight);
     if (i == defaultIndex) form->SetActiveControl(&button);
     x += ButtonCells(buttonCaption) + kButtonGapCells;
   }
