@@ -56,8 +56,8 @@ TEST_F(BatchRunnerTest, BrowsesListsAndPicks) {
           "list\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
-            "Fake Snap-in\n"
-            "Fake Snap-in\n"
+            "Fake Root\n"
+            "Fake Root\n"
             "  Alpha\n"
             "    One\n"
             "    Two\n"
@@ -120,7 +120,7 @@ TEST_F(BatchRunnerTest, MenusVerbsAndCommandsOnNodes) {
             "print: disabled\n"
             "cut: disabled\n"
             "dirty: yes\n"
-            "Fake Snap-in\n"
+            "Fake Root\n"
             "  First one\n"
             "    One\n"
             "    Two\n"
@@ -164,8 +164,7 @@ TEST_F(BatchRunnerTest, StopsAtTheFirstFailingLine) {
   TRun run = Run("new\n\n# fine so far\nselect Nope\necho never\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err,
-            "line 4: no node \"Nope\" below \"Fake Snap-in\" (it has: Alpha, Beta/Gamma)\n");
+  EXPECT_EQ(run.err, "line 4: no node \"Nope\" below \"Fake Root\" (it has: Alpha, Beta/Gamma)\n");
 
   const std::vector<std::pair<std::string, std::string>> failures = {
       {"frobnicate", "line 1: unknown command \"frobnicate\""},
@@ -226,7 +225,7 @@ TEST(CommandLineTest, RegistersModulesAndRunsScriptsFromStandardInput) {
   EXPECT_EQ(out.str(), FakeSnapinPath() + ": registered\n");
   out.str("");
   EXPECT_EQ(RunCommandLine(ParseCommandLine({"--batch", "-"}), in, out, err), 0) << err.str();
-  EXPECT_EQ(out.str(), "Fake Snap-in\n");
+  EXPECT_EQ(out.str(), "Fake Root\n");
   EXPECT_EQ(RunCommandLine(ParseCommandLine({"--unregister", FakeSnapinPath()}), in, out, err), 0);
   EXPECT_EQ(
       RunCommandLine(ParseCommandLine({"--register", registry.File("none.so")}), in, out, err), 1);

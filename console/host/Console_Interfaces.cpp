@@ -2,6 +2,7 @@
 
 #include "console/host/Console.h"
 #include "platform/com/TaskMemory.h"
+#include "platform/text/Exception.h"
 #include "platform/text/Utf.h"
 #include "platform/ui/MessageBox.h"
 
@@ -20,6 +21,18 @@ HRESULT NodeAnswer(const TScopeNode* node, HSCOPEITEM* item, MMC_COOKIE* cookie)
   *item = node != nullptr ? node->id : 0;
   *cookie = node != nullptr ? node->lParam : 0;
   return S_OK;
+}
+
+// Runs a user action the snap-in asked for; a failure of it becomes E_FAIL,
+// as nothing but a result may leave an interface method.
+template <class Action>
+HRESULT Guarded(Action action) {
+  try {
+    action();
+    return S_OK;
+  } catch (const Exception&) {
+    return E_FAIL;
+  }
 }
 
 }  // namespace
@@ -61,8 +74,7 @@ HRESULT TConsole::MessageBox(LPCOLESTR text, LPCOLESTR title, UINT style, int* r
 
 HRESULT TConsole::SelectScopeItem(HSCOPEITEM item) {
   if (tree_.Find(item) == nullptr) return E_INVALIDARG;
-  SelectNode(item);
-  return S_OK;
+  return Guarded([&] { SelectNode(item); });
 }
 
 // The console draws in a terminal and has no platform window: message boxes
@@ -75,8 +87,7 @@ HRESULT TConsole::GetMainWindow(HWND* window) {
 
 HRESULT TConsole::Expand(HSCOPEITEM item, BOOL expand) {
   if (tree_.Find(item) == nullptr) return E_INVALIDARG;
-  expand ? ExpandNode(item) : CollapseNode(item);
-  return S_OK;
+  return Guarded([&] { expand ? ExpandNode(item) : CollapseNode(item); });
 }
 
 HRESULT TConsole::IsTaskpadViewPreferred() { return S_FALSE; }
@@ -153,8 +164,7 @@ HRESULT TConsole::GetParentItem(HSCOPEITEM item, HSCOPEITEM* parent, MMC_COOKIE*
 HRESULT TConsole::Expand(HSCOPEITEM item) {
   TScopeNode* node = tree_.Find(item);
   if (node == nullptr) return E_INVALIDARG;
-  FirstExpansion(*node);
-  return S_OK;
+  return Guarded([&] { FirstExpansion(*node); });
 }
 
 // Namespace extensions are not loaded by this console.

@@ -6,6 +6,7 @@
 #include "console/host/ConsoleError.h"
 #include "console/host/testing/FakeSnapin.h"
 #include "console/host/testing/HostTestSupport.h"
+#include "platform/com/ClassFactory.h"
 #include "platform/ui/ScriptPresenter.h"
 #include "platform/win32/Library.h"
 #include "platform/win32/Registry.h"
@@ -83,12 +84,12 @@ TEST(SnapinModuleTest, RefusesWhatIsNoSnapinModule) {
   EXPECT_FALSE(host.IsOpen());
 }
 
-TEST_F(HostTest, StartsTheSnapinAndNamesTheStaticNodeAfterItsRegistration) {
+TEST_F(HostTest, StartsTheSnapinAndNamesTheStaticNodeFromItsDataObject) {
   THost other;
   ClearJournal();
   other.New();
   EXPECT_THAT(Journal(), ElementsAre("cd initialize", "cd create component", "c initialize"));
-  EXPECT_EQ(other.Console().NodeName(other.Console().StaticNode()), "Fake Snap-in");
+  EXPECT_EQ(other.Console().NodeName(other.Console().StaticNode()), "Fake Root");
   EXPECT_EQ(other.SnapinName(), "Fake Snap-in");
 }
 
@@ -284,6 +285,28 @@ TEST_F(HostTest, ARefusedDocumentChangesNothing) {
   ASSERT_TRUE(host_.IsOpen());
   EXPECT_EQ(Console().StaticNode(), before);
   EXPECT_EQ(host_.DocumentPath(), good);
+}
+
+TEST(ConsoleTest, NamesTheStaticNodeByTheRegistrationWithoutADisplayName) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(
+      DllGetClassObject(CLSID_FakeSnapin, IID_IClassFactory, factory.ReleaseAndGetVoidAddress()),
+      S_OK);
+  ComPtr<IComponentData> data;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IComponentData, data.ReleaseAndGetVoidAddress()),
+            S_OK);
+  ComPtr<TConsole> console = MakeComObject<TConsole>();
+  console->Start(data, nullptr, nullptr, "Registered Name");
+  EXPECT_EQ(console->NodeName(console->StaticNode()), "Fake Root");
+  console->Close();
+  setenv("FAKE_SNAPIN_NO_DISPLAY_NAME", "1", 1);
+  console = MakeComObject<TConsole>();
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IComponentData, data.ReleaseAndGetVoidAddress()),
+            S_OK);
+  console->Start(data, nullptr, nullptr, "Registered Name");
+  unsetenv("FAKE_SNAPIN_NO_DISPLAY_NAME");
+  EXPECT_EQ(console->NodeName(console->StaticNode()), "Registered Name");
+  console->Close();
 }
 
 TEST(HostLifetimeTest, ClosingDestroysTheSnapinAndUnloadsItsModule) {

@@ -3,12 +3,15 @@
 #include "console/host/ModuleServices.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <string>
 
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/DataObject.h"
+#include "platform/com/GlobalMemory.h"
+#include "platform/mmc/ClipboardFormats.h"
 #include "platform/mmc/MmcInterfaces.h"
 #include "platform/mmc/PersistStream.h"
 #include "platform/text/Utf.h"
@@ -58,7 +61,22 @@ class FakeData final : public ComObject<IDataObject, IFakeData>, Counted {
   DATA_OBJECT_TYPES Type() override { return type_; }
   int Selected() override { return selected_; }
 
-  HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+  // The static node's name, written into the console's block.
+  HRESULT GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
+    if (format->cfFormat != RegisterClipboardFormatW(CCF_DISPLAY_NAME) || cookie_ != 0 ||
+        std::getenv("FAKE_SNAPIN_NO_DISPLAY_NAME") != nullptr) {
+      return DV_E_FORMATETC;
+    }
+    const std::u16string name = u"Fake Root";
+    auto* chars = static_cast<char16_t*>(GlobalLock(medium->hGlobal));
+    if (chars == nullptr) return E_INVALIDARG;
+    if (GlobalSize(medium->hGlobal) >= (name.size() + 1) * 2) {
+      name.copy(chars, name.size());
+      chars[name.size()] = u'\0';
+    }
+    GlobalUnlock(medium->hGlobal);
+    return S_OK;
+  }
   HRESULT GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
   HRESULT QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
   HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
@@ -313,7 +331,12 @@ class FakeComponent final
     Log(entry);
     if (event == MMCN_SHOW && arg) Show(cookie);
     if (event == MMCN_SELECT && (arg >> 16)) SetVerbs(fake, arg & 0xFF);
-    if (event == MMCN_DBLCLICK) return S_FALSE;
+    if (event == MMCN_DBLCLICK) {
+      // A scope item opens itself, as a snap-in does: it asks the console to
+      // select it, from inside this notification.
+      if (!fake || fake->Type() != CCT_SCOPE || !owner_->nodes_.count(cookie)) return S_FALSE;
+      return console_->SelectScopeItem(owner_->nodes_[cookie].id);
+    }
     if (event == MMCN_CONTEXTHELP) {
       int answer = 0;
       console_->MessageBox(u"help for the item", u"Help", MB_OK, &answer);

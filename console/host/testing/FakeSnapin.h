@@ -4,7 +4,10 @@
 // platform, as the product's module does. It is loaded through the registry
 // and DllGetClassObject like any snap-in, and offers IConsoleModuleServices.
 //
-// Its tree, below the static node (cookie 0, named by the registry):
+// The same code is also linked into the host tests themselves.
+//
+// Its tree, below the static node "Fake Root" (cookie 0, named through
+// CCF_DISPLAY_NAME unless FAKE_SNAPIN_NO_DISPLAY_NAME is set):
 //   Alpha (1)          result items r1 (size 10), r2 (9), r10 (no size)
 //     One (3)
 //     Two (4)
@@ -28,3 +31,6 @@
 inline constexpr CLSID CLSID_FakeSnapin = GuidLiteral("{5E1D27C0-3A4B-4C5D-8E6F-708192A3B4C5}");
 
 using FakeSnapinJournalEntry = std::vector<std::string>* (*)();
+
+// The class factory of the copy linked into the program itself.
+extern "C" HRESULT DllGetClassObject(const CLSID& clsid, const IID& iid, void** object);
