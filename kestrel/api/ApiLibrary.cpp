@@ -23,6 +23,14 @@ extern "C" {
 
 KSStatus KSUseWideStrings(KSBool flag) { return flag != 0 ? KS_OK : KS_ERR_NOT_SUPPORTED; }
 
+int32_t KSGetOpenHandleCount(void) {
+  return Guard<int32_t>(0, [] {
+    const State& s = GetState();
+    return static_cast<int32_t>(s.connections.Handles().size() + s.metas.Handles().size() +
+                                s.sessions.Handles().size() + s.transactions.Handles().size());
+  });
+}
+
 const char16_t* KSFormatMessage(KSHandle handle, KSStatus code, int32_t flags) {
   return Guard<const char16_t*>(u"internal error", [&] {
     std::u16string text = StatusText(code);

@@ -239,6 +239,11 @@ typedef void (*KSCommitProgressCallback)(int32_t percentage, const char16_t* tex
 /* flag 1 selects UTF-16 strings (the only mode): KS_OK; 0: KS_ERR_NOT_SUPPORTED. */
 KS_API KSStatus KSUseWideStrings(KSBool flag);
 
+/* The number of handles of every kind that this process obtained and has not released yet
+ * (connections, metas, sessions with their root transactions, transactions, ...): lets a client
+ * check that it releases everything it obtains. */
+KS_API int32_t KSGetOpenHandleCount(void);
+
 /* Text of a status code (English; the session's language code is kept but texts are English).
  * handle: any handle or 0; flags: 0 the text alone, 1 the text preceded by "[code] ".
  * Unknown codes give "unknown status <code>". Never null. */
