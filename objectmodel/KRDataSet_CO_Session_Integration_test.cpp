@@ -11,10 +11,21 @@
 
 #include "objectmodel/KRDataSet_CO_RootTransaction.h"
 #include "objectmodel/KRDataSet_CO_Session_TestSupport_test.h"
+#include "platform/win32/Library.h"
 
 using namespace kr_session_test;
 
 namespace {
+
+// The library's count of the handles this process has not released.
+int32_t OpenHandleCount() {
+  const HMODULE library = LoadLibrary(KR_KESTREL_API_PATH);
+  const auto count = reinterpret_cast<decltype(&KSGetOpenHandleCount)>(
+      GetProcAddress(library, "KSGetOpenHandleCount"));
+  const int32_t open = count != nullptr ? count() : -1;
+  FreeLibrary(library);
+  return open;
+}
 
 class DemoServerTest : public ::testing::Test {
  protected:
@@ -50,7 +61,10 @@ class DemoServerTest : public ::testing::Test {
   TScopedEnvironment computer;
 };
 
-TEST_F(DemoServerTest, AConsoleWalkReachesTheConnectedUsersAndLeavesNoSessionBehind) {
+TEST_F(DemoServerTest, AConsoleWalkReachesTheConnectedUsersAndLeavesNoHandleOpen) {
+  KRAPI();
+  const int32_t openBefore = OpenHandleCount();
+  ASSERT_GE(openBefore, 0);
   auto server = MakeComObject<TKRServerInterface>();
   server->Set_HostName(u"testbox");
   EXPECT_EQ(Texts(server->Get_SchemaNames().Get()),
@@ -95,11 +109,14 @@ TEST_F(DemoServerTest, AConsoleWalkReachesTheConnectedUsersAndLeavesNoSessionBeh
            server.Get(), schema.Get(), database.Get(), session.Get(), other.Get()}) {
     EXPECT_FALSE(proxy->Get_Connected());
   }
+  EXPECT_EQ(OpenHandleCount(), openBefore);
   // Both sessions were released: a new one sees only itself.
   auto last = MakeComObject<TKRSessionInterface>();
   last->Set_Database(database.Get());
   EXPECT_EQ(Texts(last->GetConnectedUsers(true, true).Get()).size(), 1u);
+  EXPECT_GT(OpenHandleCount(), openBefore);
   server->Disconnect();
+  EXPECT_EQ(OpenHandleCount(), openBefore);
 }
 
 TEST_F(DemoServerTest, ALogonWithAWrongPasswordOrUserFails) {
