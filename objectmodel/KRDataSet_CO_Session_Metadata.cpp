@@ -27,14 +27,7 @@ std::u16string_view View(const char16_t* text) {
 
 // The library's value of a service access (0 not allowed, 1 allowed) as an
 // access value: 0 → 1, 1 → 3; others leave 3.
-int32_t ServiceAccess(int32_t value) {
-  switch (value) {
-    case 0:
-      return 1;
-    default:
-      return kKRAccessInvisible;
-  }
-}
+int32_t ServiceAccess(int32_t value) { return value == 0 ? 1 : kKRAccessInvisible; }
 
 }  // namespace
 
