@@ -23,8 +23,8 @@ inline constexpr uint32_t kKRSystemDefaultLocale = 2048;
 inline constexpr uint32_t kKREnglishUnitedStates = 1033;
 
 // The registry keys (under HKEY_CURRENT_USER) that may hold the override.
-inline constexpr const char* kKRLocaleOverrideKey = "Software\\Borland\\Locales";
-inline constexpr const char* kKRProductLocaleOverrideKey = "Software\\Borland\\Delphi\\Locales";
+inline constexpr const char* kKRLocaleOverrideKey = "Software\\VAZERir\\Runtime\\Locales";
+inline constexpr const char* kKRProductLocaleOverrideKey = "Software\\VAZERir\\Runtime\\Console\\Locales";
 
 std::string GetAbbreviatedLanguageName(uint32_t localeID);
 // The host process's locale override, empty when none is set.
