@@ -1,6 +1,7 @@
 #include "console/host/ConsoleDocument.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -135,6 +136,15 @@ void WriteConsoleDocument(const std::string& path, const TConsoleDocument& docum
   std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = mkstemp(temp.data());
   if (fd < 0) FileFailure("cannot write into the directory of", path);
+  // The new file gets the old one's permissions, or those of any new file.
+  struct stat old {};
+  if (stat(path.c_str(), &old) == 0) {
+    fchmod(fd, old.st_mode & 07777);
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+  }
   size_t done = 0;
   bool ok = true;
   while (ok && done < bytes.size()) {

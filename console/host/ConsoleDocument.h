@@ -19,7 +19,8 @@
 // another version, sizes past the end, bytes after the checksum, a checksum
 // that does not match. Writing goes to a temporary file in the same
 // directory that is flushed and renamed over the target, so the old document
-// stays whole until the new one is complete. Failures raise EConsoleError.
+// stays whole until the new one is complete; the file keeps the old one's
+// permissions (a new one gets those the process's umask allows). Failures raise EConsoleError.
 
 #include <string>
 

@@ -78,6 +78,9 @@ TEST(ConsoleDocumentTest, WritesAtomicallyAndLeavesNoTemporaryFile) {
   second.dataBytes = "second";
   WriteConsoleDocument(path, second);
   EXPECT_EQ(ReadConsoleDocument(path).dataBytes, "second");
+  std::filesystem::permissions(path, std::filesystem::perms(0640));
+  WriteConsoleDocument(path, Sample());
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(registry.Dir())) {
     files += entry.path().filename().string().find("doc.vzc") != std::string::npos;
