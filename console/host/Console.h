@@ -92,7 +92,7 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   HSCOPEITEM SelectedNode() const { return selected_; }
 
   // The result pane.
-  int RowCount() const { return const_cast<TResultPane&>(pane_).Count(); }
+  int RowCount() const { return pane_.Count(); }
   // The columns not hidden (HIDE_COLUMN), in order, and a column's title.
   std::vector<int> VisibleColumns();
   std::string ColumnTitle(int column);
