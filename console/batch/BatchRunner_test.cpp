@@ -110,6 +110,7 @@ TEST_F(BatchRunnerTest, MenusVerbsAndCommandsOnNodes) {
             "6 | Warn | Does Warn\n"
             "7 | Browse | Does Browse\n"
             "4 | New > New Thing | Does New Thing\n"
+            "9 | All Tasks > Post | Does Post\n"
             "open: enabled (default)\n"
             "copy: disabled\n"
             "paste: disabled\n"
@@ -140,6 +141,7 @@ TEST_F(BatchRunnerTest, AnswersTheModulesFormsMessagesAndFolders) {
           "run Browse\n"
           "run Browse\n"
           "help\n"
+          "run \"All Tasks > Post\"\n"
           "tree Alpha\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -158,6 +160,8 @@ TEST_F(BatchRunnerTest, AnswersTheModulesFormsMessagesAndFolders) {
   EXPECT_THAT(journal_, Contains("answer 7"));
   EXPECT_THAT(journal_, Contains("folder /srv/dumps"));
   EXPECT_THAT(journal_, Contains("folder none"));
+  // Posted inside the module, dispatched by the pump after the line.
+  EXPECT_THAT(journal_, Contains("posted received"));
 }
 
 TEST_F(BatchRunnerTest, StopsAtTheFirstFailingLine) {

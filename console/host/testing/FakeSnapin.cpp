@@ -193,6 +193,7 @@ class FakeComponentData final
     Add(callback, u"Warn", 6, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
     Add(callback, u"Browse", 7, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
     Add(callback, u"Viewed", 8, CCM_INSERTIONPOINTID_PRIMARY_VIEW, 0);
+    Add(callback, u"Post", 9, CCM_INSERTIONPOINTID_PRIMARY_TASK, 0);
     return S_OK;
   }
   HRESULT Command(LONG id, IDataObject* data) override {
@@ -205,6 +206,7 @@ class FakeComponentData final
       Log("answer " + std::to_string(answer));
     }
     if (id == 7) Log("folder " + BrowseForFolder("Pick one", "/").value_or("none"));
+    if (id == 9) PostToHiddenWindow();
     return S_OK;
   }
 
@@ -292,6 +294,22 @@ class FakeComponentData final
     edit.SetBounds(0, 0, 100, 20);
     form.SetBounds(0, 0, 200, 100);
     if (form.ShowModal() == mrOk) AddNode(Utf8ToUtf16(edit.Text()));
+  }
+  // A message posted to a window of this module reaches it only when the
+  // console pumps this module's queue.
+  static void PostToHiddenWindow() {
+    static HWND window = [] {
+      WNDCLASS windowClass{};
+      windowClass.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_USER) Log("posted received");
+        return DefWindowProc(w, message, wParam, lParam);
+      };
+      windowClass.lpszClassName = "FakeSnapinWindow";
+      RegisterClass(&windowClass);
+      return CreateWindow("FakeSnapinWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                          nullptr);
+    }();
+    PostMessage(window, WM_USER, 0, 0);
   }
   static void Add(IContextMenuCallback* callback, const char16_t* text, LONG id, LONG point,
                   LONG flags) {

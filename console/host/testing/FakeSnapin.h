@@ -16,7 +16,8 @@
 // Alpha inserts a node "Node N"; "Ask" (2) shows a form "Ask" with NameEdit,
 // OKBtn and CancelBtn and inserts the name typed; "Greyed" (3) is disabled;
 // "Warn" (6) asks "Really?" with Yes/No through IConsole::MessageBox;
-// "Browse" (7) asks for a folder; "New Thing" is in the New group (4). Result
+// "Browse" (7) asks for a folder; "All Tasks > Post" (9) posts a message to a
+// window of the module; "New Thing" is in the New group (4). Result
 // items offer "Item Command" (5). The component data saves the names of the
 // nodes it added; the component saves the word 7.
 //
