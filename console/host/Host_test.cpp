@@ -174,7 +174,8 @@ TEST_F(HostTest, CollectsMenusFromBothObjectsAndRunsTheirCommands) {
   ClearJournal();
   std::vector<std::string> texts;
   for (const TMenuItem& item : Console().ContextMenu()) texts.push_back(item.text);
-  EXPECT_THAT(texts, ElementsAre("Add Node", "Ask", "Greyed", "Warn", "Browse", "New > New Thing"));
+  EXPECT_THAT(texts, ElementsAre("Add Node", "Ask", "Greyed", "Warn", "Browse", "New > New Thing",
+                                 "All Tasks > Post"));
   EXPECT_THAT(Journal(),
               IsSupersetOf({"cd menu allowed 0x7", "c menu allowed 0x8", "menu refused Viewed"}));
   const std::vector<TMenuItem> items = Console().ContextMenu();
