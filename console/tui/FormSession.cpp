@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "console/tui/Glyphs.h"
+#include "console/tui/LineEditor.h"
 #include "console/tui/ListMotion.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Form.h"
@@ -27,16 +28,6 @@ std::vector<std::string> ItemTexts(const TComboBox& combo) {
   std::vector<std::string> items;
   for (int i = 0; i < combo.Items().Count(); ++i) items.push_back(combo.Items()[i]);
   return items;
-}
-
-// `text` with the code points [from, to) replaced by `insert`.
-std::string Splice(const std::string& text, int from, int to, const std::string& insert) {
-  const std::vector<std::string> glyphs = Glyphs(text);
-  std::string out;
-  for (int i = 0; i < from; ++i) out += glyphs[size_t(i)];
-  out += insert;
-  for (size_t i = size_t(to); i < glyphs.size(); ++i) out += glyphs[i];
-  return out;
 }
 
 }  // namespace
@@ -177,39 +168,14 @@ void TFormSession::TypeInto(TControl& field, const std::string& text, int caret)
 }
 
 bool TFormSession::TextKey(const TKey& key, TControl& field, const std::string& text) {
-  const int length = GlyphCount(text);
-  const int caret = state_.Caret;
-  switch (key.Code) {
-    case TKeyCode::Char:
-      TypeInto(field, Splice(text, caret, caret, key.Text), caret + 1);
-      return true;
-    case TKeyCode::Backspace:
-      if (caret == 0) return false;
-      TypeInto(field, Splice(text, caret - 1, caret, ""), caret - 1);
-      return true;
-    case TKeyCode::Delete:
-      if (caret == length) return false;
-      TypeInto(field, Splice(text, caret, caret + 1, ""), caret);
-      return true;
-    case TKeyCode::Control:
-      if (key.Text != "u") return false;
-      TypeInto(field, "", 0);
-      return true;
-    case TKeyCode::Left:
-      state_.Caret = std::max(0, caret - 1);
-      return caret > 0;
-    case TKeyCode::Right:
-      state_.Caret = std::min(length, caret + 1);
-      return caret < length;
-    case TKeyCode::Home:
-      state_.Caret = 0;
-      return true;
-    case TKeyCode::End:
-      state_.Caret = length;
-      return true;
-    default:
-      return false;
+  TLineEditor editor(text, state_.Caret);
+  if (!editor.HandleKey(key)) return false;
+  if (editor.Text() == text) {
+    state_.Caret = editor.Caret();
+  } else {
+    TypeInto(field, editor.Text(), editor.Caret());
   }
+  return true;
 }
 
 bool TFormSession::RadioKey(const TKey& key, TRadioButton& radio) {

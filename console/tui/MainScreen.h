@@ -1,0 +1,145 @@
+#pragma once
+// TMainScreen: the console's main screen over the host's document, as a
+// model that takes keys and draws into a cell grid. From the top:
+//   the title line   the document's name (or "untitled") with "[modified]"
+//                    while the snap-in reports unsaved changes
+//   two panes        the scope pane (the tree) and the result pane (column
+//                    headers, then the rows), the focused one marked
+//   the status line  the open menu's highlighted item's status text, else
+//                    the last message (an error, "Saved ...", the snap-in's
+//                    status text)
+//   the key line     the keys that work in the focused pane now
+// Keys (the help screen lists them): arrows, PgUp/PgDn, Home/End move (in
+// the scope pane moving selects the node, in the result pane it picks the
+// row; Space marks rows for a pick of several: while marking, the arrows
+// move without changing the pick, Space adds or removes the row, Esc ends
+// the marking); Tab switches panes;
+// Enter runs the default verb; Right/Left expand and collapse (or go to the
+// first child / the parent); F5 refresh, Del delete, F2 rename, F1 the
+// snap-in's help, each when the snap-in offers it; m or Shift-F10 the
+// context menu; '/' filters the focused pane as you type (Enter keeps the
+// filter, Esc drops it); '?' help; Ctrl-S save (asking for a file the first
+// time); Ctrl-O open; q or Ctrl-Q quit, asking to save when there are
+// unsaved changes. Mouse: a click selects, a double click runs the default
+// verb, a right click opens the menu, a click on a column header sorts by
+// it (again: descending).
+//
+// Every action goes to the console session and is followed by a pump of the
+// posted messages. A failed action beeps (HandleKey answers false) and its
+// reason becomes the last message. Questions (save before quitting) go
+// through the installed presenter as message boxes.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/host/Host.h"
+#include "console/tui/CellGrid.h"
+#include "console/tui/Keys.h"
+#include "console/tui/LineEditor.h"
+#include "console/tui/ScopeRows.h"
+
+class TMainScreen {
+ public:
+  enum class TPane { Scope, Result };
+
+  explicit TMainScreen(THost& host);
+
+  // Handles one key on a screen of that size; false when it did nothing or
+  // failed.
+  bool HandleKey(const TKey& key, int width, int height);
+  void Draw(TCellGrid& grid);
+  bool QuitRequested() const { return quit_; }
+
+  TPane Focus() const { return focus_; }
+  const std::string& Message() const { return message_; }
+  // Sets the last message (the front end's own notices).
+  void Tell(std::string message) { message_ = std::move(message); }
+
+ private:
+  // A line being typed on the status line, and what it is for.
+  enum class TPrompt { None, Filter, Rename, SaveAs, Open };
+  struct MenuEntry {
+    std::string text;
+    std::string statusText;
+    bool enabled = true;
+    std::optional<TMenuItem> command;  // else `verb`
+    MMC_CONSOLE_VERB verb = MMC_VERB_NONE;
+  };
+  struct Layout {
+    TCellRect scope;   // rows of the scope pane, below its header
+    TCellRect result;  // rows of the result pane, below its header
+    int headerRow = 1;
+    int statusRow = 0;
+    int keyRow = 0;
+  };
+
+  TConsole& Console() { return host_.Console(); }
+  static Layout LayoutFor(int width, int height);
+  // Runs an action of the user; reports a failure as the last message.
+  template <class Action>
+  bool Act(Action&& action);
+  void Refresh();
+
+  bool Dispatch(const TKey& key, const Layout& layout);
+  bool PromptKey(const TKey& key);
+  bool MenuKey(const TKey& key);
+  bool PaneKey(const TKey& key, const Layout& layout);
+  bool ScopeKey(const TKey& key, const Layout& layout);
+  bool ResultKey(const TKey& key, const Layout& layout);
+  bool Click(const TKey& key, const Layout& layout);
+  bool VerbKey(MMC_CONSOLE_VERB verb);
+
+  void SelectScopeRow(int row);
+  void PickResultRow(int row, bool toggle);
+  void SwitchPane(TPane pane);
+  void OpenMenu();
+  void RunEntry(const MenuEntry& entry);
+  void StartPrompt(TPrompt prompt, std::string text);
+  // Carries out what the prompt was for; false when that failed.
+  bool FinishPrompt();
+  void Save(const std::string& path);
+  void Quit();
+
+  // The rows shown after the filter of each pane: scope rows by index into
+  // scopeRows_, result rows by console row number.
+  std::vector<int> ShownScope() const;
+  std::vector<int> ShownResult();
+  int ScopeIndexOf(HSCOPEITEM node) const;
+  std::vector<int> ColumnWidths(const std::vector<int>& columns, const std::vector<int>& rows,
+                                int width);
+  std::string Title();
+  std::string KeyLine();
+
+  // Where the context menu opens: by the highlighted row of the focused pane.
+  TCellRect MenuRect(const Layout& layout);
+  // The screen row of the highlighted row of the focused pane.
+  int HighlightedRow(const Layout& layout);
+  void DrawScope(TCellGrid& grid, const Layout& layout);
+  void DrawResult(TCellGrid& grid, const Layout& layout);
+  void DrawMenu(TCellGrid& grid, const Layout& layout);
+  void DrawHelp(TCellGrid& grid);
+
+  THost& host_;
+  TPane focus_ = TPane::Scope;
+  std::vector<TScopeRow> scopeRows_;
+  int scopeFirst_ = 0;   // first shown row of the scope pane (of ShownScope)
+  int resultRow_ = 0;    // highlighted row (of ShownResult)
+  int resultFirst_ = 0;  // first shown row (of ShownResult)
+  std::string scopeFilter_;
+  std::string resultFilter_;
+  int sortColumn_ = -1;
+  bool sortDescending_ = false;
+  bool marking_ = false;  // rows are being marked with Space
+
+  std::vector<MenuEntry> menu_;
+  bool menuOpen_ = false;
+  int menuIndex_ = 0;
+  bool helpShown_ = false;
+  TPrompt prompt_ = TPrompt::None;
+  TLineEditor line_;
+  std::string message_;
+  std::string snapinStatus_;  // the snap-in's status text last shown
+  bool quit_ = false;
+  bool quitAfterSave_ = false;  // a save asked for by quitting
+};

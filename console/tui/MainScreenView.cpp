@@ -1,0 +1,238 @@
+// The drawing of the main screen.
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "console/tui/Glyphs.h"
+#include "console/tui/ListMotion.h"
+#include "console/tui/MainScreen.h"
+#include "platform/text/Exception.h"
+
+namespace {
+
+constexpr int kMaxColumnCells = 40;
+
+using KeyHelp = std::vector<std::pair<std::string, std::string>>;
+
+const KeyHelp& HelpLines() {
+  static const KeyHelp lines{
+      {"Up Down PgUp PgDn Home End", "move (selects the node or the row)"},
+      {"Tab", "switch between the tree and the result pane"},
+      {"Enter, double click", "default verb of the item"},
+      {"Right Left", "expand / collapse (or first child / parent)"},
+      {"Space", "mark rows to pick several (Esc stops marking)"},
+      {"F5  Del  F2  F1", "refresh, delete, rename, help of the item"},
+      {"m, Shift-F10, right click", "context menu"},
+      {"/", "filter as you type (Enter keeps it, Esc drops it)"},
+      {"click on a column header", "sort by the column (again: descending)"},
+      {"Ctrl-S  Ctrl-O", "save, open a console file"},
+      {"q, Ctrl-Q", "quit (asks to save unsaved changes)"},
+      {"?", "this help"},
+  };
+  return lines;
+}
+
+// Puts `text` in `width` cells at (x, y).
+void PutFit(TCellGrid& grid, int x, int y, int width, const std::string& text, TCellStyle style) {
+  grid.Put(x, y, FitText(text, width), style);
+}
+
+}  // namespace
+
+std::string TMainScreen::Title() {
+  const std::string path = host_.DocumentPath();
+  std::string title = " " + (path.empty() ? std::string("untitled")
+                                          : std::filesystem::path(path).filename().string());
+  bool dirty = false;
+  try {
+    dirty = host_.IsDirty();
+  } catch (const Exception&) {
+    dirty = false;
+  }
+  if (dirty) title += " [modified]";
+  return title + " - " + host_.SnapinName();
+}
+
+std::string TMainScreen::KeyLine() {
+  KeyHelp keys;
+  if (prompt_ != TPrompt::None) {
+    keys = {{"Enter", prompt_ == TPrompt::Filter ? "keep" : "OK"},
+            {"Esc", prompt_ == TPrompt::Filter ? "drop filter" : "cancel"}};
+  } else if (menuOpen_) {
+    keys = {{"Up/Down", "choose"}, {"Enter", "run"}, {"Esc", "close"}};
+  } else {
+    keys.push_back({"Tab", focus_ == TPane::Scope ? "results" : "tree"});
+    if (focus_ == TPane::Scope) keys.push_back({"Right/Left", "expand"});
+    keys.push_back({"Enter", "open"});
+    const TConsoleVerbs& verbs = Console().Verbs();
+    if (verbs.Available(MMC_VERB_REFRESH)) keys.push_back({"F5", "refresh"});
+    if (verbs.Available(MMC_VERB_DELETE)) keys.push_back({"Del", "delete"});
+    if (verbs.Available(MMC_VERB_RENAME)) keys.push_back({"F2", "rename"});
+    keys.insert(keys.end(),
+                {{"m", "menu"}, {"/", "filter"}, {"?", "help"}, {"^S", "save"}, {"q", "quit"}});
+  }
+  std::string line;
+  for (const auto& [key, what] : keys) line += " " + key + " " + what + " ";
+  return line;
+}
+
+std::vector<int> TMainScreen::ColumnWidths(const std::vector<int>& columns,
+                                           const std::vector<int>& rows, int width) {
+  std::vector<int> widths;
+  for (int column : columns) {
+    int cells = GlyphCount(Console().ColumnTitle(column)) + 2;
+    for (int row : rows) cells = std::max(cells, GlyphCount(Console().CellText(row, column)) + 2);
+    widths.push_back(std::min(cells, kMaxColumnCells));
+  }
+  int used = 0;
+  for (int w : widths) used += w;
+  if (!widths.empty() && used < width) widths.back() += width - used;
+  return widths;
+}
+
+int TMainScreen::HighlightedRow(const Layout& layout) {
+  if (focus_ == TPane::Scope) {
+    return layout.scope.Top + std::max(0, ScopeIndexOf(Console().SelectedNode()) - scopeFirst_);
+  }
+  return layout.result.Top + resultRow_ - resultFirst_;
+}
+
+TCellRect TMainScreen::MenuRect(const Layout& layout) {
+  int width = 0;
+  for (const MenuEntry& e : menu_) width = std::max(width, GlyphCount(e.text));
+  const int boxWidth = width + 4;
+  const int boxHeight = int(menu_.size()) + 2;
+  const TCellRect& pane = focus_ == TPane::Scope ? layout.scope : layout.result;
+  const int screenWidth = layout.result.Right();
+  const int screenHeight = layout.statusRow;
+  const int left = std::max(0, std::min(pane.Left + 2, screenWidth - boxWidth));
+  const int top = std::max(0, std::min(HighlightedRow(layout) + 1, screenHeight - boxHeight));
+  return {left, top, boxWidth, boxHeight};
+}
+
+void TMainScreen::Draw(TCellGrid& grid) {
+  grid.Fill({0, 0, grid.Width(), grid.Height()}, TCellStyle::Normal);
+  grid.SetCursor(std::nullopt);
+  if (!host_.IsOpen() || grid.Width() < 4 || grid.Height() < 5) return;
+  const Layout layout = LayoutFor(grid.Width(), grid.Height());
+  PutFit(grid, 0, 0, grid.Width(), Title(), TCellStyle::Header);
+  DrawScope(grid, layout);
+  for (int y = layout.headerRow; y < layout.statusRow; ++y) {
+    grid.Put(layout.scope.Right(), y, "│", TCellStyle::Frame);
+  }
+  DrawResult(grid, layout);
+
+  std::string status = message_;
+  if (menuOpen_) status = menu_[size_t(menuIndex_)].statusText;
+  if (prompt_ != TPrompt::None) {
+    static const char* const kLabels[] = {"", "Filter: ", "New name: ", "Save as: ", "Open: "};
+    const std::string label = kLabels[int(prompt_)];
+    status = label + line_.Text();
+    grid.SetCursor(TCellPoint{std::min(grid.Width() - 1, GlyphCount(label) + line_.Caret()),
+                              layout.statusRow});
+  }
+  PutFit(grid, 0, layout.statusRow, grid.Width(), status, TCellStyle::Status);
+  PutFit(grid, 0, layout.keyRow, grid.Width(), KeyLine(), TCellStyle::Key);
+  if (menuOpen_) DrawMenu(grid, layout);
+  if (helpShown_) DrawHelp(grid);
+}
+
+void TMainScreen::DrawScope(TCellGrid& grid, const Layout& layout) {
+  const bool focused = focus_ == TPane::Scope;
+  const TCellRect& r = layout.scope;
+  std::string header = " Tree";
+  if (!scopeFilter_.empty() || (prompt_ == TPrompt::Filter && focused)) {
+    header += "  /" + scopeFilter_;
+  }
+  PutFit(grid, r.Left, layout.headerRow, r.Width, header,
+         focused ? TCellStyle::Header : TCellStyle::Status);
+  const std::vector<int> shown = ShownScope();
+  const int selected = ScopeIndexOf(Console().SelectedNode());
+  scopeFirst_ = FirstShown(scopeFirst_, std::max(0, selected), r.Height);
+  for (int i = 0; i < r.Height && scopeFirst_ + i < int(shown.size()); ++i) {
+    const int index = scopeFirst_ + i;
+    const TScopeRow& row = scopeRows_[size_t(shown[size_t(index)])];
+    const std::string text =
+        std::string(size_t(2 * row.depth + 1), ' ') + row.mark + " " + row.name;
+    TCellStyle style = TCellStyle::Normal;
+    if (index == selected) style = focused ? TCellStyle::Highlight : TCellStyle::HighlightDim;
+    PutFit(grid, r.Left, r.Top + i, r.Width, text, style);
+  }
+}
+
+void TMainScreen::DrawResult(TCellGrid& grid, const Layout& layout) {
+  const bool focused = focus_ == TPane::Result;
+  const TCellRect& r = layout.result;
+  TConsole& console = Console();
+  const std::vector<int> shown = ShownResult();
+  const std::vector<int> columns = console.VisibleColumns();
+  const std::vector<int> widths = ColumnWidths(columns, shown, r.Width);
+  const TCellStyle headerStyle = focused ? TCellStyle::Header : TCellStyle::Status;
+  PutFit(grid, r.Left, layout.headerRow, r.Width, "", headerStyle);
+  int x = r.Left;
+  for (size_t c = 0; c < columns.size(); ++c) {
+    std::string title = " " + console.ColumnTitle(columns[c]);
+    if (columns[c] == sortColumn_) title += sortDescending_ ? " v" : " ^";
+    PutFit(grid, x, layout.headerRow, std::min(widths[c], r.Right() - x), title, headerStyle);
+    x += widths[c];
+  }
+  if (!resultFilter_.empty() || (prompt_ == TPrompt::Filter && focused)) {
+    const std::string filter = " /" + resultFilter_ + " ";
+    grid.Put(r.Right() - GlyphCount(filter), layout.headerRow, filter, TCellStyle::Mark);
+  }
+  resultFirst_ = FirstShown(resultFirst_, resultRow_, r.Height);
+  for (int i = 0; i < r.Height && resultFirst_ + i < int(shown.size()); ++i) {
+    const int index = resultFirst_ + i;
+    const int row = shown[size_t(index)];
+    const bool picked = (console.Row(row).state & LVIS_SELECTED) != 0;
+    TCellStyle style = TCellStyle::Normal;
+    if (picked) {
+      style = focused ? TCellStyle::Highlight : TCellStyle::HighlightDim;
+    } else if (focused && index == resultRow_) {
+      style = TCellStyle::HighlightDim;
+    }
+    PutFit(grid, r.Left, r.Top + i, r.Width, "", style);
+    x = r.Left;
+    for (size_t c = 0; c < columns.size() && x < r.Right(); ++c) {
+      PutFit(grid, x, r.Top + i, std::min(widths[c], r.Right() - x),
+             " " + console.CellText(row, columns[c]), style);
+      x += widths[c];
+    }
+  }
+  if (shown.empty() && r.Height > 0) {
+    PutFit(grid, r.Left, r.Top, r.Width, resultFilter_.empty() ? " (empty)" : " (nothing matches)",
+           TCellStyle::Disabled);
+  }
+}
+
+void TMainScreen::DrawMenu(TCellGrid& grid, const Layout& layout) {
+  const TCellRect box = MenuRect(layout);
+  grid.Fill(box, TCellStyle::Window);
+  grid.Box(box, TCellStyle::Frame);
+  for (int i = 0; i < int(menu_.size()); ++i) {
+    const MenuEntry& e = menu_[size_t(i)];
+    TCellStyle style = e.enabled ? TCellStyle::Window : TCellStyle::Disabled;
+    if (i == menuIndex_) style = TCellStyle::Highlight;
+    PutFit(grid, box.Left + 1, box.Top + 1 + i, box.Width - 2, " " + e.text, style);
+  }
+}
+
+void TMainScreen::DrawHelp(TCellGrid& grid) {
+  const KeyHelp& lines = HelpLines();
+  int keyWidth = 0;
+  for (const auto& line : lines) keyWidth = std::max(keyWidth, GlyphCount(line.first));
+  const int width = std::min(grid.Width(), 76);
+  const int height = std::min(grid.Height(), int(lines.size()) + 4);
+  const TCellRect box{(grid.Width() - width) / 2, (grid.Height() - height) / 2, width, height};
+  grid.Fill(box, TCellStyle::Window);
+  grid.Box(box, TCellStyle::Frame, "Keys");
+  for (int i = 0; i < int(lines.size()) && i + 2 < height - 1; ++i) {
+    const auto& [key, what] = lines[size_t(i)];
+    PutFit(grid, box.Left + 2, box.Top + 1 + i, keyWidth, key, TCellStyle::Frame);
+    PutFit(grid, box.Left + 3 + keyWidth, box.Top + 1 + i, width - keyWidth - 5, what,
+           TCellStyle::Window);
+  }
+  PutFit(grid, box.Left + 2, box.Bottom() - 2, width - 4, "Any key closes this help.",
+         TCellStyle::Status);
+}

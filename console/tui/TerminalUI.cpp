@@ -1,0 +1,88 @@
+#include "console/tui/TerminalUI.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "console/host/Host.h"
+#include "console/tui/CursesTerminal.h"
+#include "console/tui/MainScreen.h"
+#include "console/tui/TerminalPresenter.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+// Starts the document; answers the notice for the status line.
+std::string StartDocument(THost& host, const std::string& document) {
+  if (document.empty()) {
+    host.New();
+    return {};
+  }
+  if (!std::filesystem::exists(document)) {
+    host.New();
+    return "New console; Ctrl-S saves it to " + document;
+  }
+  try {
+    host.Open(document);
+    return "Opened " + document;
+  } catch (const Exception& e) {
+    host.New();
+    return e.Message();
+  }
+}
+
+// Gives the presenter back to the host's default when the run ends.
+class SharedPresenter {
+ public:
+  SharedPresenter(THost& host, IModalPresenter& presenter) : host_(host), scope_(presenter) {
+    host_.SharePresenter(&presenter);
+  }
+  ~SharedPresenter() { host_.SharePresenter(nullptr); }
+  SharedPresenter(const SharedPresenter&) = delete;
+  SharedPresenter& operator=(const SharedPresenter&) = delete;
+
+ private:
+  THost& host_;
+  TPresenterScope scope_;
+};
+
+}  // namespace
+
+int RunTerminalUI(THost& host, const std::string& document) {
+  if (!HaveTerminal()) {
+    std::cerr << "vzconsole: there is no terminal to draw on; use --batch FILE to run a script\n";
+    return 1;
+  }
+  std::string notice;
+  try {
+    notice = StartDocument(host, document);
+  } catch (const Exception& e) {
+    std::cerr << "vzconsole: " << e.Message() << "\n";
+    return 1;
+  }
+  try {
+    TCursesTerminal terminal;
+    TMainScreen screen(host);
+    if (!notice.empty()) screen.Tell(notice);
+    TTerminalPresenter presenter(
+        terminal, [&](TCellGrid& grid) { screen.Draw(grid); }, [&] { host.Pump(); });
+    SharedPresenter shared(host, presenter);
+    Application().SetTitle("Console");
+    while (!screen.QuitRequested()) {
+      TCellGrid grid(terminal.Width(), terminal.Height());
+      screen.Draw(grid);
+      terminal.Show(grid);
+      const TKey key = terminal.Read(TTerminalPresenter::kIdleMs);
+      if (key.Is(TKeyCode::None)) {
+        host.Pump();
+      } else if (!key.Is(TKeyCode::Resize) &&
+                 !screen.HandleKey(key, terminal.Width(), terminal.Height())) {
+        terminal.Beep();
+      }
+    }
+  } catch (const ETerminalError& e) {
+    std::cerr << "vzconsole: " << e.Message() << "; use --batch FILE to run a script\n";
+    return 1;
+  }
+  host.Close();
+  return 0;
+}
