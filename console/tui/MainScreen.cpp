@@ -142,7 +142,7 @@ bool TMainScreen::Dispatch(const TKey& key, const Layout& layout) {
     case TKeyCode::Control:
       if (key.Text == "s") {
         if (host_.DocumentPath().empty()) {
-          StartPrompt(TPrompt::SaveAs, "console.vzc");
+          StartPrompt(TPrompt::SaveAs, savePath_);
           return true;
         }
         return Act([&] { Save({}); });
@@ -432,7 +432,7 @@ void TMainScreen::Quit() {
     case IDYES:
       if (host_.DocumentPath().empty()) {
         quitAfterSave_ = true;
-        StartPrompt(TPrompt::SaveAs, "console.vzc");
+        StartPrompt(TPrompt::SaveAs, savePath_);
       } else if (Act([&] { Save({}); })) {
         quit_ = true;
       }

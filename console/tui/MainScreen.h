@@ -55,6 +55,9 @@ class TMainScreen {
   const std::string& Message() const { return message_; }
   // Sets the last message (the front end's own notices).
   void Tell(std::string message) { message_ = std::move(message); }
+  // The file a document without one is first saved to unless the user
+  // names another ("console.vzc" until set).
+  void SuggestSavePath(std::string path) { savePath_ = std::move(path); }
 
  private:
   // A line being typed on the status line, and what it is for.
@@ -142,4 +145,5 @@ class TMainScreen {
   std::string snapinStatus_;  // the snap-in's status text last shown
   bool quit_ = false;
   bool quitAfterSave_ = false;  // a save asked for by quitting
+  std::string savePath_ = "console.vzc";
 };

@@ -63,6 +63,7 @@ int RunTerminalUI(THost& host, const std::string& document) {
     TCursesTerminal terminal;
     TMainScreen screen(host);
     if (!notice.empty()) screen.Tell(notice);
+    if (!document.empty()) screen.SuggestSavePath(document);
     TTerminalPresenter presenter(
         terminal, [&](TCellGrid& grid) { screen.Draw(grid); }, [&] { host.Pump(); });
     SharedPresenter shared(host, presenter);

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Smoke test of the terminal front end: runs vzconsole in a detached tmux
-# session on the console's test snap-in, expands the tree, selects a node,
-# opens the context menu and quits, checking the captured screen after each
-# step. Exits 77 (skipped) when tmux is not installed.
-#   tui_smoke_test.sh VZCONSOLE MODULE
+# Smoke test of the terminal front end: registers MODULE, runs vzconsole in
+# a detached 100 x 30 tmux session and plays STEPS, a file of lines
+#   expect TEXT [| TEXT ...]   wait (up to 10 s) until the screen shows them
+#   keys KEY ...               send tmux key names (Right, Escape, m, ...)
+#   ends                       wait until vzconsole has ended with status 0
+# ('#' starts a comment line). Exits 77 (skipped) when tmux is not installed.
+# VAZERIR_REGISTRY and HOME point into a temporary directory.
+#   tui_smoke_test.sh VZCONSOLE MODULE STEPS
 set -u
 
 vzconsole=$1
 module=$2
+steps=$3
 
 if ! command -v tmux >/dev/null 2>&1; then
   echo "tmux is not installed: skipped"
@@ -55,22 +59,36 @@ tmux -L "$socket" -f /dev/null new-session -d -s smoke -x 100 -y 30 \
   "'$vzconsole' 2>'$work/stderr'; echo \$? >'$work/status'; sleep 60" ||
   fail "starting tmux"
 
-expect_screen "untitled - " "+ Fake Root" "Tab results" "q quit"
-keys Right
-expect_screen "- Fake Root" "+ Alpha" "Beta/Gamma"
-keys Down
-expect_screen "Name" "Size" "r10" "scope 3"
-keys m
-expect_screen "│ Add Node" "│ New > New Thing" "Does Add Node" "Esc close"
-keys Down
-expect_screen "Does Ask"
-keys Escape q
+wait_for_end() {
+  for _ in $(seq 100); do
+    [[ -s "$work/status" ]] && break
+    sleep 0.1
+  done
+  [[ -s "$work/status" ]] || fail "vzconsole did not end"
+  local status
+  status=$(cat "$work/status")
+  [[ "$status" == 0 ]] || fail "vzconsole ended with status $status"
+}
 
-for _ in $(seq 100); do
-  [[ -s "$work/status" ]] && break
-  sleep 0.1
-done
-[[ -s "$work/status" ]] || fail "vzconsole did not quit"
-status=$(cat "$work/status")
-[[ "$status" == 0 ]] || fail "vzconsole ended with status $status"
+while IFS= read -r line || [[ -n "$line" ]]; do
+  read -r verb rest <<<"$line"
+  case "$verb" in
+    "" | "#"*) ;;
+    expect)
+      texts=()
+      while [[ "$rest" == *" | "* ]]; do
+        texts+=("${rest%% | *}")
+        rest=${rest#* | }
+      done
+      texts+=("$rest")
+      expect_screen "${texts[@]}"
+      ;;
+    keys)
+      read -r -a names <<<"$rest"
+      keys "${names[@]}"
+      ;;
+    ends) wait_for_end ;;
+    *) fail "unknown step: $line" ;;
+  esac
+done <"$steps"
 echo "passed"
