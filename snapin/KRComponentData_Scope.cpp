@@ -2,7 +2,6 @@
 
 #include "platform/text/Locale.h"
 #include "platform/text/Utf.h"
-#include "platform/win32/Resources.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent.h"
 #include "snapin/KRDBMDataObj.h"
@@ -13,18 +12,6 @@ namespace {
 
 // The separator between a schema's name and version in its folder's name.
 constexpr std::string_view kSchemaVersionSeparator = " - ";
-
-// Hands both image strips to `imageList`; the bitmaps are ours again after
-// the call and are freed here.
-HRESULT SetImageStrips(IImageList* imageList) {
-  HBITMAP small = LoadSnapinBitmap(kSmallImagesName);
-  HBITMAP large = LoadSnapinBitmap(kLargeImagesName);
-  const HRESULT hr = imageList->ImageListSetStrip(
-      reinterpret_cast<LONG_PTR*>(small), reinterpret_cast<LONG_PTR*>(large), 0, kImageMaskColor);
-  DeleteObject(small);
-  DeleteObject(large);
-  return hr;
-}
 
 }  // namespace
 
@@ -41,7 +28,7 @@ HRESULT TKRComponentData::Initialize(IUnknown* console) {
   hr = FIConsole->QueryScopeImageList(imageList.ReleaseAndGetAddressOf());
   if (FAILED(hr)) return hr;
   if (!imageList) return E_UNEXPECTED;
-  return SetImageStrips(imageList.Get());
+  return SetSnapinImageStrips(imageList.Get());
 }
 
 HRESULT TKRComponentData::CreateComponent(IComponent** component) {

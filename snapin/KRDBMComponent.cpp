@@ -1,5 +1,6 @@
 #include "snapin/KRDBMComponent.h"
 
+#include <charconv>
 #include <vector>
 
 #include "platform/text/Utf.h"
@@ -16,10 +17,12 @@ std::string ColumnOf(const std::vector<std::string>& columns, int column) {
 
 // The image of every result-item row.
 constexpr int kResultItemImage = 1;
+// Owner-data searches accept numbers below this.
+constexpr int kFindItemLimit = 100000;
 
 }  // namespace
 
-TIComponent::TIComponent() = default;
+TIComponent::TIComponent() = default;  // default list view, not dirty
 
 TIComponent::~TIComponent() = default;
 
@@ -39,8 +42,6 @@ HRESULT TIComponent::Initialize(IConsole* console) {
   console->QueryConsoleVerb(FConsoleVerb.ReleaseAndGetAddressOf());
   return S_OK;
 }
-
-HRESULT TIComponent::Notify(IDataObject*, MMC_NOTIFY_TYPE, LPARAM, LPARAM) { return S_FALSE; }
 
 HRESULT TIComponent::Destroy(MMC_COOKIE) {
   FIConsole = nullptr;
@@ -94,6 +95,7 @@ HRESULT TIComponent::QueryMultiSelectDataObject(MMC_COOKIE cookie, DATA_OBJECT_T
 }
 
 HRESULT TIComponent::GetResultViewType(MMC_COOKIE, LPOLESTR*, LONG* viewOptions) {
+  FVirtualView = false;
   if (viewOptions != nullptr) *viewOptions = MMC_VIEW_OPTIONS_MULTISELECT;
   return S_FALSE;
 }
@@ -102,9 +104,7 @@ HRESULT TIComponent::GetDisplayInfo(RESULTDATAITEM* resultItem) {
   if (resultItem == nullptr) return E_POINTER;
   std::string text;
   if (resultItem->bScopeItem) {
-    TKRFolder* folder =
-        FComponentData ? FComponentData->FolderOfCookie(resultItem->lParam) : nullptr;
-    if (folder != nullptr) {
+    if (TKRFolder* folder = FolderOfCookie(resultItem->lParam); folder != nullptr) {
       text = ColumnOf(folder->GetColumns(), resultItem->nCol);
       if ((resultItem->mask & RDI_IMAGE) != 0 && folder->ScopeItem() != nullptr) {
         resultItem->nImage = folder->ScopeItem()->nImage;
@@ -124,3 +124,43 @@ HRESULT TIComponent::GetDisplayInfo(RESULTDATAITEM* resultItem) {
 }
 
 HRESULT TIComponent::CompareObjects(IDataObject*, IDataObject*) { return S_FALSE; }
+
+TKRFolder* TIComponent::FolderOfCookie(MMC_COOKIE cookie) const {
+  return FComponentData ? FComponentData->FolderOfCookie(cookie) : nullptr;
+}
+
+ComPtr<IExtendContextMenu> TIComponent::ContextMenuOfData() const {
+  return FComponentData ? FComponentData.As<IExtendContextMenu>() : nullptr;
+}
+
+HRESULT TIComponent::AddMenuItems(IDataObject* dataObject, IContextMenuCallback* callback,
+                                  LONG* insertionAllowed) {
+  const ComPtr<IExtendContextMenu> menu = ContextMenuOfData();
+  return menu ? menu->AddMenuItems(dataObject, callback, insertionAllowed) : S_OK;
+}
+
+HRESULT TIComponent::Command(LONG commandID, IDataObject* dataObject) {
+  const ComPtr<IExtendContextMenu> menu = ContextMenuOfData();
+  return menu ? menu->Command(commandID, dataObject) : S_OK;
+}
+
+HRESULT TIComponent::FindItem(RESULTFINDINFO* findInfo, int* index) {
+  if (findInfo == nullptr || index == nullptr) return E_POINTER;
+  if (findInfo->psz == nullptr) return S_FALSE;
+  const std::string text = Utf16ToUtf8(findInfo->psz);
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  const bool digitsOnly = !text.empty() && text.front() != '-' && stop == end;
+  if (error != std::errc() || !digitsOnly || value >= kFindItemLimit) return S_FALSE;
+  *index = value;
+  return S_OK;
+}
+
+HRESULT TIComponent::CacheHint(int, int) { return S_OK; }
+
+HRESULT TIComponent::SortItems(int column, DWORD options, LPARAM) {
+  if (column != 0 || options == FVirtualSortOptions) return S_FALSE;
+  FVirtualSortOptions = options;
+  return S_OK;
+}

@@ -3,10 +3,14 @@
 // IConsole and IConsoleNameSpace; its header control, result data, image
 // lists and verbs are separate objects it hands out. Scope items inserted get
 // IDs from 1001 upwards; every insertion and deletion is recorded, and a
-// deletion of an item also removes its descendants from `live`.
+// deletion of an item also removes its descendants from `live`. The header
+// control, result data and verbs record what the component sets.
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/com/ComPtr.h"
@@ -36,26 +40,76 @@ class FakeImageList : public ComObject<IImageList> {
   }
 };
 
+// Keeps the state of every verb (all false at first) and the default verb.
 class FakeConsoleVerb : public ComObject<IConsoleVerb> {
  public:
-  HRESULT GetVerbState(MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*) override { return E_NOTIMPL; }
-  HRESULT SetVerbState(MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL) override { return E_NOTIMPL; }
-  HRESULT SetDefaultVerb(MMC_CONSOLE_VERB) override { return E_NOTIMPL; }
-  HRESULT GetDefaultVerb(MMC_CONSOLE_VERB*) override { return E_NOTIMPL; }
+  std::map<std::pair<MMC_CONSOLE_VERB, MMC_BUTTON_STATE>, BOOL> states;
+  std::optional<MMC_CONSOLE_VERB> defaultVerb;  // none until one is set
+
+  // The state as last set, or none when it was never set.
+  std::optional<bool> State(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state) const {
+    const auto found = states.find({verb, state});
+    if (found == states.end()) return std::nullopt;
+    return found->second != FALSE;
+  }
+  // Offered: visible and enabled.
+  bool Shown(MMC_CONSOLE_VERB verb) const {
+    return State(verb, HIDDEN) == false && State(verb, ENABLED) == true;
+  }
+  bool Hidden(MMC_CONSOLE_VERB verb) const {
+    return State(verb, HIDDEN) == true && State(verb, ENABLED) == false;
+  }
+
+  HRESULT GetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state, BOOL* value) override {
+    if (value == nullptr) return E_POINTER;
+    *value = State(verb, state).value_or(false) ? TRUE : FALSE;
+    return S_OK;
+  }
+  HRESULT SetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state, BOOL value) override {
+    states[{verb, state}] = value;
+    return S_OK;
+  }
+  HRESULT SetDefaultVerb(MMC_CONSOLE_VERB verb) override {
+    defaultVerb = verb;
+    return S_OK;
+  }
+  HRESULT GetDefaultVerb(MMC_CONSOLE_VERB* verb) override {
+    if (verb == nullptr) return E_POINTER;
+    *verb = defaultVerb.value_or(MMC_VERB_NONE);
+    return S_OK;
+  }
 };
 
+// The columns as inserted; deleting a column that is not there fails.
 class FakeHeaderCtrl : public ComObject<IHeaderCtrl> {
  public:
-  HRESULT InsertColumn(int, LPCOLESTR, int, int) override { return E_NOTIMPL; }
-  HRESULT DeleteColumn(int) override { return E_NOTIMPL; }
+  struct Column {
+    std::u16string title;
+    int format;
+    int width;
+    bool operator==(const Column&) const = default;
+  };
+  std::vector<Column> columns;
+
+  HRESULT InsertColumn(int column, LPCOLESTR title, int format, int width) override {
+    if (column < 0 || static_cast<size_t>(column) > columns.size()) return E_INVALIDARG;
+    columns.insert(columns.begin() + column, Column{title, format, width});
+    return S_OK;
+  }
+  HRESULT DeleteColumn(int column) override {
+    if (column < 0 || static_cast<size_t>(column) >= columns.size()) return E_INVALIDARG;
+    columns.erase(columns.begin() + column);
+    return S_OK;
+  }
   HRESULT SetColumnText(int, LPCOLESTR) override { return E_NOTIMPL; }
   HRESULT GetColumnText(int, LPOLESTR*) override { return E_NOTIMPL; }
   HRESULT SetColumnWidth(int, int) override { return E_NOTIMPL; }
   HRESULT GetColumnWidth(int, int*) override { return E_NOTIMPL; }
 };
 
-// The result pane: GetNextItem walks `selected` (entries with scope flag and
-// lParam) as the selected rows.
+// The result pane: `rows` holds the rows inserted since the last
+// DeleteAllRsltItems (counted in `clears`); GetNextItem walks `selected`
+// (entries with scope flag and lParam) as the selected rows.
 class FakeResultData : public ComObject<IResultData> {
  public:
   struct Row {
@@ -63,11 +117,22 @@ class FakeResultData : public ComObject<IResultData> {
     LPARAM lParam;
   };
   std::vector<Row> selected;
+  std::vector<RESULTDATAITEM> rows;
+  int clears = 0;
 
-  HRESULT InsertItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
+  HRESULT InsertItem(RESULTDATAITEM* item) override {
+    if (item == nullptr) return E_POINTER;
+    item->itemID = static_cast<HRESULTITEM>(rows.size() + 1);
+    rows.push_back(*item);
+    return S_OK;
+  }
   HRESULT DeleteItem(HRESULTITEM, int) override { return E_NOTIMPL; }
   HRESULT FindItemByLParam(LPARAM, HRESULTITEM*) override { return E_NOTIMPL; }
-  HRESULT DeleteAllRsltItems() override { return E_NOTIMPL; }
+  HRESULT DeleteAllRsltItems() override {
+    rows.clear();
+    ++clears;
+    return S_OK;
+  }
   HRESULT SetItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
   HRESULT GetItem(RESULTDATAITEM*) override { return E_NOTIMPL; }
   HRESULT GetNextItem(RESULTDATAITEM* item) override {
@@ -104,6 +169,7 @@ class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
   ComPtr<FakeHeaderCtrl> header = MakeComObject<FakeHeaderCtrl>();
   ComPtr<FakeResultData> results = MakeComObject<FakeResultData>();
   IHeaderCtrl* headerSet = nullptr;
+  std::vector<HSCOPEITEM> scopeItemsSelected;  // by SelectScopeItem
   bool offerNameSpace = true;
   HRESULT scopeImageListAnswer = S_OK;
 
@@ -132,7 +198,10 @@ class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
   HRESULT UpdateAllViews(IDataObject*, LPARAM, LONG_PTR) override { return E_NOTIMPL; }
   HRESULT MessageBox(LPCOLESTR, LPCOLESTR, UINT, int*) override { return E_NOTIMPL; }
   HRESULT QueryConsoleVerb(IConsoleVerb** v) override { return verb.CopyTo(v); }
-  HRESULT SelectScopeItem(HSCOPEITEM) override { return E_NOTIMPL; }
+  HRESULT SelectScopeItem(HSCOPEITEM item) override {
+    scopeItemsSelected.push_back(item);
+    return S_OK;
+  }
   HRESULT GetMainWindow(HWND*) override { return E_NOTIMPL; }
   HRESULT NewWindow(HSCOPEITEM, ULONG) override { return E_NOTIMPL; }
 

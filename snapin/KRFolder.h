@@ -131,6 +131,8 @@ class TKRFolder {
   TKRFolderType FolderType() const { return FType; }
   const FolderList& Childs() const { return FChilds; }
   const ItemList& Items() const { return FItems; }
+  // Destroys every result item and empties the item list.
+  void DeleteItems() { FItems.clear(); }
   TKRFolder* Parent() const { return FParent; }
   // True while the contents that come from a server or a directory have not
   // been built.

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/mmc/MmcInterfaces.h"
 #include "platform/win32/Resources.h"
 #include "snapin/KRStrings.h"
 
@@ -352,3 +353,13 @@ std::string SnapinImageName(int index) {
 }
 
 HBITMAP LoadSnapinBitmap(const char* name) { return LoadBitmap(RegisteredImages(), name); }
+
+HRESULT SetSnapinImageStrips(IImageList* imageList) {
+  HBITMAP small = LoadSnapinBitmap(kSmallImagesName);
+  HBITMAP large = LoadSnapinBitmap(kLargeImagesName);
+  const HRESULT hr = imageList->ImageListSetStrip(
+      reinterpret_cast<LONG_PTR*>(small), reinterpret_cast<LONG_PTR*>(large), 0, kImageMaskColor);
+  DeleteObject(small);
+  DeleteObject(large);
+  return hr;
+}

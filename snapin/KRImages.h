@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "platform/com/HResult.h"
 #include "platform/mmc/MmcTypes.h"
 #include "platform/win32/WinTypes.h"
 
@@ -31,3 +32,9 @@ std::string SnapinImageName(int index);
 // A new handle to one of the strips (free it with DeleteObject); null for
 // another name.
 HBITMAP LoadSnapinBitmap(const char* name);
+
+struct IImageList;
+// Hands both strips to a console image list (first image 0, magenta
+// transparent) and frees the bitmaps again, whatever the list answers;
+// answers the list's result.
+HRESULT SetSnapinImageStrips(IImageList* imageList);

@@ -15,6 +15,22 @@ StringTable SnapinStringTable() {
       {krsSnapinName, "NorvikSCS Vuzivu Zezera"},
       {krsInvalidFolderType, "Invalid folder type."},
       {krsSnapinDisplayName, "NorvikSCS VuzivuZezera"},
+      {krsColumnName, "Name"},
+      {krsColumnNumberOfItems, "Number of Items"},
+      {krsColumnNumberOfDatabases, "Number of Databases"},
+      {krsColumnLocation, "Location"},
+      {krsColumnNumberOfUsers, "Number of Users"},
+      {krsColumnSize, "Size"},
+      {krsColumnDateSaved, "Date Saved"},
+      {krsContextHelp, "Context help required for item: %s"},
+      {krsColumnAdministrator, "Administrator"},
+      {krsColumnHost, "Host"},
+      {krsColumnPrivate, "Private"},
+      {krsColumnProtected, "Protected"},
+      {krsColumnScenario, "Scenario"},
+      {krsColumnCreatedBy, "Created by"},
+      {krsColumnCreationDate, "Creation date"},
+      {krsColumnDescription, "Description"},
   };
 }
 

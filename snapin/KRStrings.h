@@ -16,6 +16,23 @@ inline constexpr UINT krsInvalidFolderType = 15843;
 inline constexpr UINT krsUsers = 15859;
 inline constexpr UINT krsScenarios = 15861;
 inline constexpr UINT krsSnapinDisplayName = 65314;
+// Result-pane column titles and the context-help text.
+inline constexpr UINT krsColumnName = 15831;
+inline constexpr UINT krsColumnNumberOfItems = 15832;
+inline constexpr UINT krsColumnNumberOfDatabases = 15833;
+inline constexpr UINT krsColumnLocation = 15834;
+inline constexpr UINT krsColumnNumberOfUsers = 15836;
+inline constexpr UINT krsColumnSize = 15839;
+inline constexpr UINT krsColumnDateSaved = 15840;
+inline constexpr UINT krsContextHelp = 15842;
+inline constexpr UINT krsColumnAdministrator = 15848;
+inline constexpr UINT krsColumnHost = 15849;
+inline constexpr UINT krsColumnPrivate = 15867;
+inline constexpr UINT krsColumnProtected = 15868;
+inline constexpr UINT krsColumnScenario = 15869;
+inline constexpr UINT krsColumnCreatedBy = 15870;
+inline constexpr UINT krsColumnCreationDate = 15871;
+inline constexpr UINT krsColumnDescription = 15873;
 
 // The handle the snap-in's resources are registered under.
 HINSTANCE SnapinInstance();
