@@ -155,7 +155,10 @@ TCursesTerminal::TCursesTerminal() {
   if (!HaveTerminal()) throw ETerminalError("standard input and output are not a terminal");
   std::setlocale(LC_ALL, "");
   if (!getenv("ESCDELAY")) set_escdelay(25);
-  if (!initscr()) throw ETerminalError("the terminal cannot be started");
+  // Unlike initscr, newterm reports a terminal it cannot drive instead of
+  // ending the process.
+  screen_ = newterm(nullptr, stdout, stdin);
+  if (!screen_) throw ETerminalError("the terminal cannot be started (is TERM set?)");
   raw();
   noecho();
   nonl();
@@ -170,7 +173,10 @@ TCursesTerminal::TCursesTerminal() {
   }
 }
 
-TCursesTerminal::~TCursesTerminal() { endwin(); }
+TCursesTerminal::~TCursesTerminal() {
+  endwin();
+  delscreen(screen_);
+}
 
 int TCursesTerminal::Width() const { return COLS; }
 int TCursesTerminal::Height() const { return LINES; }

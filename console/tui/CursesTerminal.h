@@ -11,6 +11,8 @@
 
 KR_DECLARE_EXCEPTION(ETerminalError, Exception);
 
+struct screen;  // the curses screen
+
 // Standard input and output are a terminal.
 bool HaveTerminal();
 // Colours are wanted: NO_COLOR is unset or empty.
@@ -33,5 +35,6 @@ class TCursesTerminal : public ITerminalIO {
   bool Colours() const { return colours_; }
 
  private:
+  screen* screen_ = nullptr;
   bool colours_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "console/host/Host.h"
 #include "console/tui/CursesTerminal.h"
@@ -52,38 +53,45 @@ int RunTerminalUI(THost& host, const std::string& document) {
     std::cerr << "vzconsole: there is no terminal to draw on; use --batch FILE to run a script\n";
     return 1;
   }
-  std::string notice;
-  try {
-    notice = StartDocument(host, document);
-  } catch (const Exception& e) {
-    std::cerr << "vzconsole: " << e.Message() << "\n";
-    return 1;
-  }
+  std::string failure;
   try {
     TCursesTerminal terminal;
-    TMainScreen screen(host);
-    if (!notice.empty()) screen.Tell(notice);
-    if (!document.empty()) screen.SuggestSavePath(document);
+    // The presenter is there before the snap-in starts, so that what it
+    // shows while loading the document is shown on the terminal.
+    std::unique_ptr<TMainScreen> screen;
     TTerminalPresenter presenter(
-        terminal, [&](TCellGrid& grid) { screen.Draw(grid); }, [&] { host.Pump(); });
+        terminal,
+        [&](TCellGrid& grid) {
+          if (screen) screen->Draw(grid);
+        },
+        [&] { host.Pump(); });
     SharedPresenter shared(host, presenter);
     Application().SetTitle("Console");
-    while (!screen.QuitRequested()) {
+    const std::string notice = StartDocument(host, document);
+    screen = std::make_unique<TMainScreen>(host);
+    if (!notice.empty()) screen->Tell(notice);
+    if (!document.empty()) screen->SuggestSavePath(document);
+    while (!screen->QuitRequested()) {
       TCellGrid grid(terminal.Width(), terminal.Height());
-      screen.Draw(grid);
+      screen->Draw(grid);
       terminal.Show(grid);
       const TKey key = terminal.Read(TTerminalPresenter::kIdleMs);
       if (key.Is(TKeyCode::None)) {
         host.Pump();
       } else if (!key.Is(TKeyCode::Resize) &&
-                 !screen.HandleKey(key, terminal.Width(), terminal.Height())) {
+                 !screen->HandleKey(key, terminal.Width(), terminal.Height())) {
         terminal.Beep();
       }
     }
+    screen.reset();
+    host.Close();
   } catch (const ETerminalError& e) {
-    std::cerr << "vzconsole: " << e.Message() << "; use --batch FILE to run a script\n";
-    return 1;
+    failure = e.Message() + "; use --batch FILE to run a script";
+  } catch (const Exception& e) {
+    failure = e.Message();
   }
-  host.Close();
-  return 0;
+  // Reported once the terminal is given back, so that it can be read.
+  if (failure.empty()) return 0;
+  std::cerr << "vzconsole: " << failure << "\n";
+  return 1;
 }

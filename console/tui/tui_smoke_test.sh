@@ -5,13 +5,16 @@
 #   keys KEY ...               send tmux key names (Right, Escape, m, ...)
 #   ends                       wait until vzconsole has ended with status 0
 # ('#' starts a comment line). Exits 77 (skipped) when tmux is not installed.
-# VAZERIR_REGISTRY and HOME point into a temporary directory.
-#   tui_smoke_test.sh VZCONSOLE MODULE STEPS
+# VAZERIR_REGISTRY and HOME point into a temporary directory; the rest of
+# the environment (KESTREL_HOME, ...) is passed on. ARGS go to vzconsole.
+#   tui_smoke_test.sh VZCONSOLE MODULE STEPS [ARGS...]
 set -u
 
 vzconsole=$1
 module=$2
 steps=$3
+shift 3
+command=$(printf '%q ' "$vzconsole" "$@")
 
 if ! command -v tmux >/dev/null 2>&1; then
   echo "tmux is not installed: skipped"
@@ -56,7 +59,7 @@ export VAZERIR_REGISTRY="$work/registry.reg" HOME="$work"
 "$vzconsole" --register "$module" >/dev/null || fail "registering the test snap-in"
 
 tmux -L "$socket" -f /dev/null new-session -d -s smoke -x 100 -y 30 \
-  "'$vzconsole' 2>'$work/stderr'; echo \$? >'$work/status'; sleep 60" ||
+  "$command 2>'$work/stderr'; echo \$? >'$work/status'; sleep 60" ||
   fail "starting tmux"
 
 wait_for_end() {
