@@ -133,6 +133,16 @@ TEST_F(MainScreenTest, TabPicksTheHighlightedRowAndGivesTheSelectionBack) {
   EXPECT_TRUE(host.Console().PickedRows().empty());
 }
 
+TEST_F(MainScreenTest, EnterOnAScopeRowOpensItInTheTree) {
+  ToAlpha();
+  Press({Key(TKeyCode::Tab), Key(TKeyCode::Down), Key(TKeyCode::Enter)});
+  // The snap-in selects the node; the tree opens down to it.
+  EXPECT_EQ(Selected(), "Two");
+  EXPECT_EQ(Tree(), (std::vector<std::string>{" - Fake Root", "   - Alpha", "       One",
+                                              "       Two", "     Beta/Gamma"}));
+  EXPECT_EQ(Drawn().StyleRow(5).substr(0, 26), std::string(26, 'h'));
+}
+
 TEST_F(MainScreenTest, TheFilterNarrowsTheFocusedPaneAsYouType) {
   ToAlpha();
   Press(Key(TKeyCode::Tab));
