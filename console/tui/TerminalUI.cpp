@@ -71,13 +71,20 @@ int RunTerminalUI(THost& host, const std::string& document) {
     screen = std::make_unique<TMainScreen>(host);
     if (!notice.empty()) screen->Tell(notice);
     if (!document.empty()) screen->SuggestSavePath(document);
+    // The screen is drawn again after every key, and while idle only when
+    // posted messages were dispatched (a large result pane is not asked for
+    // all its texts five times a second for nothing).
+    bool changed = true;
     while (!screen->QuitRequested()) {
-      TCellGrid grid(terminal.Width(), terminal.Height());
-      screen->Draw(grid);
-      terminal.Show(grid);
+      if (changed) {
+        TCellGrid grid(terminal.Width(), terminal.Height());
+        screen->Draw(grid);
+        terminal.Show(grid);
+      }
       const TKey key = terminal.Read(TTerminalPresenter::kIdleMs);
+      changed = true;
       if (key.Is(TKeyCode::None)) {
-        host.Pump();
+        changed = host.Pump() > 0;
       } else if (!key.Is(TKeyCode::Resize) &&
                  !screen->HandleKey(key, terminal.Width(), terminal.Height())) {
         terminal.Beep();
