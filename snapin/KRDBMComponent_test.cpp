@@ -5,40 +5,17 @@
 #include <cstring>
 
 #include "platform/mmc/ClipboardFormats.h"
-#include "platform/text/Utf.h"
-#include "platform/win32/TestSupport.h"
-#include "snapin/KRComponentData.h"
-#include "snapin/KRDBMComponent_TestConsole.h"
-#include "snapin/KRDBMDataObj.h"
+#include "snapin/KRDBMComponent_TestView.h"
 
 namespace {
 
-class ComponentView : public ::testing::Test {
+class ComponentView : public ComponentViewTest {
  protected:
-  ScopedEnv computer_{"VAZERIR_COMPUTERNAME", "PC7"};
-  ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
-  ComPtr<FakeConsole> console_ = MakeComObject<FakeConsole>();
-  ComPtr<TIComponent> component_;
-
-  void SetUp() override {
-    ComPtr<IComponent> created;
-    ASSERT_EQ(data_->CreateComponent(created.ReleaseAndGetAddressOf()), S_OK);
-    component_ = static_cast<TIComponent*>(created.Get());
-    ASSERT_EQ(component_->Initialize(console_.Get()), S_OK);
-  }
-
   // A users folder handed to the console, holding two result items.
   TKRFolder& UsersWithTwoItems() {
-    TKRFolder& servers = *data_->GetRootFolder()->Childs()[0]->Childs()[0]->Childs()[0];
-    auto users = std::make_unique<TKRFolder>();
-    users->Init("Users", 9, 9, krftUsers, true);
-    TKRFolder& folder = *TKRFolder::SetParent(std::move(users), servers);
-    folder.PrepareScopeItem(0);
-    for (const char* name : {"system", "anna"}) {
-      auto item = std::make_unique<TKRResultData>();
-      item->Columns() = {name, "host1"};
-      TKRResultData::SetParent(std::move(item), folder);
-    }
+    TKRFolder& folder = AddFolder(Servers(), "Users", krftUsers, 9);
+    AddItem(folder, {"system", "host1"});
+    AddItem(folder, {"anna", "host1"});
     return folder;
   }
 
