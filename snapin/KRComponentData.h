@@ -28,7 +28,9 @@
 // KRComponentData_Persist.cpp (the stream), KRComponentData_DBGroup.cpp
 // (database-group contents), KRComponentData_Scope.cpp (the scope pane),
 // KRComponentData_ServerItems.cpp (schemas and databases of a server) and
-// KRComponentData_Connections.cpp (the proxies they use).
+// KRComponentData_Connections.cpp (the proxies they use, the connection
+// chain to servers, schemas, databases and sessions, and the remembered
+// passwords).
 
 #include <memory>
 #include <string>
@@ -41,6 +43,12 @@
 #include "platform/mmc/MmcInterfaces.h"
 #include "platform/mmc/PersistStream.h"
 #include "snapin/KRFolder.h"
+#include "snapin/KRPasswordContainer.h"
+
+struct IKRServer;
+struct IKRSchema;
+struct IKRDatabase;
+struct IKRSession;
 
 // The snap-in's class identifier.
 inline constexpr CLSID CLSID_KRComponentData =
@@ -135,6 +143,41 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   // flag; a missing one leaves it dirty and adds nothing.
   void CreateDBItemsIntoGroup(TKRFolder& folder, TKRNodeTypes nodeTypes);
 
+  // The connection chain. Each open answers a connected proxy, or none
+  // (silently) when the server, schema, database or session cannot be
+  // reached; a failure the proxies report at their interface is raised.
+  // The host is lower-cased; the server name is taken as it is.
+  ComPtr<IKRServer> OpenServer(const std::string& hostName, const std::string& serverName);
+  // With an empty name or version: the server's first schema name and that
+  // schema's first version, whatever name was given.
+  ComPtr<IKRSchema> OpenSchema(const std::string& hostName, const std::string& serverName,
+                               const std::string& schemaName, const std::string& schemaVersion);
+  ComPtr<IKRDatabase> OpenDatabase(const std::string& hostName, const std::string& serverName,
+                                   const std::string& schemaName,
+                                   const std::string& schemaVersion,
+                                   const std::string& databaseName);
+  // Logs on with `userName` and `password`; when that fails, asks once with
+  // the logon form (user name preset). On success both texts hold what
+  // connected. A cancelled form raises KRLogonCancelException.
+  ComPtr<IKRSession> OpenSession(const std::string& hostName, const std::string& serverName,
+                                 const std::string& schemaName, const std::string& schemaVersion,
+                                 const std::string& databaseName, std::string& userName,
+                                 std::string& password);
+  // Shuts the krftServer folder's server down (when it can be reached) and
+  // empties the folder: its child folders leave the console and the tree,
+  // its result items go; the folder is left dirty.
+  void CloseServer(TKRFolder& serverFolder);
+  // Loads the dump that a database group's result item stands for (the
+  // group's directory, '/', the item's name) into the server of the
+  // krftServer folder, in that schema. An unreachable server is reported
+  // ("Unable to establish connection with server."); a schema that cannot
+  // be reached ends the operation silently.
+  void LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
+                        const std::string& schemaVersion, const TKRResultData& item);
+  // The remembered passwords, created on first use; they go with the
+  // component data.
+  TKRPasswordContainer& PasswordContainer();
+
   // Record writers: all records of a kind (stopping at the first failure),
   // or one record. They answer S_OK or the stream's failure.
   HRESULT AddDBGroupsToStream(IStream* stream);
@@ -190,6 +233,7 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   std::unique_ptr<TKRFolder> FRootFolder;
   std::string FComputerName;
   bool FIsDirty = false;
+  std::unique_ptr<TKRPasswordContainer> FPasswordContainer;
   // The texts handed out by GetDisplayInfo, by folder (null: no folder).
   std::unordered_map<const TKRFolder*, std::u16string> FDisplayTexts;
 };

@@ -1,15 +1,46 @@
+// The component data's connection chain: servers, schemas, databases and
+// sessions named by the node tree, the logon, shutting a server down, and
+// loading a dump into a server.
+
 #include "snapin/KRComponentData_Connections.h"
 
+#include "dialogs/KRLogon_DLG.h"
 #include "platform/text/Locale.h"
+#include "platform/text/SysUtils.h"
 #include "platform/text/Utf.h"
+#include "snapin/KRComponentData.h"
+#include "snapin/KRStrings.h"
+
+namespace {
+
+// The proxy when it is there and connected (connecting it when needed),
+// else none.
+template <class T>
+ComPtr<T> IfConnected(ComPtr<T> proxy) {
+  if (proxy && proxy->CheckConnected()) return proxy;
+  return nullptr;
+}
+
+// The first text of a list, or false for no list or an empty one.
+bool FirstString(IKRStringList* list, std::u16string& text) {
+  if (list == nullptr || list->Get_Count() == 0) return false;
+  text = list->Get_Strings(0);
+  return true;
+}
+
+}  // namespace
+
+ComPtr<IKRServer> NewServerProxy(const std::string& hostName, const std::string& serverName) {
+  ComPtr<IKRServer> server = MakeComObject<TKRServerInterface>();
+  server->Set_HostName(Utf8ToUtf16(AnsiLowerCase(hostName)));
+  server->Set_ServerName(Utf8ToUtf16(serverName));
+  return server;
+}
 
 ComPtr<IKRServer> NewServerProxy(const TKRFolder* workstationFolder,
                                  const TKRFolder* serverFolder) {
-  ComPtr<IKRServer> server = MakeComObject<TKRServerInterface>();
-  const std::string host = workstationFolder != nullptr ? workstationFolder->ColumnText(0) : "";
-  server->Set_HostName(Utf8ToUtf16(AnsiLowerCase(host)));
-  server->Set_ServerName(Utf8ToUtf16(serverFolder != nullptr ? serverFolder->ColumnText(0) : ""));
-  return server;
+  return NewServerProxy(workstationFolder != nullptr ? workstationFolder->ColumnText(0) : "",
+                        serverFolder != nullptr ? serverFolder->ColumnText(0) : "");
 }
 
 ComPtr<IKRSchema> NewSchemaProxy(IKRServer* server, const std::string& name,
@@ -21,6 +52,19 @@ ComPtr<IKRSchema> NewSchemaProxy(IKRServer* server, const std::string& name,
   return schema;
 }
 
+void GetUserAndHost(const std::string& text, std::string& host, std::string& user) {
+  host.clear();
+  const size_t open = text.find('(');
+  if (open == std::string::npos) {
+    user = text;
+    return;
+  }
+  std::string_view rest = std::string_view(text).substr(open + 1);
+  if (!rest.empty() && rest.back() == ')') rest.remove_suffix(1);
+  host = Trim(rest);
+  user = Trim(std::string_view(text).substr(0, open));
+}
+
 TKRProxyDisconnector::~TKRProxyDisconnector() {
   for (auto it = FProxies.rbegin(); it != FProxies.rend(); ++it) {
     try {
@@ -29,4 +73,119 @@ TKRProxyDisconnector::~TKRProxyDisconnector() {
       // A proxy that cannot disconnect is released with its last reference.
     }
   }
+}
+
+ComPtr<IKRServer> TKRComponentData::OpenServer(const std::string& hostName,
+                                               const std::string& serverName) {
+  return IfConnected(NewServerProxy(hostName, serverName));
+}
+
+ComPtr<IKRSchema> TKRComponentData::OpenSchema(const std::string& hostName,
+                                               const std::string& serverName,
+                                               const std::string& schemaName,
+                                               const std::string& schemaVersion) {
+  const ComPtr<IKRServer> server = OpenServer(hostName, serverName);
+  if (!server) return nullptr;
+  ComPtr<IKRSchema> schema = MakeComObject<TKRSchemaInterface>();
+  schema->Set_Server(server.Get());
+  if (!schemaName.empty() && !schemaVersion.empty()) {
+    schema->Set_Name(Utf8ToUtf16(schemaName));
+    schema->Set_Version(Utf8ToUtf16(schemaVersion));
+  } else {
+    // A server without schemas (or a schema without versions) has no first
+    // schema to take: nothing can be reached.
+    std::u16string name, version;
+    if (!FirstString(server->Get_SchemaNames().Get(), name) ||
+        !FirstString(server->Get_SchemaVersions(name).Get(), version)) {
+      return nullptr;
+    }
+    schema->Set_Name(name);
+    schema->Set_Version(version);
+  }
+  return IfConnected(std::move(schema));
+}
+
+ComPtr<IKRDatabase> TKRComponentData::OpenDatabase(const std::string& hostName,
+                                                   const std::string& serverName,
+                                                   const std::string& schemaName,
+                                                   const std::string& schemaVersion,
+                                                   const std::string& databaseName) {
+  const ComPtr<IKRSchema> schema = OpenSchema(hostName, serverName, schemaName, schemaVersion);
+  if (!schema) return nullptr;
+  ComPtr<IKRDatabase> database = MakeComObject<TKRDatabaseInterface>();
+  database->Set_Schema(schema.Get());
+  database->Set_Name(Utf8ToUtf16(databaseName));
+  return IfConnected(std::move(database));
+}
+
+ComPtr<IKRSession> TKRComponentData::OpenSession(const std::string& hostName,
+                                                 const std::string& serverName,
+                                                 const std::string& schemaName,
+                                                 const std::string& schemaVersion,
+                                                 const std::string& databaseName,
+                                                 std::string& userName, std::string& password) {
+  const ComPtr<IKRDatabase> database =
+      OpenDatabase(hostName, serverName, schemaName, schemaVersion, databaseName);
+  if (!database) return nullptr;
+  ComPtr<IKRSession> session = MakeComObject<TKRSessionInterface>();
+  session->Set_Database(database.Get());
+  session->Set_UserName(Utf8ToUtf16(userName));
+  session->Set_Password(Utf8ToUtf16(password));
+  bool connected = session->CheckConnected();
+  if (!connected) {
+    TKRLogonDialog logon;
+    logon.SetUsername(userName);
+    if (logon.ShowModal() != mrOk) throw KRLogonCancelException("");
+    session->Set_UserName(Utf8ToUtf16(logon.Username()));
+    session->Set_Password(Utf8ToUtf16(logon.Password()));
+    connected = session->CheckConnected();
+  }
+  if (!connected) return nullptr;
+  userName = Utf16ToUtf8(session->Get_UserName());
+  password = Utf16ToUtf8(session->Get_Password());
+  return session;
+}
+
+void TKRComponentData::CloseServer(TKRFolder& serverFolder) {
+  if (serverFolder.FolderType() != krftServer) return;
+  {
+    const ComPtr<IKRServer> server =
+        NewServerProxy(serverFolder.SearchForParentComputer(), &serverFolder);
+    TKRProxyDisconnector disconnect{{server.Get()}};
+    if (server->CheckConnected()) server->Close();
+  }
+  serverFolder.SetDirty(false);
+  RemoveChildFolders(serverFolder);
+  serverFolder.DeleteItems();
+  serverFolder.SetDirty(true);
+}
+
+void TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
+                                        const std::string& schemaVersion,
+                                        const TKRResultData& item) {
+  const TKRFolder* group = item.Parent();
+  if (serverFolder.FolderType() != krftServer || group == nullptr) return;
+  const ComPtr<IKRServer> server =
+      NewServerProxy(serverFolder.SearchForParentComputer(), &serverFolder);
+  TKRProxyDisconnector disconnect{{server.Get()}};
+  if (!server->CheckConnected()) {
+    ShowSnapinMessage(krsUnableToConnect);
+    return;
+  }
+  const ComPtr<IKRSchema> schema = NewSchemaProxy(server.Get(), schemaName, schemaVersion);
+  disconnect.Add(schema.Get());
+  if (!schema->CheckConnected()) return;
+  // A dump in a subdirectory is named by the directory with its trailing '/'.
+  const std::string dump =
+      group->ColumnText(2) + "/" + (item.Columns().empty() ? "" : item.Columns()[0]);
+  const ComPtr<IKRDatabase> database = MakeComObject<TKRDatabaseInterface>();
+  database->Set_Schema(schema.Get());
+  database->Set_Name(Utf8ToUtf16(dump));
+  disconnect.Add(database.Get());
+  database->Load();
+}
+
+TKRPasswordContainer& TKRComponentData::PasswordContainer() {
+  if (!FPasswordContainer) FPasswordContainer = std::make_unique<TKRPasswordContainer>();
+  return *FPasswordContainer;
 }
