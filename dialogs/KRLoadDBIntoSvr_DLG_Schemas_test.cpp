@@ -10,7 +10,7 @@
 #include "dialogs/KRDialogTestSupport.h"
 #include "dialogs/KRLoadDBIntoSvr_DLG.h"
 #include "dialogs/KRLoadDBIntoSvr_DLG_Schemas.h"
-#include "objectmodel/KRDataSet_CO_Session_TestSupport_test.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 
 using namespace kr_session_test;
 
@@ -18,32 +18,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-class DemoServer : public ::testing::Test {
- protected:
-  DemoServer()
-      : home("KESTREL_HOME", environment.Directory() + "/home"),
-        library("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH),
-        computer("VAZERIR_COMPUTERNAME", "TESTBOX") {}
-
-  void SetUp() override {
-    const std::string command = std::string(KR_KESTREL_ADMIN_PATH) + " init-demo > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-  void TearDown() override {
-    // Stops the demo server for this process, so that its lock is released.
-    const TKRAPITable& api = KRAPI();
-    if (const KSHandle server = api.KSConnectServer(u"localhost", u"KestrelOS20")) {
-      api.KSCloseServer(server);
-      api.KSDisconnectServer(server);
-    }
-    FinalizeAPIEventReception();
-  }
-
-  TTestEnvironment environment;
-  TScopedEnvironment home;
-  TScopedEnvironment library;
-  TScopedEnvironment computer;
-};
+class DemoServer : public TDemoServerTest {};
 
 TEST_F(DemoServer, TheProxySourceAnswersTheServerAndNothingForWhatItCannotReach) {
   TKRServerProxySchemaSource source;

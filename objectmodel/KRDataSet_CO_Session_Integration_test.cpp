@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "objectmodel/KRDataSet_CO_RootTransaction.h"
-#include "objectmodel/KRDataSet_CO_Session_TestSupport_test.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "platform/win32/Library.h"
 
 using namespace kr_session_test;
@@ -27,27 +27,8 @@ int32_t OpenHandleCount() {
   return open;
 }
 
-class DemoServerTest : public ::testing::Test {
+class DemoServerTest : public TDemoServerTest {
  protected:
-  DemoServerTest()
-      : home("KESTREL_HOME", environment.Directory() + "/home"),
-        library("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH),
-        computer("VAZERIR_COMPUTERNAME", "TESTBOX") {}
-
-  void SetUp() override {
-    const std::string command = std::string(KR_KESTREL_ADMIN_PATH) + " init-demo > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-  void TearDown() override {
-    // Stops the demo server for this process, so that its lock is released.
-    const TKRAPITable& api = KRAPI();
-    if (const KSHandle server = api.KSConnectServer(u"localhost", u"KestrelOS20")) {
-      api.KSCloseServer(server);
-      api.KSDisconnectServer(server);
-    }
-    FinalizeAPIEventReception();
-  }
-
   // A session on a database of Sales 1.0 of the demo server.
   TProxyTree Tree(const std::u16string& database = u"Northwind") {
     TProxyTree tree(database);
@@ -55,10 +36,6 @@ class DemoServerTest : public ::testing::Test {
     return tree;
   }
 
-  TTestEnvironment environment;
-  TScopedEnvironment home;
-  TScopedEnvironment library;
-  TScopedEnvironment computer;
 };
 
 TEST_F(DemoServerTest, AConsoleWalkReachesTheConnectedUsersAndLeavesNoHandleOpen) {

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "objectmodel/KRDataSet_CO_Session_TestSupport_test.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "platform/ui/ScriptPresenter.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRComponentData_Connections.h"
@@ -16,27 +16,8 @@ using namespace kr_session_test;
 
 namespace {
 
-class ConnectionsDemo : public ::testing::Test {
+class ConnectionsDemo : public TDemoServerTest {
  protected:
-  ConnectionsDemo()
-      : home("KESTREL_HOME", environment.Directory() + "/home"),
-        library("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH),
-        computer("VAZERIR_COMPUTERNAME", "TESTBOX") {}
-
-  void SetUp() override {
-    const std::string command = std::string(KR_KESTREL_ADMIN_PATH) + " init-demo > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-  void TearDown() override {
-    // Stops the demo server for this process, so that its lock is released.
-    const TKRAPITable& api = KRAPI();
-    if (const KSHandle server = api.KSConnectServer(u"localhost", u"KestrelOS20")) {
-      api.KSCloseServer(server);
-      api.KSDisconnectServer(server);
-    }
-    FinalizeAPIEventReception();
-  }
-
   // A server folder of that name under the local workstation.
   TKRFolder& ServerFolder(const std::string& name) {
     TKRFolder* servers = data->GetRootFolder()->SearchFolderByType(krftServers);
@@ -69,10 +50,6 @@ class ConnectionsDemo : public ::testing::Test {
     return Texts(proxy->Get_DatabaseNames().Get());
   }
 
-  TTestEnvironment environment;
-  TScopedEnvironment home;
-  TScopedEnvironment library;
-  TScopedEnvironment computer;
   ComPtr<TKRComponentData> data = MakeComObject<TKRComponentData>();
 };
 
