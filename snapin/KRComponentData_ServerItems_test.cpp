@@ -10,6 +10,7 @@
 #include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent_TestConsole.h"
+#include "snapin/KRScriptedServer_test.h"
 
 namespace {
 
@@ -23,28 +24,14 @@ class ServerItems : public ::testing::Test {
   TKRFakeAPI api_;
   ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
   ComPtr<FakeConsole> console_ = MakeComObject<FakeConsole>();
-  std::map<KSHandle, std::pair<std::u16string, std::u16string>> metas_ = {
-      {13, {u"B", u"1.0"}}, {12, {u"A", u"2.0"}}, {11, {u"A", u"1.0"}}};
+  TScriptedMetas metas_ = {{13, {u"B", u"1.0"}}, {12, {u"A", u"2.0"}}, {11, {u"A", u"1.0"}}};
   std::vector<KSHandle> metaHandles_ = {13, 12, 11};
   std::vector<const char16_t*> databases_ = {u"Sales", u"Archive"};
   bool reachable_ = true;
 
   void SetUp() override {
     ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
-    api_.On<TKRAPIFunction::KSConnectServer>([this](const char16_t* host, const char16_t* server) {
-      const bool known =
-          reachable_ && std::u16string(host) == u"pc7" && std::u16string(server) == u"OS1";
-      return known ? kConnection : KSHandle(0);
-    });
-    api_.On<TKRAPIFunction::KSGetLastConnectError>([] { return KSStatus(KS_ERR_NO_SUCH_SERVER); });
-    api_.On<TKRAPIFunction::KSGetAvailableMetas>([this](KSHandle, int32_t* count) {
-      *count = static_cast<int32_t>(metaHandles_.size());
-      return metaHandles_.data();
-    });
-    api_.On<TKRAPIFunction::KSGetMetaName>(
-        [this](KSHandle meta) { return metas_.at(meta).first.c_str(); });
-    api_.On<TKRAPIFunction::KSGetMetaVersion>(
-        [this](KSHandle meta) { return metas_.at(meta).second.c_str(); });
+    ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
     api_.On<TKRAPIFunction::KSSearchMeta>(
         [](KSHandle, const char16_t* name, const char16_t* version) {
           return std::u16string(name) == u"A" && std::u16string(version) == u"1.0" ? KSHandle(11)

@@ -6,6 +6,7 @@
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "snapin/KRDBMComponent_TestView.h"
 #include "snapin/KRImages.h"
+#include "snapin/KRScriptedServer_test.h"
 
 namespace {
 
@@ -16,28 +17,14 @@ constexpr KSHandle kConnection = 7;
 class ResultPane : public ComponentViewTest {
  protected:
   TKRFakeAPI api_;
-  std::map<KSHandle, std::pair<std::u16string, std::u16string>> metas_ = {{11, {u"A", u"1.0"}},
-                                                                          {12, {u"B", u"1.0"}}};
+  TScriptedMetas metas_ = {{11, {u"A", u"1.0"}}, {12, {u"B", u"1.0"}}};
   std::vector<KSHandle> metaHandles_ = {11, 12};
   bool reachable_ = true;
   TKRFolder* server_ = nullptr;
 
   void SetUp() override {
     ComponentViewTest::SetUp();
-    api_.On<TKRAPIFunction::KSConnectServer>([this](const char16_t* host, const char16_t* server) {
-      const bool known =
-          reachable_ && std::u16string(host) == u"pc7" && std::u16string(server) == u"OS1";
-      return known ? kConnection : KSHandle(0);
-    });
-    api_.On<TKRAPIFunction::KSGetLastConnectError>([] { return KSStatus(KS_ERR_NO_SUCH_SERVER); });
-    api_.On<TKRAPIFunction::KSGetAvailableMetas>([this](KSHandle, int32_t* count) {
-      *count = static_cast<int32_t>(metaHandles_.size());
-      return metaHandles_.data();
-    });
-    api_.On<TKRAPIFunction::KSGetMetaName>(
-        [this](KSHandle meta) { return metas_.at(meta).first.c_str(); });
-    api_.On<TKRAPIFunction::KSGetMetaVersion>(
-        [this](KSHandle meta) { return metas_.at(meta).second.c_str(); });
+    ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
     ExpandFixedFolders();
     Expand(Servers());
     server_ = &AddFolder(Servers(), "OS1", krftServer, 5);
