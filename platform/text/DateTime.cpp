@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "platform/text/CivilDays.h"
+
 namespace {
 
 constexpr int64_t kMsPerDay = 86400000;
@@ -11,28 +13,6 @@ constexpr int64_t kMinDay = -693593;
 constexpr int64_t kMaxDay = 2958465;
 // Day number of 1 January 1970, the origin of the civil-day arithmetic below.
 constexpr int64_t kUnixEpochDay = 25569;
-
-// Days from 1 January 1970 to the given proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
 
 // Splits a value into its day number and the milliseconds of its time of day.
 void Split(TDateTime value, int64_t& day, int64_t& ms) {
@@ -119,7 +99,8 @@ void DecodeDateTime(TDateTime value, uint16_t& year, uint16_t& month, uint16_t& 
   int64_t ms;
   Split(value, dayNumber, ms);
   if (dayNumber > kMaxDay) throw EConvertError("Invalid date and time value");
-  int y, m, d;
+  int64_t y;
+  int m, d;
   CivilFromDays(dayNumber - kUnixEpochDay, y, m, d);
   year = static_cast<uint16_t>(y);
   month = static_cast<uint16_t>(m);

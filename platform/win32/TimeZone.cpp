@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/text/CivilDays.h"
+#include "platform/text/DateTime.h"
 #include "platform/text/Utf.h"
 
 namespace {
@@ -29,36 +31,6 @@ int64_t TicksOf(const FILETIME& time) {
 FILETIME FileTimeOf(int64_t ticks) {
   const auto bits = static_cast<uint64_t>(ticks);
   return FILETIME{static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
-}
-
-bool IsLeap(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysIn(int64_t year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
-}
-
-// Days since 1 January 1970 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t year, int month, int day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t mp = (5 * dayOfYear + 2) / 153;
-  day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = yearOfEra + era * 400 + (month <= 2);
 }
 
 // Calendar fields of `seconds` since 1970 read as a clock time, with the
@@ -87,8 +59,8 @@ SYSTEMTIME SystemTimeOfSeconds(int64_t seconds, int milliseconds) {
 
 bool IsValid(const SYSTEMTIME& t) {
   return t.wYear >= 1601 && t.wYear <= 30827 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 &&
-         t.wDay <= DaysIn(t.wYear, t.wMonth) && t.wHour < 24 && t.wMinute < 60 && t.wSecond < 60 &&
-         t.wMilliseconds < 1000;
+         t.wDay <= DaysInMonth(t.wYear, t.wMonth) && t.wHour < 24 && t.wMinute < 60 &&
+         t.wSecond < 60 && t.wMilliseconds < 1000;
 }
 
 // Seconds since 1970 of the clock time `t` (assumed valid).
@@ -162,7 +134,7 @@ int64_t FindChange(int64_t from, int64_t to) {
 SYSTEMTIME RecurringDate(int64_t instant, int64_t offsetBefore) {
   SYSTEMTIME clock = SystemTimeOfSeconds(instant + offsetBefore, 0);
   const int week =
-      clock.wDay + 7 > DaysIn(clock.wYear, clock.wMonth) ? 5 : (clock.wDay - 1) / 7 + 1;
+      clock.wDay + 7 > DaysInMonth(clock.wYear, clock.wMonth) ? 5 : (clock.wDay - 1) / 7 + 1;
   clock.wYear = 0;
   clock.wDay = static_cast<WORD>(week);
   clock.wSecond = 0;
