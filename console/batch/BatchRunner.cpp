@@ -78,11 +78,7 @@ const std::vector<TBatchRunner::Command>& TBatchRunner::Commands() {
 }
 
 TBatchRunner::TBatchRunner(THost& host, std::ostream& out, std::ostream& err)
-    : host_(host), out_(out), err_(err), presenter_(out), presenterScope_(presenter_) {
-  host_.SharePresenter(&presenter_);
-}
-
-TBatchRunner::~TBatchRunner() { host_.SharePresenter(nullptr); }
+    : host_(host), out_(out), err_(err), presenter_(out), presenterScope_(presenter_) {}
 
 int TBatchRunner::Run(std::istream& script) {
   std::string line;

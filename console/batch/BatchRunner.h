@@ -18,7 +18,6 @@
 class TBatchRunner {
  public:
   TBatchRunner(THost& host, std::ostream& out, std::ostream& err);
-  ~TBatchRunner();
   TBatchRunner(const TBatchRunner&) = delete;
   TBatchRunner& operator=(const TBatchRunner&) = delete;
 

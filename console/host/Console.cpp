@@ -85,7 +85,6 @@ void TConsole::Start(ComPtr<IComponentData> data, const std::string* dataBytes,
   data_ = std::move(data);
   Check(data_->Initialize(UnknownSelf()), "the snap-in did not start");
   initialized_ = true;
-  services_ = data_.As<IConsoleModuleServices>();
   if (dataBytes != nullptr) LoadStream(data_.Get(), *dataBytes, "the snap-in");
   Check(data_->CreateComponent(component_.ReleaseAndGetAddressOf()),
         "the snap-in made no view component");
@@ -132,7 +131,6 @@ void TConsole::Close() {
   if (data_ && initialized_) data_->Destroy();
   component_ = nullptr;
   data_ = nullptr;
-  services_ = nullptr;
   initialized_ = false;
   selected_ = 0;
   pane_.Clear();

@@ -34,7 +34,6 @@
 #include "console/host/ConsoleVerbs.h"
 #include "console/host/ContextMenu.h"
 #include "console/host/ImageList.h"
-#include "console/host/ModuleServices.h"
 #include "console/host/ResultPane.h"
 #include "console/host/ScopeTree.h"
 #include "platform/com/ComPtr.h"
@@ -79,8 +78,6 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   // The bytes of the component data's and the component's IPersistStream
   // (`hasComponent` false when the component keeps no state).
   void SaveStreams(std::string& dataBytes, std::string& componentBytes, bool& hasComponent);
-  // The module services the component data offers, or null.
-  IConsoleModuleServices* ModuleServices() const { return services_.Get(); }
 
   // The scope pane.
   HSCOPEITEM StaticNode() const { return tree_.Root(); }
@@ -203,7 +200,6 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
 
   ComPtr<IComponentData> data_;
   ComPtr<IComponent> component_;
-  ComPtr<IConsoleModuleServices> services_;
   ComPtr<TConsoleVerbs> verbs_;
   ComPtr<TConsoleImageList> scopeImages_;
   ComPtr<TConsoleImageList> resultImages_;

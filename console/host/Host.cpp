@@ -33,9 +33,6 @@ std::unique_ptr<THost::Session> THost::StartSession(const TSnapinEntry& entry,
     const bool view = saved != nullptr && saved->hasComponent;
     session->console->Start(std::move(data), saved ? &saved->dataBytes : nullptr,
                             view ? &saved->componentBytes : nullptr, entry.name);
-    if (IConsoleModuleServices* services = session->console->ModuleServices()) {
-      services->SetModalPresenter(presenter_);
-    }
   } catch (...) {
     EndSession(std::move(session));
     throw;
@@ -45,9 +42,6 @@ std::unique_ptr<THost::Session> THost::StartSession(const TSnapinEntry& entry,
 
 void THost::EndSession(std::unique_ptr<Session> session) {
   if (!session) return;
-  if (IConsoleModuleServices* services = session->console->ModuleServices()) {
-    services->SetModalPresenter(nullptr);
-  }
   session->console->Close();
   session->console = nullptr;
   session->module.reset();
@@ -100,21 +94,4 @@ const std::string& THost::SnapinName() const { return Current().entry.name; }
 
 TConsole& THost::Console() { return *Current().console; }
 
-int THost::Pump() {
-  int dispatched = ProcessMessages();
-  if (session_) {
-    if (IConsoleModuleServices* services = session_->console->ModuleServices()) {
-      int more = 0;
-      if (SUCCEEDED(services->ProcessMessages(&more))) dispatched += more;
-    }
-  }
-  return dispatched;
-}
-
-void THost::SharePresenter(IModalPresenter* presenter) {
-  presenter_ = presenter;
-  if (!session_) return;
-  if (IConsoleModuleServices* services = session_->console->ModuleServices()) {
-    services->SetModalPresenter(presenter);
-  }
-}
+int THost::Pump() { return ProcessMessages(); }

@@ -7,10 +7,11 @@
 // document, so a refused file changes nothing. Saving asks the snap-in for its
 // state and writes the document atomically. Failures raise EConsoleError.
 //
-// Pump dispatches the messages posted to the console's thread, and to the
-// module's windows when the module offers IConsoleModuleServices; the front
-// ends call it between user actions. The presenter given to SharePresenter
-// is handed to every module that offers the services.
+// Pump dispatches the messages posted to the console's thread, the module's
+// windows among them: the module shares the console's platform libraries, so
+// its message queue, like its modal presenter, is the console's. The front
+// ends call Pump between user actions and install their presenter with
+// TPresenterScope.
 
 #include <memory>
 #include <string>
@@ -19,8 +20,6 @@
 #include "console/host/ConsoleDocument.h"
 #include "console/host/SnapinModule.h"
 #include "console/host/SnapinRegistry.h"
-
-class IModalPresenter;
 
 class THost {
  public:
@@ -45,8 +44,8 @@ class THost {
   const std::string& SnapinName() const;
   TConsole& Console();
 
+  // Answers the number of messages dispatched.
   int Pump();
-  void SharePresenter(IModalPresenter* presenter);
 
  private:
   struct Session;
@@ -57,5 +56,4 @@ class THost {
 
   std::unique_ptr<Session> session_;
   std::string path_;
-  IModalPresenter* presenter_ = nullptr;
 };

@@ -189,10 +189,8 @@ TEST_F(MainScreenTest, TheMenuShowsStatusTextsAndRunsTheChosenCommand) {
 TEST_F(MainScreenTest, ADialogOfAMenuCommandGoesToThePresenter) {
   TScriptPresenter script("expect form Ask; set NameEdit to Typed; press enter");
   TPresenterScope scope(script);
-  host.SharePresenter(&script);
   ToAlpha();
   Press({TKey::Char("m"), TKey::Char("a"), TKey::Char("s"), Key(TKeyCode::Enter)});
-  host.SharePresenter(nullptr);
   EXPECT_EQ(script.Verify(), "");
   Press(Key(TKeyCode::Right));
   EXPECT_THAT(Tree(), ::testing::Contains("       Typed"));

@@ -9,6 +9,7 @@
 #include "console/tui/MainScreen.h"
 #include "console/tui/TerminalPresenter.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Presenter.h"
 
 namespace {
 
@@ -31,21 +32,6 @@ std::string StartDocument(THost& host, const std::string& document) {
   }
 }
 
-// Gives the presenter back to the host's default when the run ends.
-class SharedPresenter {
- public:
-  SharedPresenter(THost& host, IModalPresenter& presenter) : host_(host), scope_(presenter) {
-    host_.SharePresenter(&presenter);
-  }
-  ~SharedPresenter() { host_.SharePresenter(nullptr); }
-  SharedPresenter(const SharedPresenter&) = delete;
-  SharedPresenter& operator=(const SharedPresenter&) = delete;
-
- private:
-  THost& host_;
-  TPresenterScope scope_;
-};
-
 }  // namespace
 
 int RunTerminalUI(THost& host, const std::string& document) {
@@ -65,7 +51,7 @@ int RunTerminalUI(THost& host, const std::string& document) {
           if (screen) screen->Draw(grid);
         },
         [&] { host.Pump(); });
-    SharedPresenter shared(host, presenter);
+    TPresenterScope scope(presenter);
     Application().SetTitle("Console");
     const std::string notice = StartDocument(host, document);
     screen = std::make_unique<TMainScreen>(host);

@@ -1,7 +1,5 @@
 #include "console/host/testing/FakeSnapin.h"
 
-#include "console/host/ModuleServices.h"
-
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -123,7 +121,7 @@ HRESULT WriteText(IStream* stream, const std::string& text) {
 class FakeComponent;
 
 class FakeComponentData final
-    : public ComObject<IComponentData, IExtendContextMenu, IPersistStream, IConsoleModuleServices>,
+    : public ComObject<IComponentData, IExtendContextMenu, IPersistStream>,
       Counted {
  public:
   FakeComponentData() {
@@ -241,18 +239,6 @@ class FakeComponentData final
   HRESULT GetSizeMax(ULARGE_INTEGER* size) override {
     *size = 0;
     return E_NOTIMPL;
-  }
-
-  // The module keeps its own platform: the console's presenter and pump
-  // reach it through these.
-  HRESULT SetModalPresenter(IModalPresenter* presenter) override {
-    ::SetModalPresenter(presenter);
-    return S_OK;
-  }
-  HRESULT ProcessMessages(int* dispatched) override {
-    const int count = ::ProcessMessages();
-    if (dispatched != nullptr) *dispatched = count;
-    return S_OK;
   }
 
   std::map<LPARAM, Node> nodes_;

@@ -1,8 +1,8 @@
 #pragma once
 // The test snap-in module of the console's tests, built as a shared module
-// that exports only its entry points and so keeps its own copy of the
-// platform, as the product's module does. It is loaded through the registry
-// and DllGetClassObject like any snap-in, and offers IConsoleModuleServices.
+// that exports only its entry points and links the console's shared platform
+// libraries, as the product's module does. It is loaded through the registry
+// and DllGetClassObject like any snap-in.
 //
 // The same code is also linked into the host tests themselves.
 //
