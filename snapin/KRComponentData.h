@@ -24,6 +24,14 @@
 // local one. Cookies from the console are looked up in the tree, never
 // dereferenced; special cookies (-10..-1) designate no folder.
 //
+// Through IExtendContextMenu the object offers its commands on the nodes of
+// the tree (KRComponentData_Menu.cpp) and runs them: the ones that add
+// folders (KRComponentData_Commands_Tree.cpp) and the ones that reach a
+// server (KRComponentData_Commands_Database.cpp). A command runs to its end
+// inside the console's call; what it cannot do it shows to the user, and
+// the call answers S_OK. A folder joins the tree and the console only after
+// every step that can fail has succeeded.
+//
 // The pieces live in KRComponentData.cpp (tree construction),
 // KRComponentData_Persist.cpp (the stream), KRComponentData_DBGroup.cpp
 // (database-group contents), KRComponentData_Scope.cpp (the scope pane),
@@ -32,6 +40,7 @@
 // chain to servers, schemas, databases and sessions, and the remembered
 // passwords).
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,12 +58,27 @@ struct IKRServer;
 struct IKRSchema;
 struct IKRDatabase;
 struct IKRSession;
+class TKRInternal;
 
 // The snap-in's class identifier.
 inline constexpr CLSID CLSID_KRComponentData =
     GuidLiteral("{096D8D3A-B78A-11D2-BD6B-00805F536E80}");
 
-class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
+// The snap-in's menu commands, by the identifiers the console hands back.
+enum TKRMenuCommand : LONG {
+  krmcLoadIntoServer = 1,
+  krmcAddDatabaseGroup = 2,
+  krmcAddServer = 3,
+  krmcSaveAndCloseDatabase = 4,
+  krmcCloseDatabase = 5,
+  krmcSaveDatabase = 6,
+  krmcAddWorkstation = 7,
+  krmcCloseServer = 8,
+  krmcCheckIntegrity = 9,
+  krmcCreateEmptyDatabase = 11,
+};
+
+class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExtendContextMenu> {
  public:
   TKRComponentData();
   ~TKRComponentData() override;
@@ -119,6 +143,42 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
 
   void GetCoClassID(CLSID& classID) const { classID = CLSID_KRComponentData; }
 
+  // IExtendContextMenu, answered by the two operations below.
+  HRESULT AddMenuItems(IDataObject* dataObject, IContextMenuCallback* callback,
+                       LONG* insertionAllowed) override;
+  HRESULT Command(LONG commandID, IDataObject* dataObject) override;
+  // Adds the items offered on the node of `dataObject`: "Load Into
+  // Server..." on a result item of a database group; on a scope node by its
+  // type: database groups "Add Database Group...", servers "Add Server...",
+  // workstations "Add Workstation...", a server "Close", a schema "Create
+  // Empty Database...", a database on a server "Save Database", "Save and
+  // Close Database", "Close database", "Check Integrity" in that order.
+  // Other nodes, and data objects without the snap-in's record, get none.
+  // The texts stay valid until the next call. S_OK (E_POINTER without a
+  // callback).
+  HRESULT ExtendContextMenuAddMenuItems(IDataObject* dataObject, IContextMenuCallback* callback,
+                                        const LONG* insertionAllowed);
+  // One item: texts `nameId` and `statusId` (kept until the next
+  // ExtendContextMenuAddMenuItems), the command, flags 0, and the primary
+  // top insertion point when `insertionAllowed` allows the top (else 0).
+  void FillContextMenu(CONTEXTMENUITEM& item, UINT nameId, UINT statusId, LONG commandID,
+                       LONG insertionAllowed);
+  // Runs the command on the node of `dataObject` when it is offered there;
+  // anything else does nothing. A failure raised inside is shown in an
+  // error box (an EAbort silently). Always S_OK.
+  HRESULT ExtendContextMenuCommand(LONG commandID, IDataObject* dataObject);
+
+  // The integrity report of the database of a krftServerDB folder, checked
+  // (and repaired when `fix`) in the schema it is listed under: empty when
+  // nothing was found. False, with an empty report, when the folder is of
+  // another type or its database could not be opened.
+  bool CheckDatabaseIntegrity(TKRFolder& folder, bool fix, std::string& result);
+  // Asks for a directory and adds a database group for it (named after the
+  // directory's last component, made unique among the groups with a counter)
+  // with the dumps it holds; nothing when the browser is cancelled or
+  // answers nothing.
+  void CreateDatabaseGroup();
+
   // The root of the node tree, built on first use.
   TKRFolder* GetRootFolder();
   // Builds the root (cookie 0) and the first-class folders.
@@ -153,8 +213,7 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   ComPtr<IKRSchema> OpenSchema(const std::string& hostName, const std::string& serverName,
                                const std::string& schemaName, const std::string& schemaVersion);
   ComPtr<IKRDatabase> OpenDatabase(const std::string& hostName, const std::string& serverName,
-                                   const std::string& schemaName,
-                                   const std::string& schemaVersion,
+                                   const std::string& schemaName, const std::string& schemaVersion,
                                    const std::string& databaseName);
   // Logs on with `userName` and `password`; when that fails, asks once with
   // the logon form (user name preset). On success both texts hold what
@@ -212,6 +271,20 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   HSCOPEITEM StaticRoot() const { return FStaticRoot; }
 
  private:
+  // The commands, each on the node it is offered on.
+  void LoadIntoServer(const TKRResultData& item);
+  void AddServer(TKRFolder& serversFolder);
+  void AddWorkstation(TKRFolder& workstationsFolder);
+  void CreateEmptyDatabase(TKRFolder& schemaFolder);
+  // Save (krmcSaveDatabase), save and close, or close without saving.
+  void SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder);
+  void CheckIntegrity(TKRFolder& databaseFolder);
+  // Runs a command offered on the node; failures propagate.
+  void RunCommand(TKRMenuCommand command, const TKRInternal& node);
+  // Hands a folder already attached to the tree to the console under its
+  // parent's scope item and marks the document changed.
+  void AttachToConsole(TKRFolder& folder);
+
   // Creates, initialises and attaches one folder.
   static TKRFolder* AddFolder(TKRFolder& parent, std::string_view name, int image,
                               TKRFolderType folderType, bool hasChildren);
@@ -234,6 +307,9 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream> {
   std::string FComputerName;
   bool FIsDirty = false;
   std::unique_ptr<TKRPasswordContainer> FPasswordContainer;
+  // The menu texts handed to the console by the last AddMenuItems (a deque:
+  // adding one moves none of the others).
+  std::deque<std::u16string> FMenuTexts;
   // The texts handed out by GetDisplayInfo, by folder (null: no folder).
   std::unordered_map<const TKRFolder*, std::u16string> FDisplayTexts;
 };

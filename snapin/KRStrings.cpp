@@ -8,8 +8,10 @@ namespace {
 
 StringTable SnapinStringTable() {
   return {
-      {krsWorkstations, "Workstations"}, {krsDatabaseGroups, "Database Groups"},
-      {krsServers, "Servers"},           {krsUsers, "Users"},
+      {krsWorkstations, "Workstations"},
+      {krsDatabaseGroups, "Database Groups"},
+      {krsServers, "Servers"},
+      {krsUsers, "Users"},
       {krsScenarios, "Scenarios"},
       {krsUnableToConnect, "Unable to establish connection with server."},
       {krsSnapinName, "NorvikSCS Vuzivu Zezera"},
@@ -31,6 +33,30 @@ StringTable SnapinStringTable() {
       {krsColumnCreatedBy, "Created by"},
       {krsColumnCreationDate, "Creation date"},
       {krsColumnDescription, "Description"},
+      {krsMenuLoadIntoServer, "Load Into Server..."},
+      {krsStatusLoadIntoServer, "Loads selected database into specified server."},
+      {krsMenuSaveDatabase, "Save Database"},
+      {krsStatusSaveDatabase, "Saves selected database."},
+      {krsMenuSaveAndCloseDatabase, "Save and Close Database"},
+      {krsStatusSaveAndCloseDatabase, "Saves and closes selected database."},
+      {krsMenuCloseDatabase, "Close database"},
+      {krsStatusCloseDatabase, "Closes selected database without saving it."},
+      {krsMenuAddDatabaseGroup, "Add Database Group..."},
+      {krsStatusAddDatabaseGroup, "Creates a new database group."},
+      {krsMenuAddServer, "Add Server..."},
+      {krsStatusAddServer, "Creates a new server entry."},
+      {krsMenuAddWorkstation, "Add Workstation..."},
+      {krsStatusAddWorkstation, "Creates a new workstation entry."},
+      {krsMenuCreateEmptyDatabase, "Create Empty Database..."},
+      {krsMenuCheckIntegrity, "Check Integrity"},
+      {krsStatusCheckIntegrity, "Check selected database integrity."},
+      {krsMenuCloseServer, "Close"},
+      {krsStatusCloseServer, "Shutdown selected server."},
+      {krsStatusCreateEmptyDatabase, "Creates a new, empty database."},
+      {krsAskFixErrors, "Do you want to automatically fix errors?"},
+      {krsIntegrityResult, "Result: %s"},
+      {krsNoErrorsFound, "No errors found."},
+      {krsSelectDirectory, "Select directory"},
   };
 }
 
