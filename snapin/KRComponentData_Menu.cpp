@@ -11,6 +11,7 @@
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMDataObj.h"
 #include "snapin/KRStrings.h"
+#include "support/KRUtilFunctions_UNT.h"
 
 namespace {
 
@@ -84,9 +85,11 @@ std::vector<TKRMenuCommand> CommandsOffered(TKRComponentData& data, const TKRInt
   return folder != nullptr ? ScopeCommandsOf(folder->FolderType()) : std::vector<TKRMenuCommand>{};
 }
 
+// Shows a failure that ended a command; a silent one (an abort, also as the
+// object model passes it on) is not shown.
 void ShowCommandFailure(const std::exception& failure) {
   const auto* ours = dynamic_cast<const Exception*>(&failure);
-  if (ours != nullptr && ours->InheritsFrom("EAbort")) return;
+  if (ours != nullptr && IsSilentException(*ours)) return;
   MessageBox(failure.what(), Application().Title(), MB_OK | MB_ICONERROR);
 }
 
