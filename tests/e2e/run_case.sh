@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case of vzconsole's batch mode against the snap-in
+# module and the demo data, in a fresh temporary $KESTREL_HOME,
+# $VAZERIR_REGISTRY and HOME:
+#   run_case.sh VZCONSOLE MODULE KESTREL_ADMIN CASE
+# CASE is a path without extension. Its scripts are CASE.vzb, or CASE.1.vzb,
+# CASE.2.vzb, ... run one after the other in the same directory (so a later
+# run opens what an earlier one saved); each run's output (standard output,
+# then standard error, then "exit status: N" when it is not 0) must equal
+# the .out file beside its script. "@WORK@" in a script stands for the
+# case's working directory and "@KESTREL_HOME@" for the demo data; both are
+# written back in the output. An optional CASE.absent holds lines
+# "FILE TEXT...": FILE (relative to the working directory) must exist and
+# must not hold TEXT, neither as UTF-8 nor as UTF-16.
+# The dumps of the demo data get a fixed time stamp, so listings of them are
+# the same on every run; TZ is UTC and the computer is named E2EHOST. In an
+# .out file "@SIZE:PATH@" stands for the size in bytes of the file PATH of
+# the demo data (relative to $KESTREL_HOME).
+set -u
+
+vzconsole=$(realpath "$1")
+module=$(realpath "$2")
+admin=$(realpath "$3")
+case=$(realpath "$4")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export KESTREL_HOME="$work/kestrel" VAZERIR_REGISTRY="$work/registry.reg" HOME="$work/home"
+export TZ=UTC VAZERIR_COMPUTERNAME=E2EHOST NO_COLOR=1
+mkdir -p "$HOME"
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+"$vzconsole" --register "$module" >"$work/setup.log" 2>&1 || fail "registering $module: $(cat "$work/setup.log")"
+"$admin" init-demo >"$work/setup.log" 2>&1 || fail "kestrel-admin init-demo: $(cat "$work/setup.log")"
+find "$KESTREL_HOME/groups" -exec touch -h -d "2026-03-14 09:26:53" {} + ||
+  fail "dating the demo dumps"
+
+scripts=()
+if [[ -f "$case.vzb" ]]; then
+  scripts=("$case.vzb")
+else
+  for ((n = 1; ; ++n)); do
+    [[ -f "$case.$n.vzb" ]] || break
+    scripts+=("$case.$n.vzb")
+  done
+fi
+((${#scripts[@]})) || fail "no script for $case"
+
+# Writes the working directories back as their placeholders.
+placeholders() { sed -e "s|$KESTREL_HOME|@KESTREL_HOME@|g" -e "s|$work|@WORK@|g"; }
+
+# Writes the sizes of the demo files in place of their "@SIZE:PATH@".
+with_sizes() {
+  local text path size
+  text=$(cat)
+  while [[ "$text" =~ @SIZE:([^@]*)@ ]]; do
+    path=${BASH_REMATCH[1]}
+    size=$(stat -c %s "$KESTREL_HOME/$path") || fail "no demo file $path"
+    text=${text//"@SIZE:$path@"/$size}
+  done
+  printf '%s\n' "$text"
+}
+
+status=0
+for script in "${scripts[@]}"; do
+  out="${script%.vzb}.out"
+  [[ -f "$out" ]] || fail "no expected output $out"
+  expected="$work/expected.${out##*/}"
+  with_sizes <"$out" >"$expected"
+  sed -e "s|@KESTREL_HOME@|$KESTREL_HOME|g" -e "s|@WORK@|$work|g" "$script" >"$work/script.vzb"
+  (cd "$work" && "$vzconsole" --batch script.vzb >stdout 2>stderr)
+  code=$?
+  {
+    cat "$work/stdout" "$work/stderr"
+    ((code == 0)) || echo "exit status: $code"
+  } | placeholders >"$work/actual"
+  if ! diff -u --label "expected ${out##*/}" --label actual "$expected" "$work/actual"; then
+    echo "FAILED: the output of ${script##*/} differs"
+    status=1
+  fi
+done
+
+# The bytes of standard input in hexadecimal, each preceded by a blank, so
+# that a search matches whole bytes only.
+hex_bytes() { od -An -v -tx1 | tr -d '\n'; }
+
+if [[ -f "$case.absent" ]]; then
+  while read -r file text; do
+    [[ -z "$file" || "$file" == "#"* ]] && continue
+    [[ -f "$work/$file" ]] || fail "$file was not written"
+    if grep -qF -- "$text" "$work/$file" ||
+      hex_bytes <"$work/$file" | grep -qF -- "$(printf '%s' "$text" | iconv -t UTF-16LE | hex_bytes)"; then
+      echo "FAILED: $file holds \"$text\""
+      status=1
+    fi
+  done <"$case.absent"
+fi
+((status == 0)) && echo "passed"
+exit $status
