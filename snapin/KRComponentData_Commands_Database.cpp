@@ -45,8 +45,10 @@ void TKRComponentData::LoadIntoServer(const TKRResultData& item) {
   TKRLoadBDIntoSvrDlg dialog;
   dialog.SetRootFolder(&tree);
   if (dialog.ShowModal() != mrOk) return;
-  LoadDBIntoServer(*dialog.ServerSelected().As<TKRFolder>(), dialog.SchemaName(),
-                   dialog.SchemaVersion(), item);
+  // The form enables OK only with a server chosen; without one nothing loads.
+  TKRFolder* server = dialog.ServerSelected().As<TKRFolder>();
+  if (server == nullptr) return;
+  LoadDBIntoServer(*server, dialog.SchemaName(), dialog.SchemaVersion(), item);
 }
 
 void TKRComponentData::SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder) {

@@ -209,6 +209,7 @@ TEST_F(DatabaseCommands, TheLoadFormOffersTheRegisteredServersAndLoadsIntoTheCho
     expect SchemaNameComboBox text A
     expect SchemaVersionComboBox items 2
     select SchemaNameComboBox 'B'
+    expect SchemaVersionComboBox items 1
     expect SchemaVersionComboBox text '1.0'
     press enter)");
   EXPECT_EQ(api_.CallsOf(TKRAPIFunction::KSRestoreDBFromArchive),
