@@ -164,8 +164,8 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   void FillContextMenu(CONTEXTMENUITEM& item, UINT nameId, UINT statusId, LONG commandID,
                        LONG insertionAllowed);
   // Runs the command on the node of `dataObject` when it is offered there;
-  // anything else does nothing. A failure raised inside is shown in an
-  // error box (an EAbort silently). Always S_OK.
+  // anything else does nothing. A failure raised inside is shown with its
+  // message in an error box (a silent one, as an abort, is not). Always S_OK.
   HRESULT ExtendContextMenuCommand(LONG commandID, IDataObject* dataObject);
 
   // The integrity report of the database of a krftServerDB folder, checked
