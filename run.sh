@@ -21,6 +21,10 @@ elif ((${#args[@]})); then
   exit 2
 fi
 
+for variable in KESTREL_HOME VAZERIR_REGISTRY; do
+  if [[ -n "${!variable:-}" ]]; then export "$variable=$(realpath -m -- "${!variable}")"; fi
+done
+
 cd "$(dirname "$0")"
 build=build/release
 scripts/install-deps.sh
