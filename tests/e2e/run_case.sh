@@ -9,9 +9,7 @@
 # then standard error, then "exit status: N" when it is not 0) must equal
 # the .out file beside its script. "@WORK@" in a script stands for the
 # case's working directory and "@KESTREL_HOME@" for the demo data; both are
-# written back in the output. An optional CASE.absent holds lines
-# "FILE TEXT...": FILE (relative to the working directory) must exist and
-# must not hold TEXT, neither as UTF-8 nor as UTF-16.
+# written back in the output.
 # The dumps of the demo data get a fixed time stamp, so listings of them are
 # the same on every run; TZ is UTC and the computer is named E2EHOST. In an
 # .out file "@SIZE:PATH@" stands for the size in bytes of the file PATH of
@@ -84,20 +82,5 @@ for script in "${scripts[@]}"; do
   fi
 done
 
-# The bytes of standard input in hexadecimal, each preceded by a blank, so
-# that a search matches whole bytes only.
-hex_bytes() { od -An -v -tx1 | tr -d '\n'; }
-
-if [[ -f "$case.absent" ]]; then
-  while read -r file text; do
-    [[ -z "$file" || "$file" == "#"* ]] && continue
-    [[ -f "$work/$file" ]] || fail "$file was not written"
-    if grep -qF -- "$text" "$work/$file" ||
-      hex_bytes <"$work/$file" | grep -qF -- "$(printf '%s' "$text" | iconv -t UTF-16LE | hex_bytes)"; then
-      echo "FAILED: $file holds \"$text\""
-      status=1
-    fi
-  done <"$case.absent"
-fi
 ((status == 0)) && echo "passed"
 exit $status
