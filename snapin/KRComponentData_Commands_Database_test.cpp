@@ -33,13 +33,6 @@ class DatabaseCommands : public ComponentViewTest {
   void SetUp() override {
     ComponentViewTest::SetUp();
     ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
-    api_.On<TKRAPIFunction::KSSearchMeta>(
-        [this](KSHandle, const char16_t* name, const char16_t* version) {
-          for (const auto& [handle, meta] : metas_) {
-            if (meta.first == name && meta.second == version) return handle;
-          }
-          return KSHandle(0);
-        });
     api_.On<TKRAPIFunction::KSGetAvailableDatabases>(
         [this](KSHandle, KSHandle meta, int32_t* count) {
           const std::vector<const char16_t*>& names = databases_.at(meta);

@@ -38,13 +38,6 @@ class Connections : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
     ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
-    api_.On<TKRAPIFunction::KSSearchMeta>(
-        [this](KSHandle, const char16_t* name, const char16_t* version) {
-          for (const auto& [handle, meta] : metas_) {
-            if (meta.first == name && meta.second == version) return handle;
-          }
-          return KSHandle(0);
-        });
     api_.On<TKRAPIFunction::KSGetAvailableDatabases>([this](KSHandle, KSHandle, int32_t* count) {
       *count = static_cast<int32_t>(databases_.size());
       return databases_.data();

@@ -16,34 +16,27 @@
 namespace {
 
 struct TKRMenuTexts {
+  TKRMenuCommand command;
   UINT name, status;
 };
 
-// The texts of each command's item, by command.
-TKRMenuTexts MenuTextsOf(TKRMenuCommand command) {
-  switch (command) {
-    case krmcLoadIntoServer:
-      return {krsMenuLoadIntoServer, krsStatusLoadIntoServer};
-    case krmcAddDatabaseGroup:
-      return {krsMenuAddDatabaseGroup, krsStatusAddDatabaseGroup};
-    case krmcAddServer:
-      return {krsMenuAddServer, krsStatusAddServer};
-    case krmcSaveAndCloseDatabase:
-      return {krsMenuSaveAndCloseDatabase, krsStatusSaveAndCloseDatabase};
-    case krmcCloseDatabase:
-      return {krsMenuCloseDatabase, krsStatusCloseDatabase};
-    case krmcSaveDatabase:
-      return {krsMenuSaveDatabase, krsStatusSaveDatabase};
-    case krmcAddWorkstation:
-      return {krsMenuAddWorkstation, krsStatusAddWorkstation};
-    case krmcCloseServer:
-      return {krsMenuCloseServer, krsStatusCloseServer};
-    case krmcCheckIntegrity:
-      return {krsMenuCheckIntegrity, krsStatusCheckIntegrity};
-    case krmcCreateEmptyDatabase:
-      return {krsMenuCreateEmptyDatabase, krsStatusCreateEmptyDatabase};
-  }
-  return {0, 0};
+// The texts of each command's item.
+constexpr TKRMenuTexts kMenuTexts[] = {
+    {krmcLoadIntoServer, krsMenuLoadIntoServer, krsStatusLoadIntoServer},
+    {krmcAddDatabaseGroup, krsMenuAddDatabaseGroup, krsStatusAddDatabaseGroup},
+    {krmcAddServer, krsMenuAddServer, krsStatusAddServer},
+    {krmcSaveAndCloseDatabase, krsMenuSaveAndCloseDatabase, krsStatusSaveAndCloseDatabase},
+    {krmcCloseDatabase, krsMenuCloseDatabase, krsStatusCloseDatabase},
+    {krmcSaveDatabase, krsMenuSaveDatabase, krsStatusSaveDatabase},
+    {krmcAddWorkstation, krsMenuAddWorkstation, krsStatusAddWorkstation},
+    {krmcCloseServer, krsMenuCloseServer, krsStatusCloseServer},
+    {krmcCheckIntegrity, krsMenuCheckIntegrity, krsStatusCheckIntegrity},
+    {krmcCreateEmptyDatabase, krsMenuCreateEmptyDatabase, krsStatusCreateEmptyDatabase},
+};
+
+const TKRMenuTexts& MenuTextsOf(TKRMenuCommand command) {
+  return *std::find_if(std::begin(kMenuTexts), std::end(kMenuTexts),
+                       [command](const TKRMenuTexts& texts) { return texts.command == command; });
 }
 
 // The commands a scope node of the type offers, in menu order.
@@ -113,7 +106,7 @@ HRESULT TKRComponentData::ExtendContextMenuAddMenuItems(IDataObject* dataObject,
   if (!node) return S_OK;
   const LONG allowed = insertionAllowed != nullptr ? *insertionAllowed : 0;
   for (const TKRMenuCommand command : CommandsOffered(*this, *node)) {
-    const TKRMenuTexts texts = MenuTextsOf(command);
+    const TKRMenuTexts& texts = MenuTextsOf(command);
     CONTEXTMENUITEM item{};
     FillContextMenu(item, texts.name, texts.status, command, allowed);
     callback->AddItem(&item);

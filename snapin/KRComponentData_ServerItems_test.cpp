@@ -32,11 +32,6 @@ class ServerItems : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
     ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
-    api_.On<TKRAPIFunction::KSSearchMeta>(
-        [](KSHandle, const char16_t* name, const char16_t* version) {
-          return std::u16string(name) == u"A" && std::u16string(version) == u"1.0" ? KSHandle(11)
-                                                                                   : KSHandle(0);
-        });
     api_.On<TKRAPIFunction::KSGetAvailableDatabases>([this](KSHandle, KSHandle, int32_t* count) {
       *count = static_cast<int32_t>(databases_.size());
       return databases_.data();
@@ -149,7 +144,9 @@ TEST_F(ServerItems, ASchemaListsItsDatabases) {
 
 TEST_F(ServerItems, ASchemaTheServerNoLongerHasIsReported) {
   data_->CreateServerItems(*server_, both_);
-  TKRFolder& schema = *server_->Childs()[2];  // B - 1.0: not found by the search
+  TKRFolder& schema = *server_->Childs()[2];  // B - 1.0, then gone from the server
+  metas_.erase(13);
+  metaHandles_.erase(metaHandles_.begin());
   TScriptPresenter presenter(
       "expect message containing 'Unable to establish connection with server.'; answer IDOK");
   TPresenterScope scope(presenter);

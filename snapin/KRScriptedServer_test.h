@@ -1,8 +1,8 @@
 // The scripted server OS1 on host pc7 that the snap-in's unit tests browse:
 // it connects (as `connection`) while `reachable` holds, answers "no such
-// server" otherwise, and lists the schemas of `metas` in the order of
-// `handles`. The arguments are the fixture's own members and must outlive
-// the fake API's use of them.
+// server" otherwise, lists the schemas of `metas` in the order of
+// `handles`, and finds a schema of `metas` by name and version. The arguments are the fixture's own
+// members and must outlive the fake API's use of them.
 #pragma once
 
 #include <map>
@@ -31,4 +31,11 @@ inline void ScriptServerOS1(TKRFakeAPI& api, KSHandle connection, const bool& re
       [&metas](KSHandle meta) { return metas.at(meta).first.c_str(); });
   api.On<TKRAPIFunction::KSGetMetaVersion>(
       [&metas](KSHandle meta) { return metas.at(meta).second.c_str(); });
+  api.On<TKRAPIFunction::KSSearchMeta>(
+      [&metas](KSHandle, const char16_t* name, const char16_t* version) {
+        for (const auto& [handle, meta] : metas) {
+          if (meta.first == name && meta.second == version) return handle;
+        }
+        return KSHandle(0);
+      });
 }
