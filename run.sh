@@ -2,6 +2,7 @@
 # Builds the deliverables and starts the console on the demo data.
 #   ./run.sh                     the terminal UI on ~/.config/vazerir/default.vzc
 #   ./run.sh --batch FILE [DOC]  runs a batch script instead (FILE may be -)
+#                                on DOC, by default on the default document
 # On the way it installs missing packages, builds the release preset,
 # registers the built snap-in (again each time: registering is idempotent),
 # seeds the demo servers and dumps with kestrel-admin when $KESTREL_HOME
@@ -44,6 +45,7 @@ if [[ ! -e "$document" ]]; then
   console/make_default_document.sh "$vzconsole" "$document" >/dev/null
 fi
 
+if ((${#args[@]} == 2)); then args+=("$document"); fi
 if ((${#args[@]})); then
   exec "$vzconsole" "${args[@]}"
 fi
