@@ -177,6 +177,10 @@ typedef struct KSEventRecord {
  *   online or offline (values[0] its name), KS_NOTICE_SERVER_STOPPED (105) the server went
  *   away without notice (reserved: this version stops servers only through KSCloseServer and
  *   does not send it); sent to connections and the global callback.
+ * KS_EVENT_SERVER_NOTICE (3) sent to a session: KS_NOTICE_SIGNAL_RAISED (106) and
+ *   KS_NOTICE_SIGNAL_CHANGED (107), values[0]: the signal's ID; KS_NOTICE_ROOT_TRANSACTION_CHANGED
+ *   (112) and KS_NOTICE_ROOT_TRANSACTION_REMOVED (117), values[0]: the root transaction's name
+ *   ("Root" for the actual plan). Reserved: this version does not send them yet.
  * KS_EVENT_SESSION_MESSAGE (5), code 0: the session's database was saved (values[0]: the
  *   archive path).
  * KS_EVENT_DATABASE_OFFLINE (6), code 0: the session's database was taken offline; the session
@@ -189,6 +193,10 @@ typedef struct KSEventRecord {
 #define KS_NOTICE_SHUTTING_DOWN 101
 #define KS_NOTICE_DATABASES_CHANGED 102
 #define KS_NOTICE_SERVER_STOPPED 105
+#define KS_NOTICE_SIGNAL_RAISED 106
+#define KS_NOTICE_SIGNAL_CHANGED 107
+#define KS_NOTICE_ROOT_TRANSACTION_CHANGED 112
+#define KS_NOTICE_ROOT_TRANSACTION_REMOVED 117
 
 /* An error of a read-write transaction (KSGetLastErrors); 20 bytes. */
 typedef struct KSErrorRecord {
