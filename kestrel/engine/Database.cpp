@@ -41,7 +41,9 @@ RecordID Database::AddUser(const std::u16string& user, const std::string& passwo
   record.values[Field(cls, "password")] = ToUtf16(HashPassword(password));
   record.values[Field(cls, "isAdmin")] = int32_t{isAdmin ? 1 : 0};
   modified_ = true;
-  return store_.Insert(std::move(record));
+  const RecordID id = NewRecordId();
+  ApplyToBase(id, std::move(record), NextSequence());
+  return id;
 }
 
 RecordID Database::FindUser(const std::u16string& user) const {
@@ -81,7 +83,29 @@ RecordID Database::Authenticate(const std::u16string& user, const std::string& p
 void Database::SetLastLogin(RecordID user, int32_t stamp) {
   const auto it = store_.records.find(user);
   if (it == store_.records.end()) return;
-  it->second.values[Field(UserClass(*schema_), "lastLogin")] = stamp;
+  Record changed = it->second;
+  changed.values[Field(UserClass(*schema_), "lastLogin")] = stamp;
+  ApplyToBase(user, std::move(changed), NextSequence());
+}
+
+uint64_t Database::BaseVersion(RecordID id) const {
+  const auto it = baseVersions_.find(id);
+  return it == baseVersions_.end() ? 0 : it->second;
+}
+
+void Database::ApplyToBase(RecordID id, std::optional<Record> record, uint64_t version) {
+  const auto it = store_.records.find(id);
+  const Record* before = it == store_.records.end() ? nullptr : &it->second;
+  indexes_.Update(id, before, record ? &*record : nullptr);
+  if (record) {
+    if (before != nullptr)
+      it->second = std::move(*record);
+    else
+      store_.records.emplace(id, std::move(*record));
+  } else if (before != nullptr) {
+    store_.records.erase(it);
+  }
+  baseVersions_[id] = version;
   modified_ = true;
 }
 

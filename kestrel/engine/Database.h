@@ -2,20 +2,43 @@
 // Users are records of SYSUser; the helpers here keep their password hashes and log-on times.
 // A Database is owned by its server and shared with the sessions working on it; `online`
 // turns false when the server takes it offline, after which sessions only see it gone.
+//
+// Transactions (Transaction.h) read the committed data through Data() and write it only
+// through ApplyToBase, which stamps each write with a commit sequence number (the record's
+// version) and keeps the indexes in step. Whoever changes the store through the non-const
+// Data() instead (loading, repairs, the admin tool) makes the indexes stale; they are built
+// again on their next use.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
+#include "kestrel/engine/Indexes.h"
 #include "kestrel/engine/Schema.h"
 #include "kestrel/engine/Store.h"
 
 namespace kestrel {
 
+// A write lock of a transaction on the whole database (cls kNoClass) or on a class and its
+// subclasses: transactions of other sessions may not change what it covers.
+struct DatabaseLock {
+  const void* owner = nullptr;  // the transaction holding it
+  uint64_t session = 0;
+  ClassID cls = kNoClass;
+};
+
 class Database {
  public:
   Database(std::string name, SchemaPtr schema, std::string archivePath)
-      : name_(std::move(name)), schema_(std::move(schema)), archivePath_(std::move(archivePath)) {}
+      : name_(std::move(name)),
+        schema_(std::move(schema)),
+        archivePath_(std::move(archivePath)),
+        indexes_(*schema_, store_) {}
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
 
   // A database with the administrator "system" (empty password) and nothing else.
   static std::shared_ptr<Database> CreateEmpty(std::string name, SchemaPtr schema,
@@ -25,8 +48,34 @@ class Database {
   const Schema& GetSchema() const { return *schema_; }
   const SchemaPtr& SchemaRef() const { return schema_; }
   const std::string& ArchivePath() const { return archivePath_; }
-  Store& Data() { return store_; }
+  // Direct access for loading, repairs and tools; makes the indexes stale.
+  Store& Data() {
+    indexes_.Invalidate();
+    return store_;
+  }
   const Store& Data() const { return store_; }
+  const Store& Committed() const { return store_; }
+
+  Indexes& Index() { return indexes_; }
+  // The persistent transactions, for the engine's scenario functions (Scenarios.h); changing
+  // them leaves the record indexes valid.
+  std::vector<PersistentTransaction>& Scenarios() { return store_.transactions; }
+  PersistentTransaction* FindScenario(const std::string& name) { return store_.FindTransaction(name); }
+  // A new commit sequence number: every write of a record, at any level, gets its own.
+  uint64_t NextSequence() { return ++sequence_; }
+  // Version of a committed record: the sequence number of its last write since the database
+  // came online (or of its deletion), 0 when it was not written since.
+  uint64_t BaseVersion(RecordID id) const;
+  // Writes one committed record (nullopt deletes it) as of sequence number `version`, keeping
+  // the indexes in step, and marks the database modified.
+  void ApplyToBase(RecordID id, std::optional<Record> record, uint64_t version);
+  // Reserves a new record ID; throws std::length_error when the IDs ran out.
+  RecordID NewRecordId() { return store_.NewId(); }
+
+  std::vector<DatabaseLock>& Locks() { return locks_; }
+  // True while a commit into this database runs; changes are refused meanwhile.
+  bool Busy() const { return busy_; }
+  void SetBusy(bool busy) { busy_ = busy; }
 
   bool Modified() const { return modified_; }
   void SetModified(bool modified) { modified_ = modified; }
@@ -60,6 +109,11 @@ class Database {
   SchemaPtr schema_;
   std::string archivePath_;
   Store store_;
+  Indexes indexes_;
+  uint64_t sequence_ = 0;
+  std::unordered_map<RecordID, uint64_t> baseVersions_;
+  std::vector<DatabaseLock> locks_;
+  bool busy_ = false;
   bool modified_ = false;
   bool online_ = true;
   bool journalActive_ = false;

@@ -8,6 +8,14 @@ int ClassDef::FieldIndex(const std::string& field) const {
   return -1;
 }
 
+bool ClassDef::IsProtected(const std::vector<Value>& values) const {
+  if (protectField.empty()) return false;
+  const int at = FieldIndex(protectField);
+  if (at < 0 || static_cast<size_t>(at) >= values.size()) return false;
+  const auto* flag = std::get_if<int32_t>(&values[static_cast<size_t>(at)]);
+  return flag != nullptr && *flag != 0;
+}
+
 const ClassDef* Schema::FindClass(const std::string& className) const {
   const auto it = byName_.find(className);
   return it == byName_.end() ? nullptr : &classes[static_cast<size_t>(it->second - 1)];
@@ -22,6 +30,13 @@ bool Schema::IsDescendant(const ClassDef& cls, const ClassDef& ancestor) const {
   for (const ClassDef* c = &cls; c != nullptr; c = c->base.empty() ? nullptr : FindClass(c->base))
     if (c->id == ancestor.id) return true;
   return false;
+}
+
+std::vector<ClassID> Schema::WithDescendants(const ClassDef& cls) const {
+  std::vector<ClassID> ids{cls.id};
+  for (size_t i = 0; i < ids.size(); ++i)
+    for (const std::string& child : FindClass(ids[i])->children) ids.push_back(FindClass(child)->id);
+  return ids;
 }
 
 std::vector<const IndexDef*> Schema::GlobalIndexesOf(const ClassDef& cls) const {
@@ -64,6 +79,7 @@ void Schema::Finish() {
       ClassDef& base = classes[static_cast<size_t>(byName_.at(cls.base) - 1)];
       cls.allFields = base.allFields;
       base.children.push_back(cls.name);
+      if (cls.protectField.empty()) cls.protectField = base.protectField;
     }
     for (FieldDef& field : cls.ownFields) field.owner = cls.name;
     cls.allFields.insert(cls.allFields.end(), cls.ownFields.begin(), cls.ownFields.end());

@@ -64,9 +64,15 @@ struct ClassDef {
   std::vector<FieldDef> ownFields;
   std::vector<FieldDef> allFields;  // inherited first
   std::vector<std::string> children;
+  // A boolean field that protects its record: while it is true the record cannot be deleted
+  // and no other field of it can be changed. Empty: no such field (inherited from the base
+  // unless the class names its own).
+  std::string protectField;
 
   // Position of the field in allFields, or -1.
   int FieldIndex(const std::string& field) const;
+  // Whether the record is protected by its protect field.
+  bool IsProtected(const std::vector<Value>& values) const;
 };
 
 struct ServiceDef {
@@ -104,6 +110,8 @@ class Schema {
   const ClassDef* FindClass(ClassID id) const;
   // Whether `cls` is `ancestor` or descends from it.
   bool IsDescendant(const ClassDef& cls, const ClassDef& ancestor) const;
+  // IDs of the class and all its descendants, the class first.
+  std::vector<ClassID> WithDescendants(const ClassDef& cls) const;
   // Global indexes of the class and its ancestors, ancestors' first.
   std::vector<const IndexDef*> GlobalIndexesOf(const ClassDef& cls) const;
   const IndexDef* FindIndex(const ClassDef& cls, const std::string& indexName) const;

@@ -153,6 +153,7 @@ ClassDef ParseClass(const Reader& r, const Json& node, const std::string& where)
   if ((cls.flags & ~classflag::kAll) != 0) r.Fail(where + "/flags", "unknown class flags");
   cls.rootAccess = r.Access(node, where, "rootAccess");
   cls.versionAccess = r.Access(node, where, "versionAccess");
+  cls.protectField = r.Optional<std::string>(node, where, "protectedBy", "");
   const Json& fields = r.Array(node, where, "fields");
   for (size_t i = 0; i < fields.size(); ++i)
     cls.ownFields.push_back(ParseField(r, fields[i], where + "/fields/" + std::to_string(i)));
@@ -180,6 +181,8 @@ void AddSystemClasses(Schema& schema) {
 
   ClassDef trn;
   trn.name = "_DBTransaction";
+  // The engine keeps these rows in step with the persistent transactions; nobody else writes.
+  trn.rootAccess = trn.versionAccess = access::kReadOnly;
   trn.ownFields = {SystemField("name", type::kString, 128),
                    SystemField("isPrivate", type::kBoolean),
                    SystemField("isProtected", type::kBoolean),
@@ -276,6 +279,7 @@ void AddLinkField(const Reader& r, Schema& schema, const Json& node, const std::
   field.name = index.name;
   field.type = type::kLinks;
   field.referencedClass = r.Member(node, where, "target", Json::value_t::string).get<std::string>();
+  if (field.referencedClass.empty()) r.Fail(where + "/target", "the target class is empty");
   field.linkVia = r.Optional<std::string>(node, where, "via", "");
   field.actualAccess = field.versionAccess = access::kReadOnly;
   for (ClassDef& cls : schema.classes)
@@ -285,6 +289,16 @@ void AddLinkField(const Reader& r, Schema& schema, const Json& node, const std::
       return;
     }
   r.Fail(where + "/class", "unknown class " + index.className);
+}
+
+void CheckProtectFields(const Reader& r, const Schema& schema) {
+  for (const ClassDef& cls : schema.classes) {
+    if (cls.protectField.empty()) continue;
+    const int at = cls.FieldIndex(cls.protectField);
+    if (at < 0 || cls.allFields[static_cast<size_t>(at)].type != type::kBoolean)
+      r.Fail("class " + cls.name + ", protectedBy",
+             "\"" + cls.protectField + "\" is not a boolean field of the class");
+  }
 }
 
 void CheckLinkVia(const Reader& r, const Schema& schema) {
@@ -387,6 +401,7 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
   schema->Finish();
   CheckReferences(r, *schema, systemGlobal, systemLinks);
   CheckLinkVia(r, *schema);
+  CheckProtectFields(r, *schema);
   return schema;
 }
 

@@ -4,7 +4,7 @@
 // JSON shape (every key but "name", "version" and "classes" optional):
 //   {"name": "Sales", "version": "1.0",
 //    "classes": [{"name": "Customer", "base": "", "flags": 0, "rootAccess": 1,
-//                 "versionAccess": 1,
+//                 "versionAccess": 1, "protectedBy": "locked",
 //                 "fields": [{"name": "name", "type": 9, "length": 40, "access": 1,
 //                             "versionAccess": 1, "references": "", "default": "x",
 //                             "valueList": 0, "required": false}]}],
@@ -18,6 +18,14 @@
 //                 "arguments": [{"description": "limit", "type": 3, "array": false}]}]}
 // A class may name a base defined anywhere in the file; cycles are errors. Defaults are JSON
 // numbers, booleans, strings, or hexadecimal strings for blobs.
+//
+// Protection. A class's access (rootAccess in the actual plan, versionAccess in scenarios;
+// 0 read-only, 1 read-write, 2 insert only, 3 invisible) says what transactions may do with its
+// records: only read-write lets them change or delete records, read-write or insert lets them
+// insert; a refusal is status 1037. "protectedBy" names a boolean field (of the class or
+// inherited) that protects single records: while it is true, the record cannot be deleted and
+// only that field itself can be changed (so that the protection can be lifted first). Subclasses
+// inherit the field. _DBTransaction is read-only: the engine keeps its rows itself.
 #pragma once
 
 #include <stdexcept>

@@ -1,5 +1,7 @@
 #include "kestrel/engine/Store.h"
 
+#include <stdexcept>
+
 namespace kestrel {
 
 namespace {
@@ -21,14 +23,25 @@ size_t RecordBytes(const Record& record) {
 
 }  // namespace
 
+RecordID Store::NewId() {
+  if (nextId < 1 || nextId > kMaxRecordId) throw std::length_error("no record IDs left");
+  return nextId++;
+}
+
 RecordID Store::Insert(Record record) {
-  const RecordID id = nextId++;
-  records.emplace(id, std::move(record));
+  const RecordID id = NewId();
+  records.emplace_hint(records.end(), id, std::move(record));
   return id;
 }
 
 const PersistentTransaction* Store::FindTransaction(const std::string& name) const {
   for (const PersistentTransaction& t : transactions)
+    if (t.name == name) return &t;
+  return nullptr;
+}
+
+PersistentTransaction* Store::FindTransaction(const std::string& name) {
+  for (PersistentTransaction& t : transactions)
     if (t.name == name) return &t;
   return nullptr;
 }

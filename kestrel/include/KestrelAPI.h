@@ -60,9 +60,11 @@ typedef int32_t KSClassID;
 #define KS_ERR_NO_MASTER_RECORD 1007   /* a detail cursor without a master record */
 #define KS_END_OF_TABLE 1011           /* after the last record: no more records */
 #define KS_ERR_DELETE_REFERENCED 1033  /* the record is referenced and cannot be deleted */
-#define KS_ERR_DELETE_REFUSED 1037     /* deleting records of this class is not allowed */
-#define KS_ERR_COMMIT_CONFLICT 1038    /* commit conflict; the transaction was restarted */
+#define KS_ERR_DELETE_REFUSED 1037     /* access denied: class access or record protection */
+#define KS_ERR_ACCESS_DENIED 1037      /* the same status under the name of its wider meaning */
+#define KS_ERR_COMMIT_CONFLICT 1038    /* a changed record was changed meanwhile in the parent */
 #define KS_READ_ONLY_GRANTED 2079      /* the transaction was started read-only */
+#define KS_COMMITTED_WITH_WARNINGS 2080 /* committed; KSGetLastErrors lists the warnings */
 #define KS_ERR_NOT_SUPPORTED 3001      /* this version of the library does not offer the call */
 #define KS_ERR_HOST_NOT_REACHABLE 3002 /* the host is not the local computer */
 #define KS_ERR_NO_SUCH_SERVER 3003     /* no server of that name under $KESTREL_HOME */
@@ -84,6 +86,21 @@ typedef int32_t KSClassID;
 #define KS_ERR_ASCII_FORMAT 3019       /* the text file is not in the database text format */
 #define KS_ERR_SERVER_STATE 3020       /* the server's state file cannot be read or written */
 #define KS_ERR_INTERNAL 3021           /* unexpected failure inside the library */
+#define KS_ERR_READ_ONLY 3022          /* the transaction cannot change data (read-only, a root) */
+#define KS_ERR_LOCKED 3023             /* another session holds a lock on the data */
+#define KS_ERR_COMMIT_ERRORS 3024      /* the commit found errors (KSGetLastErrors); nothing done */
+#define KS_ERR_NO_SUCH_RECORD 3025     /* the transaction does not see a record of that ID */
+#define KS_ERR_TRANSACTION_EXISTS 3026 /* a persistent transaction of that name exists */
+#define KS_ERR_TRANSACTION_BUSY 3027   /* a commit of the database is running (progress callback) */
+#define KS_ERR_DATABASE_FULL 3028      /* no record IDs are left */
+#define KS_ERR_NOT_LINKED 3029         /* the two records are not linked through the field */
+/* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
+#define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
+#define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
+#define KS_ERR_WRONG_CLASS 3042        /* a reference or link leads to a record of another class */
+#define KS_ERR_DUPLICATE_KEY 3043      /* another record has the same key in a unique index */
+#define KS_WARN_NOT_IN_VALUE_LIST 3044 /* warning: the value is not in the field's value list */
+#define KS_WARN_TEXT_TOO_LONG 3045     /* warning: the text is longer than the field's length */
 
 /* ---------------------------------------------------------------------------------------------
  * Field types, access values and class flags

@@ -1,0 +1,77 @@
+// Lookup structures over the committed records of one database: the records of each class,
+// the keys of each global index, and who refers to whom. Each is built from the store on its
+// first use, so that loading a database costs nothing extra, and is then kept in step record by
+// record by Update, which the database calls for every change it commits. Any other change of
+// the store must be followed by Invalidate, after which everything is built again when needed.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "kestrel/engine/Schema.h"
+#include "kestrel/engine/Store.h"
+
+namespace kestrel {
+
+// The values of an index's fields, in the index's order.
+using IndexKey = std::vector<Value>;
+
+// Calls f(target, field) for every record that `record` refers to through a reference field or
+// a stored link list.
+template <typename F>
+void ForEachReference(const ClassDef& cls, const Record& record, F&& f) {
+  for (size_t i = 0; i < cls.allFields.size() && i < record.values.size(); ++i) {
+    const FieldDef& field = cls.allFields[i];
+    if (const auto* id = std::get_if<int32_t>(&record.values[i])) {
+      if (field.type == type::kReference) f(*id, field);
+    } else if (const auto* links = std::get_if<LinkList>(&record.values[i])) {
+      for (const RecordID target : *links) f(target, field);
+    }
+  }
+}
+
+// The key of `record` (of class `cls`, a descendant of the index's class) in `index`.
+IndexKey KeyOf(const ClassDef& cls, const IndexDef& index, const Record& record);
+
+class Indexes {
+ public:
+  Indexes(const Schema& schema, const Store& store) : schema_(schema), store_(store) {}
+
+  void Invalidate();
+  // A committed record changed: `before` and `after` are its states (null: absent).
+  void Update(RecordID id, const Record* before, const Record* after);
+
+  // IDs of the committed records of exactly this class, ascending.
+  const std::vector<RecordID>& Members(ClassID cls);
+  // IDs of the committed records whose key in `index` is `key`.
+  std::vector<RecordID> Find(const IndexDef& index, const IndexKey& key);
+  // The whole index, ordered by key: the committed records of the index's class and its
+  // subclasses.
+  const std::multimap<IndexKey, RecordID>& Keys(const IndexDef& index);
+  // IDs of the committed records that refer to `target` (a record referring to it twice is
+  // named twice).
+  std::vector<RecordID> Referrers(RecordID target);
+
+ private:
+  struct ClassList {
+    std::vector<RecordID> ids;    // sorted
+    std::vector<RecordID> added;  // not yet merged into ids
+    std::vector<RecordID> removed;
+  };
+
+  void BuildMembers();
+  void BuildReferrers();
+  std::multimap<IndexKey, RecordID>& Built(const IndexDef& index);
+
+  const Schema& schema_;
+  const Store& store_;
+  bool membersBuilt_ = false;
+  std::vector<ClassList> members_;  // by class ID - 1
+  std::map<const IndexDef*, std::multimap<IndexKey, RecordID>> keys_;
+  bool referrersBuilt_ = false;
+  std::unordered_multimap<RecordID, RecordID> referrers_;  // target -> referring record
+};
+
+}  // namespace kestrel
