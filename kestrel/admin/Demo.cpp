@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "kestrel/engine/Database.h"
+#include "kestrel/engine/Scenarios.h"
+#include "kestrel/engine/Transaction.h"
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/ServerState.h"
@@ -125,33 +127,28 @@ class Filler {
       if (at < 0) throw std::logic_error("demo field missing: " + className + "." + name);
       record.values[static_cast<size_t>(at)] = value;
     }
-    db_.SetModified(true);
-    return db_.Data().Insert(std::move(record));
+    const RecordID id = db_.NewRecordId();
+    db_.ApplyToBase(id, std::move(record), db_.NextSequence());
+    return id;
   }
 
-  // A persistent transaction with its _DBTransaction record.
+  // A persistent transaction; the engine adds its _DBTransaction row.
   void Scenario(const std::string& name, const std::string& parent, bool isVersion,
                 const std::string& user, const std::string& description) {
     PersistentTransaction t;
     t.name = name;
     t.parent = parent;
-    t.flags = 0x100;
+    t.flags = txflag::kPersistent;
     t.description = ToUtf16(description);
-    db_.Data().transactions.push_back(std::move(t));
-    std::map<std::string, Value> fields = {{"name", ToUtf16(name)},
-                                           {"isPrivate", int32_t{0}},
-                                           {"isProtected", int32_t{0}},
-                                           {"isVersion", int32_t{isVersion ? 1 : 0}},
-                                           {"userName", ToUtf16(user)},
-                                           {"StartDate", kJanuary2026 + 10 * kDay},
-                                           {"Description", ToUtf16(description)}};
-    if (!parent.empty()) fields["parentP"] = scenarioIds_.at(parent);
-    scenarioIds_[name] = Add("_DBTransaction", fields);
+    t.owner = ToUtf16(user);
+    t.startDate = kJanuary2026 + 10 * kDay;
+    t.isVersion = isVersion;
+    if (CreateScenario(db_, std::move(t)) != KS_OK)
+      throw std::logic_error("demo scenario refused: " + name);
   }
 
  private:
   Database& db_;
-  std::map<std::string, RecordID> scenarioIds_;
 };
 
 std::shared_ptr<Database> NewDatabase(const std::string& name, const SchemaPtr& schema,

@@ -42,14 +42,14 @@ void DatabasesChanged(const ServerPtr& server, const std::string& name) {
   State& s = GetState();
   for (KSHandle h : s.connections.Handles())
     if (s.connections.Get(h)->server == server)
-      Notify(h, KS_EVENT_SERVER_NOTICE, KS_NOTICE_DATABASES_CHANGED, {ToUtf16(name)});
-  Notify(0, KS_EVENT_SERVER_NOTICE, KS_NOTICE_DATABASES_CHANGED, {ToUtf16(name)});
+      Notify(h, KS_EVENT_SERVER_NOTICE, KS_NOTICE_DATABASES_CHANGED, {EventValue::Text(ToUtf16(name))});
+  Notify(0, KS_EVENT_SERVER_NOTICE, KS_NOTICE_DATABASES_CHANGED, {EventValue::Text(ToUtf16(name))});
 }
 
 void NotifySessionsOf(const DatabasePtr& db, int32_t kind, const std::string& text) {
   State& s = GetState();
   for (KSHandle h : s.sessions.Handles())
-    if (s.sessions.Get(h)->db == db) Notify(h, kind, 0, {ToUtf16(text)});
+    if (s.sessions.Get(h)->db == db) Notify(h, kind, 0, {EventValue::Text(ToUtf16(text))});
 }
 
 KSStatus Offline(Connection& connection, const std::string& name, bool save, bool always) {

@@ -14,6 +14,7 @@ Results& ResultsOf(KSHandle handle) {
   if (auto* m = s.metas.Get(handle)) return m->results;
   if (auto* se = s.sessions.Get(handle)) return se->results;
   if (auto* t = s.transactions.Get(handle)) return t->results;
+  if (auto* o = s.objects.Get(handle)) return o->results;
   return ThreadResults();
 }
 
@@ -27,7 +28,8 @@ int32_t KSGetOpenHandleCount(void) {
   return Guard<int32_t>(0, [] {
     const State& s = GetState();
     return static_cast<int32_t>(s.connections.Handles().size() + s.metas.Handles().size() +
-                                s.sessions.Handles().size() + s.transactions.Handles().size());
+                                s.sessions.Handles().size() + s.transactions.Handles().size() +
+                                s.objects.Handles().size());
   });
 }
 

@@ -98,13 +98,13 @@ KSStatus KSCloseServer(KSHandle server) {
     for (KSHandle h : s.connections.Handles())
       if (s.connections.Get(h)->server == closing) connections.push_back(h);
     for (KSHandle h : connections)
-      Notify(h, KS_EVENT_SERVER_NOTICE, KS_NOTICE_SHUTTING_DOWN, {name});
-    Notify(0, KS_EVENT_SERVER_NOTICE, KS_NOTICE_SHUTTING_DOWN, {name});
+      Notify(h, KS_EVENT_SERVER_NOTICE, KS_NOTICE_SHUTTING_DOWN, {EventValue::Text(name)});
+    Notify(0, KS_EVENT_SERVER_NOTICE, KS_NOTICE_SHUTTING_DOWN, {EventValue::Text(name)});
     status = closing->Close();
-    for (KSHandle h : connections) Notify(h, KS_EVENT_SERVER_SHUTDOWN, 0, {name});
-    Notify(0, KS_EVENT_SERVER_SHUTDOWN, 0, {name});
+    for (KSHandle h : connections) Notify(h, KS_EVENT_SERVER_SHUTDOWN, 0, {EventValue::Text(name)});
+    Notify(0, KS_EVENT_SERVER_SHUTDOWN, 0, {EventValue::Text(name)});
     for (KSHandle h : s.sessions.Handles())
-      if (s.sessions.Get(h)->server == closing) Notify(h, KS_EVENT_CONNECTION_LOST, 0, {name});
+      if (s.sessions.Get(h)->server == closing) Notify(h, KS_EVENT_CONNECTION_LOST, 0, {EventValue::Text(name)});
     return status;
   });
 }

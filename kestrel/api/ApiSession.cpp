@@ -12,17 +12,6 @@ namespace {
 
 thread_local KSStatus lastSessionError = KS_OK;
 
-// The root transaction the session works in: empty for the actual plan ("Root" or nothing),
-// else the name of a persistent transaction directly under Root.
-bool ResolvePlan(const Database& db, const std::string& requested, std::string& plan) {
-  plan.clear();
-  if (requested.empty() || requested == "Root") return true;
-  const PersistentTransaction* t = db.Data().FindTransaction(requested);
-  if (t == nullptr || !t->parent.empty()) return false;
-  plan = requested;
-  return true;
-}
-
 KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
                const char16_t* database, KSHandle meta, const char16_t* rootTransaction) {
   State& s = GetState();
@@ -44,30 +33,27 @@ KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
     return 0;
   }
   auto session = std::make_unique<Session>();
-  if (!ResolvePlan(*db, Narrow(rootTransaction), session->plan)) {
-    lastSessionError = KS_ERR_NO_SUCH_TRANSACTION;
-    return 0;
-  }
+  session->user = std::get<std::u16string>(db->FieldValue(userRecord, "name"));
+  session->logonOrder = s.nextLogon++;
+  // The root: the actual plan ("Root" or nothing) or a root scenario the user may see.
+  std::shared_ptr<kestrel::Transaction> root;
+  const std::string plan = Narrow(rootTransaction);
+  lastSessionError = kestrel::Transaction::OpenRoot(
+      db, plan, Actor{session->user, session->logonOrder}, root);
+  if (lastSessionError != KS_OK) return 0;
+  session->plan = plan == "Root" ? "" : plan;
   session->server = connection->server;
   session->db = db;
-  session->user = std::get<std::u16string>(db->FieldValue(userRecord, "name"));
   session->clientHost = ToUtf16(ComputerName());
-  session->logonOrder = s.nextLogon++;
   const KSHandle handle = s.sessions.Add(std::move(session));
-  if (handle == 0) {
-    lastSessionError = KS_ERR_INTERNAL;
-    return 0;
-  }
-  auto root = std::make_unique<Transaction>();
-  root->session = handle;
-  root->name = "Root";
-  const KSHandle rootHandle = s.transactions.Add(std::move(root));
+  Session* added = s.sessions.Get(handle);
+  const KSHandle rootHandle = added ? AddTransaction(*added, handle, 0, std::move(root)) : 0;
   if (rootHandle == 0) {
     s.sessions.Remove(handle);
     lastSessionError = KS_ERR_INTERNAL;
     return 0;
   }
-  s.sessions.Get(handle)->rootTransaction = rootHandle;
+  added->rootTransaction = rootHandle;
   db->SetLastLogin(userRecord, static_cast<int32_t>(std::time(nullptr)));
   lastSessionError = KS_OK;
   return handle;
@@ -89,9 +75,12 @@ KSStatus KSGetLastSessionError(void) { return lastSessionError; }
 KSStatus KSReleaseSession(KSHandle session) {
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     State& s = GetState();
-    std::unique_ptr<Session> released = s.sessions.Remove(session);
-    if (!released) return KS_ERR_INVALID_HANDLE;
-    s.transactions.Remove(released->rootTransaction);
+    Session* released = s.sessions.Get(session);
+    if (released == nullptr) return KS_ERR_INVALID_HANDLE;
+    if (released->db->Busy()) return KS_ERR_TRANSACTION_BUSY;
+    // Children go with their parents; what is left are roots and transactions found by name.
+    while (!released->transactions.empty()) ReleaseTransaction(released->transactions.back());
+    s.sessions.Remove(session);
     s.events.Register(session, nullptr, nullptr, false);
     return KS_OK;
   });
@@ -154,7 +143,7 @@ KSHandle KSGetRootTrn(KSHandle session) {
 int32_t KSGetFlags(KSHandle transaction) {
   return Guard<int32_t>(0, [&]() -> int32_t {
     State& s = GetState();
-    Transaction* t = s.transactions.Get(transaction);
+    OpenTransaction* t = s.transactions.Get(transaction);
     Session* session = t ? s.sessions.Get(t->session) : nullptr;
     if (session == nullptr) return 0;
     return session->db->JournalActive() ? KS_FLAG_JOURNAL_ACTIVE : 0;

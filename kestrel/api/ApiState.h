@@ -2,6 +2,10 @@
 // the event dispatcher and the one lock that serialises the API functions. Every C function
 // runs its body through Guard, which takes the lock and turns an unexpected exception into
 // its failure answer, so no exception ever crosses the C boundary.
+//
+// A session owns the handles of its transactions (its root among them) and their objects:
+// releasing a transaction releases its child transactions and objects first, releasing the
+// session releases them all.
 #pragma once
 
 #include <map>
@@ -13,6 +17,7 @@
 #include "kestrel/api/Results.h"
 #include "kestrel/engine/Server.h"
 #include "kestrel/engine/Text.h"
+#include "kestrel/engine/Transaction.h"
 
 namespace kestrel::api {
 
@@ -31,6 +36,12 @@ struct Meta {
   Results results;
 };
 
+// A class trigger subscription: mask 1 inserts, 2 changes, 4 deletions.
+struct Trigger {
+  int32_t mask = 0;
+  bool withValues = false;
+};
+
 struct Session {
   ServerPtr server;
   DatabasePtr db;
@@ -38,16 +49,30 @@ struct Session {
   std::string plan;  // empty: the actual plan, else the root transaction's name
   std::string language = "ENU";
   std::u16string clientHost;
-  uint64_t logonOrder = 0;
+  uint64_t logonOrder = 0;  // also the session's identity for locks
   KSHandle rootTransaction = 0;
+  std::vector<KSHandle> transactions;  // every open transaction handle, the root first
+  std::map<ClassID, Trigger> triggers;
   void* userData = nullptr;
   Results results;
 };
 
-struct Transaction {
+struct OpenTransaction {
   KSHandle session = 0;
-  std::string name;  // "Root" for the actual plan
+  KSHandle parent = 0;  // 0: the root or a transaction found by name
+  std::shared_ptr<kestrel::Transaction> engine;
+  std::vector<KSHandle> children;
+  std::vector<KSHandle> objects;
+  KSStatus startStatus = KS_OK;  // of this start, or of the last failed start of a child
+  std::vector<KSErrorRecord> errors;  // findings of the last commit
   void* userData = nullptr;
+  Results results;
+};
+
+// A record reached through a transaction (KSGetObject).
+struct ObjectRef {
+  KSHandle transaction = 0;
+  RecordID id = kNullRecord;
   Results results;
 };
 
@@ -56,7 +81,8 @@ struct State {
   HandleTable<Connection> connections{1};
   HandleTable<Meta> metas{2};
   HandleTable<Session> sessions{3};
-  HandleTable<Transaction> transactions{4};
+  HandleTable<OpenTransaction> transactions{4};
+  HandleTable<ObjectRef> objects{5};
   uint64_t nextLogon = 1;
   std::map<std::string, ServerPtr> servers;  // by directory, served by this process
   // Destroyed before the tables, so no callback runs while they go away.
@@ -77,10 +103,17 @@ Connection* LiveConnection(KSHandle server, KSStatus& status);
 // The session of a handle whose database is still online.
 Session* LiveSession(KSHandle session, KSStatus& status);
 
+// How many Guards the calling thread is inside: above 0 it holds the lock.
+int& GuardDepth();
+
 template <typename R, typename F>
 R Guard(R failure, F&& body) noexcept {
   try {
     std::lock_guard lock(GetState().mutex);
+    struct Depth {
+      Depth() { ++GuardDepth(); }
+      ~Depth() { --GuardDepth(); }
+    } depth;
     return body();
   } catch (...) {
     return failure;
@@ -88,6 +121,16 @@ R Guard(R failure, F&& body) noexcept {
 }
 
 // Sends the event to the handle's callback if one is registered.
-void Notify(KSHandle target, int32_t kind, int32_t code, std::vector<std::u16string> texts = {});
+void Notify(KSHandle target, int32_t kind, int32_t code, std::vector<EventValue> values = {});
+
+// The transaction of a handle whose session is live, with that session; `status` tells why
+// not (an invalid handle, a database gone offline, a stopped server).
+OpenTransaction* LiveTransaction(KSHandle transaction, KSStatus& status, Session** session = nullptr);
+// Adds a transaction handle to its session (and to its parent's children); 0 when the table
+// is full.
+KSHandle AddTransaction(Session& session, KSHandle sessionHandle, KSHandle parent,
+                        std::shared_ptr<kestrel::Transaction> engine);
+// Releases a transaction handle with its children and objects.
+void ReleaseTransaction(KSHandle transaction);
 
 }  // namespace kestrel::api

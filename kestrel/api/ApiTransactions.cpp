@@ -1,16 +1,52 @@
-// Transaction functions that the root transaction supports today; starting, finding and
-// committing transactions, objects, cursors, conditions, signals and class triggers answer
-// KS_ERR_NOT_SUPPORTED (or 0 / null) in this version of the library.
+// Transactions: starting, finding, releasing, committing (with progress on a worker thread)
+// and rolling back, descriptions, errors, locks and user data.
+#include <thread>
+
+#include "kestrel/api/ApiNotices.h"
 #include "kestrel/api/ApiState.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
 
+namespace {
+
+// Runs `body` with the live transaction and its session, answering the handle's status when
+// there is none.
+template <typename F>
+KSStatus WithTransaction(KSHandle handle, F&& body) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
+    KSStatus status;
+    Session* session = nullptr;
+    OpenTransaction* t = LiveTransaction(handle, status, &session);
+    return t ? body(*t, *session) : status;
+  });
+}
+
+KSErrorRecord ToErrorRecord(const Finding& f) {
+  return KSErrorRecord{f.record, f.code, f.severity, 0, f.cls, f.field};
+}
+
+KSStatus CommitNow(KSHandle handle, int32_t flags, int32_t reserved, const Progress& progress) {
+  return WithTransaction(handle, [&](OpenTransaction& t, Session& session) -> KSStatus {
+    if ((flags & ~1) != 0 || reserved != 0) return KS_ERR_INVALID_ARGUMENT;
+    t.errors.clear();
+    CommitOutcome out = t.engine->Commit((flags & 1) != 0, progress);
+    for (const Finding& f : out.findings) t.errors.push_back(ToErrorRecord(f));
+    if ((out.status == KS_OK || out.status == KS_COMMITTED_WITH_WARNINGS) && out.reachedPlan) {
+      NotifyRootTransaction(session.db, KS_NOTICE_ROOT_TRANSACTION_CHANGED, out.plan);
+      FireClassTriggers(session.db, out.plan, out.changes);
+    }
+    return out.status;
+  });
+}
+
+}  // namespace
+
 extern "C" {
 
 KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData) {
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    Transaction* t = GetState().transactions.Get(transaction);
+    OpenTransaction* t = GetState().transactions.Get(transaction);
     if (t == nullptr) return KS_ERR_INVALID_HANDLE;
     t->userData = userData;
     return KS_OK;
@@ -19,125 +55,136 @@ KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData) {
 
 void* KSTransactionGetUserData(KSHandle transaction) {
   return Guard<void*>(nullptr, [&]() -> void* {
-    Transaction* t = GetState().transactions.Get(transaction);
+    OpenTransaction* t = GetState().transactions.Get(transaction);
     return t ? t->userData : nullptr;
   });
 }
 
-KSHandle KSStartTransaction(KSHandle, int32_t, const char16_t*) { return 0; }
-KSStatus KSGetStartTransactionError(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSHandle KSFindTransaction(KSHandle, const char16_t*) { return 0; }
-KSStatus KSReleaseTransaction(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSRollback(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSCommit(KSHandle, int32_t, int32_t, KSCommitProgressCallback, KSBool) {
-  return KS_ERR_NOT_SUPPORTED;
-}
-KSStatus KSSetDescription(KSHandle, const char16_t*) { return KS_ERR_NOT_SUPPORTED; }
-const KSErrorRecord* KSGetLastErrors(KSHandle, int32_t* count) {
-  if (count != nullptr) *count = 0;
-  return nullptr;
-}
-KSStatus KSLockDatabase(KSHandle, KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSLockTable(KSHandle, KSHandle, int32_t, const char16_t*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSCreateNewLink(KSHandle, KSRecordID, const char16_t*, KSRecordID) {
-  return KS_ERR_NOT_SUPPORTED;
-}
-KSStatus KSDestroyLink(KSHandle, KSRecordID, const char16_t*, KSRecordID) {
-  return KS_ERR_NOT_SUPPORTED;
-}
-KSStatus KSDestroyAll(KSHandle, const char16_t*, KSHandle, int32_t* count) {
-  if (count != nullptr) *count = 0;
-  return KS_ERR_NOT_SUPPORTED;
+KSHandle KSStartTransaction(KSHandle parent, int32_t flags, const char16_t* name) {
+  return Guard<KSHandle>(0, [&]() -> KSHandle {
+    KSStatus status;
+    Session* session = nullptr;
+    OpenTransaction* p = LiveTransaction(parent, status, &session);
+    if (p == nullptr) {
+      if (OpenTransaction* known = GetState().transactions.Get(parent)) known->startStatus = status;
+      return 0;
+    }
+    std::shared_ptr<kestrel::Transaction> child;
+    KSStatus granted = KS_OK;
+    p->startStatus = p->engine->Start(flags, Narrow(name), child, granted);
+    if (p->startStatus != KS_OK) return 0;
+    const KSHandle handle = AddTransaction(*session, p->session, parent, child);
+    if (handle == 0) {
+      std::vector<std::string> removed;
+      if (child->Persistent()) child->Rollback(removed);
+      p->startStatus = KS_ERR_INTERNAL;
+      return 0;
+    }
+    GetState().transactions.Get(handle)->startStatus = granted;
+    return handle;
+  });
 }
 
-KSHandle KSGetObject(KSHandle, KSRecordID) { return 0; }
-const char16_t* KSGetObjectTable(KSHandle) { return nullptr; }
-KSStatus KSReleaseObject(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSDestroyObject(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetValues(KSHandle, const char16_t* const*, int32_t, KSField*) {
-  return KS_ERR_NOT_SUPPORTED;
+KSStatus KSGetStartTransactionError(KSHandle transaction) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    const OpenTransaction* t = GetState().transactions.Get(transaction);
+    return t ? t->startStatus : KS_ERR_INVALID_HANDLE;
+  });
 }
-KSStatus KSSetValues(KSHandle, const KSField*, int32_t) { return KS_ERR_NOT_SUPPORTED; }
 
-KSHandle KSGetNewSortHandle(void) { return 0; }
-KSStatus KSReleaseSortHandle(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSetFilterCondition(KSHandle, KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSAddSortField(KSHandle, const char16_t*, KSBool) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSAddDistinctField(KSHandle, const char16_t*) { return KS_ERR_NOT_SUPPORTED; }
-KSHandle KSMakeNewCondition(const char16_t*, int32_t, const KSField*, int32_t) { return 0; }
-KSHandle KSMakeANDConditions(KSHandle, KSHandle) { return 0; }
-KSHandle KSMakeORConditions(KSHandle, KSHandle) { return 0; }
-KSHandle KSMakeContainsFieldAsCondition(const char16_t*, KSHandle, KSBool) { return 0; }
-KSStatus KSReleaseCondition(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
+KSHandle KSFindTransaction(KSHandle session, const char16_t* name) {
+  return Guard<KSHandle>(0, [&]() -> KSHandle {
+    KSStatus status;
+    Session* s = LiveSession(session, status);
+    std::shared_ptr<kestrel::Transaction> found;
+    if (s == nullptr || name == nullptr ||
+        kestrel::Transaction::Find(s->db, Narrow(name), Actor{s->user, s->logonOrder}, found) !=
+            KS_OK)
+      return 0;
+    return AddTransaction(*s, session, 0, std::move(found));
+  });
+}
 
-KSHandle KSCreateCursor(KSHandle, const char16_t*, const char16_t* const*, int32_t, const char16_t*,
-                        KSHandle) {
-  return 0;
+KSStatus KSReleaseTransaction(KSHandle transaction) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    State& s = GetState();
+    const OpenTransaction* t = s.transactions.Get(transaction);
+    if (t == nullptr) return KS_ERR_INVALID_HANDLE;
+    const Session* session = s.sessions.Get(t->session);
+    if (session != nullptr && session->rootTransaction == transaction)
+      return KS_ERR_INVALID_ARGUMENT;
+    if (t->engine->Db()->Busy()) return KS_ERR_TRANSACTION_BUSY;
+    ReleaseTransaction(transaction);
+    return KS_OK;
+  });
 }
-KSHandle KSCreateChildCursor(KSRecordID, KSHandle, const char16_t*, const char16_t*,
-                             const char16_t* const*, int32_t, KSHandle) {
-  return 0;
-}
-KSStatus KSGetLastCursorError(void) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSReleaseCursor(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSCursorSetUserData(KSHandle, void*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSetFetchBuffer(KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSGetCount(KSHandle) { return 0; }
-KSStatus KSGotoFirst(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoLast(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoNext(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoPrevious(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGoto(KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoRecordID(KSHandle, KSRecordID) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoFirstMatch(KSHandle, const KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetCurrentValues(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetNextRecord(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetPreviousRecord(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSGetCurrentRecordPos(KSHandle) { return -1; }
-KSRecordID KSGetCurrentRecordID(KSHandle) { return -1; }
-KSStatus KSInsertNewRecord(KSHandle, const KSField*, int32_t, const char16_t* const*,
-                           KSRecordID* newID) {
-  if (newID != nullptr) *newID = -1;
-  return KS_ERR_NOT_SUPPORTED;
-}
-KSStatus KSSetCurrentValues(KSHandle, const KSField*, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSDeleteCurrentRecord(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSCursorIDCompare(KSHandle, KSRecordID, KSRecordID) { return 0; }
 
-const KSSignalArgInfo* KSGetSignalArgsInfo(KSHandle, const char16_t*, int32_t* count) {
+KSStatus KSRollback(KSHandle transaction) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
+    std::vector<std::string> removedRoots;
+    const KSStatus status = t.engine->Rollback(removedRoots);
+    if (status != KS_OK) return status;
+    t.errors.clear();
+    for (const std::string& name : removedRoots)
+      NotifyRootTransaction(session.db, KS_NOTICE_ROOT_TRANSACTION_REMOVED, name);
+    return KS_OK;
+  });
+}
+
+KSStatus KSCommit(KSHandle transaction, int32_t flags, int32_t reserved,
+                  KSCommitProgressCallback callback, KSBool callbackFlag) {
+  const bool reports = callback != nullptr && callbackFlag != 0;
+  const Progress progress = [&](int32_t percentage, const std::u16string& text, bool finished) {
+    if (reports) callback(percentage, text.c_str(), finished ? 1 : 0, transaction);
+  };
+  // A thread that holds the lock already (a commit started from a progress callback) commits
+  // itself: a worker would wait for that lock forever.
+  if (!reports || GuardDepth() > 0) return CommitNow(transaction, flags, reserved, progress);
+  KSStatus status = KS_ERR_INTERNAL;
+  try {
+    // The caller waits without the lock, so that the callback may call the library.
+    std::thread worker([&] { status = CommitNow(transaction, flags, reserved, progress); });
+    worker.join();
+  } catch (...) {
+    return KS_ERR_INTERNAL;
+  }
+  return status;
+}
+
+KSStatus KSSetDescription(KSHandle transaction, const char16_t* description) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
+    const KSStatus status = t.engine->SetDescription(Wide(description));
+    if (status == KS_OK && t.engine->IsRootScenario())
+      NotifyRootTransaction(session.db, KS_NOTICE_ROOT_TRANSACTION_CHANGED, t.engine->Name());
+    return status;
+  });
+}
+
+const KSErrorRecord* KSGetLastErrors(KSHandle transaction, int32_t* count) {
   if (count != nullptr) *count = 0;
-  return nullptr;
+  return Guard<const KSErrorRecord*>(nullptr, [&]() -> const KSErrorRecord* {
+    const OpenTransaction* t = GetState().transactions.Get(transaction);
+    if (t == nullptr || count == nullptr || t->errors.empty()) return nullptr;
+    *count = static_cast<int32_t>(t->errors.size());
+    return t->errors.data();
+  });
 }
-KSHandle KSInstanciateSignal(KSHandle, const char16_t*, const KSArgumentValue*, int32_t, int32_t,
-                             int32_t) {
-  return 0;
-}
-const KSHandle* KSGetInstanciatedSignals(KSHandle, int32_t* count, int32_t) {
-  if (count != nullptr) *count = 0;
-  return nullptr;
-}
-KSStatus KSReleaseSignal(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSDeleteSignal(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSignalSetUserData(KSHandle, void*) { return KS_ERR_NOT_SUPPORTED; }
-const char16_t* KSGetSignalName(KSHandle) { return nullptr; }
-int32_t KSGetSignalID(KSHandle) { return -1; }
-const KSField* KSGetSignalArguments(KSHandle, int32_t* count) {
-  if (count != nullptr) *count = 0;
-  return nullptr;
-}
-int32_t KSGetSignalCheckInterval(KSHandle) { return 0; }
-KSStatus KSSetSignalCheckInterval(KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSetSignalSendEvent(KSHandle, KSBool) { return KS_ERR_NOT_SUPPORTED; }
-KSBool KSDoesSignalSendEvent(KSHandle) { return 0; }
-KSBool KSIsSignalSuspended(KSHandle) { return 0; }
-KSBool KSIsSignalRaised(KSHandle) { return 0; }
-KSStatus KSSuspendSignal(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSResumeSignal(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSEvaluateSignalNow(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
 
-KSStatus KSSubscribeToTableTriggers(KSHandle, const char16_t*, int32_t, KSBool) {
-  return KS_ERR_NOT_SUPPORTED;
+KSStatus KSLockDatabase(KSHandle transaction, KSHandle object, int32_t mode) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session&) -> KSStatus {
+    if (object != 0) return KS_ERR_INVALID_ARGUMENT;
+    return t.engine->Lock(kNoClass, mode);
+  });
 }
-KSStatus KSUnsubscribeToTableTriggers(KSHandle, const char16_t*) { return KS_ERR_NOT_SUPPORTED; }
+
+KSStatus KSLockTable(KSHandle transaction, KSHandle object, int32_t mode,
+                     const char16_t* className) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
+    if (object != 0) return KS_ERR_INVALID_ARGUMENT;
+    const ClassDef* cls = session.db->GetSchema().FindClass(Narrow(className));
+    if (cls == nullptr) return KS_ERR_NO_SUCH_CLASS;
+    return t.engine->Lock(cls->id, mode);
+  });
+}
 
 }  // extern "C"

@@ -1,5 +1,7 @@
 #include "kestrel/api/EventDispatcher.h"
 
+#include "kestrel/api/Results.h"
+
 namespace kestrel::api {
 
 EventDispatcher::~EventDispatcher() {
@@ -42,12 +44,12 @@ bool EventDispatcher::IsRegistered(KSHandle target) const {
 }
 
 void EventDispatcher::Post(KSHandle target, int32_t kind, int32_t code,
-                           std::vector<std::u16string> texts) {
+                           std::vector<EventValue> values) {
   {
     std::lock_guard lock(queueMutex_);
     if (stop_) return;
     EnsureThread();
-    queue_.push_back(Pending{target, kind, code, std::move(texts)});
+    queue_.push_back(Pending{target, kind, code, std::move(values)});
   }
   wake_.notify_one();
 }
@@ -75,10 +77,15 @@ void EventDispatcher::Deliver(const Pending& event) {
     if (it == registrations_.end()) return;
     registration = it->second;
   }
-  std::vector<KSField> values(event.texts.size());
-  for (size_t i = 0; i < event.texts.size(); ++i) {
-    values[i].type = KS_TYPE_STRING;
-    values[i].value.asString = event.texts[i].c_str();
+  static const std::u16string kNoText;
+  static const Blob kNoBlob;
+  std::vector<KSField> values(event.values.size());
+  for (size_t i = 0; i < event.values.size(); ++i) {
+    const EventValue& v = event.values[i];
+    const auto* text = std::get_if<std::u16string>(&v.value);
+    const auto* blob = std::get_if<Blob>(&v.value);
+    values[i] = ToApiField(v.value, v.type, text ? *text : kNoText, blob ? *blob : kNoBlob);
+    values[i].name = v.name.empty() ? nullptr : v.name.c_str();
   }
   const KSEventRecord record{event.kind, event.code, event.target,
                              static_cast<int32_t>(values.size()),

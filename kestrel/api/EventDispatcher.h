@@ -14,9 +14,26 @@
 #include <thread>
 #include <vector>
 
+#include "kestrel/engine/Value.h"
 #include "kestrel/include/KestrelAPI.h"
 
 namespace kestrel::api {
+
+// One value of an event, typed: a text, an integer, a boolean, a record ID, or a record's field
+// (with its name).
+struct EventValue {
+  int32_t type = KS_TYPE_STRING;
+  Value value;
+  std::u16string name;
+
+  static EventValue Text(std::u16string text) { return {KS_TYPE_STRING, std::move(text), {}}; }
+  static EventValue Integer(int32_t n) { return {KS_TYPE_INTEGER, n, {}}; }
+  static EventValue Boolean(bool b) { return {KS_TYPE_BOOLEAN, int32_t{b ? 1 : 0}, {}}; }
+  static EventValue RecordId(RecordID id) { return {KS_TYPE_ID, id, {}}; }
+  static EventValue Field(int32_t fieldType, Value v, std::u16string fieldName) {
+    return {fieldType, std::move(v), std::move(fieldName)};
+  }
+};
 
 class EventDispatcher {
  public:
@@ -29,15 +46,15 @@ class EventDispatcher {
   // progress. The API never waits while it holds its own lock, which a callback may need.
   void Register(KSHandle target, KSEventCallback callback, void* userData, bool wait = true);
   bool IsRegistered(KSHandle target) const;
-  // Queues an event whose values are the given texts (field type 9).
-  void Post(KSHandle target, int32_t kind, int32_t code, std::vector<std::u16string> texts);
+  // Queues an event with its values.
+  void Post(KSHandle target, int32_t kind, int32_t code, std::vector<EventValue> values);
 
  private:
   struct Pending {
     KSHandle target;
     int32_t kind;
     int32_t code;
-    std::vector<std::u16string> texts;
+    std::vector<EventValue> values;
   };
   struct Registration {
     KSEventCallback callback;

@@ -10,7 +10,22 @@ void Results::Clear() {
   handles_.clear();
   fields_.clear();
   blob_.clear();
+  named_.clear();
   field_ = KSField{};
+}
+
+void Results::Values(std::vector<Named> values, KSField* out) {
+  Clear();
+  named_ = std::move(values);
+  static const std::u16string kNoText;
+  static const Blob kNoBlob;
+  for (size_t i = 0; i < named_.size(); ++i) {
+    const Named& n = named_[i];
+    const auto* text = std::get_if<std::u16string>(&n.value);
+    const auto* blob = std::get_if<Blob>(&n.value);
+    out[i] = ToApiField(n.value, n.type, text ? *text : kNoText, blob ? *blob : kNoBlob);
+    out[i].name = n.name.c_str();
+  }
 }
 
 const char16_t* Results::Text(std::u16string text) {
@@ -54,6 +69,33 @@ const KSField* Results::Field(const Value& value, int32_t fieldType, std::u16str
   return &field_;
 }
 
+bool FromApiField(const KSField& field, int32_t fieldType, Value& value) {
+  const bool sameType =
+      field.type == fieldType || (fieldType == type::kReference && field.type == type::kId);
+  if (!sameType) return false;
+  switch (AlternativeOf(fieldType)) {
+    case 1:
+      value = fieldType == type::kBoolean ? int32_t{field.value.asBoolean != 0 ? 1 : 0}
+                                          : field.value.asInteger;
+      return true;
+    case 2:
+      value = field.value.asDouble;
+      return true;
+    case 3:
+      value = field.value.asString ? Value{std::u16string(field.value.asString)} : Value{};
+      return true;
+    case 4: {
+      if (field.blobLength < 0 || (field.blobLength > 0 && field.value.asBlob == nullptr))
+        return false;
+      const auto* bytes = static_cast<const uint8_t*>(field.value.asBlob);
+      value = field.blobLength == 0 ? Value{} : Value{Blob(bytes, bytes + field.blobLength)};
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& text,
                    const std::vector<uint8_t>& blob) {
   KSField field{};
@@ -78,6 +120,12 @@ KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& 
     case 4:
       field.value.asBlob = blob.empty() ? nullptr : blob.data();
       field.blobLength = static_cast<int32_t>(blob.size());
+      break;
+    case 5:  // a link field reads as the number of linked records
+      if (const auto* links = std::get_if<LinkList>(&value))
+        field.value.asInteger = static_cast<int32_t>(links->size());
+      else if (const auto* n = std::get_if<int32_t>(&value))
+        field.value.asInteger = *n;
       break;
     default:
       break;

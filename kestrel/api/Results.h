@@ -21,6 +21,13 @@ class Results {
   const KSFieldDescription* Fields(std::vector<KSFieldDescription> fields,
                                    std::vector<std::u16string> names, int32_t* count);
   const KSField* Field(const Value& value, int32_t fieldType, std::u16string name);
+  // Fills out[0..n) with the values, each with its type and name; texts and blobs stay here.
+  struct Named {
+    Value value;
+    int32_t type;
+    std::u16string name;
+  };
+  void Values(std::vector<Named> values, KSField* out);
 
  private:
   void Clear();
@@ -30,11 +37,16 @@ class Results {
   std::vector<KSHandle> handles_;
   std::vector<KSFieldDescription> fields_;
   std::vector<uint8_t> blob_;
+  std::vector<Named> named_;
   KSField field_{};
 };
 
 // Converts an engine value into an API field whose text or blob points into `text` / `blob`.
 KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& text,
                    const std::vector<uint8_t>& blob);
+// Reads an API field as a value of a field of `fieldType` (the field's own type, or an ID for
+// a reference); false when the types do not fit or a blob length is negative. The API's null
+// values become null when the engine stores the value.
+bool FromApiField(const KSField& field, int32_t fieldType, Value& value);
 
 }  // namespace kestrel::api

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "kestrel/engine/Password.h"
 #include "kestrel/engine/Text.h"
 
 namespace kestrel {
@@ -140,7 +141,8 @@ class Parser {
           Fail("the text belongs to another schema");
         sawSchema_ = true;
       } else if (tag == "NEXT") {
-        if (parts.size() != 2 || !ParseInt(parts[1], store_.nextId) || store_.nextId < 1)
+        if (parts.size() != 2 || !ParseInt(parts[1], store_.nextId) || store_.nextId < 1 ||
+            store_.nextId > kMaxRecordId + 1)
           Fail("bad next record ID");
       } else if (tag == "R") {
         if (parts.size() < 3) Fail("incomplete record");
@@ -158,6 +160,7 @@ class Parser {
         else if (parts.size() != 3)
           Fail("unexpected text after a deletion");
         t.delta[id] = std::move(change);
+        changeLines_.emplace_back(id, lineNo_);
       } else if (tag == "END" && parts.size() == 1) {
         ended = true;
       } else {
@@ -167,8 +170,15 @@ class Parser {
     if (lineNo_ == 0) Fail("the file is empty");
     if (!sawSchema_) Fail("the SCHEMA line is missing");
     if (!ended) Fail("the END line is missing");
+    // Every ID must lie below NEXT, or the dump made of the text would not load again.
     for (const auto& [id, record] : store_.records)
       if (id >= store_.nextId) Fail("record ID " + std::to_string(id) + " is not below NEXT");
+    for (const auto& [id, line] : changeLines_)
+      if (id >= store_.nextId) {
+        lineNo_ = line;
+        Fail("record ID " + std::to_string(id) + " is not below NEXT");
+      }
+    CheckPasswords();
     return std::move(store_);
   }
 
@@ -246,7 +256,7 @@ class Parser {
   }
 
   void ParseTransaction(const std::vector<std::string>& parts) {
-    if (parts.size() != 5) Fail("a transaction line has five fields");
+    if (parts.size() != 5 && parts.size() != 8) Fail("a transaction line has five or eight fields");
     PersistentTransaction t;
     t.name = Text(parts[1]);
     t.parent = Text(parts[2]);
@@ -255,7 +265,26 @@ class Parser {
       Fail("unknown parent transaction " + t.parent);
     if (!ParseInt(parts[3], t.flags)) Fail("bad transaction flags");
     t.description = ToUtf16(Text(parts[4]));
+    if (parts.size() == 8) {
+      t.owner = ToUtf16(Text(parts[5]));
+      int32_t isVersion = 0;
+      if (!ParseInt(parts[6], t.startDate) || !ParseInt(parts[7], isVersion) || isVersion < 0 ||
+          isVersion > 1)
+        Fail("bad transaction start date or version flag");
+      t.isVersion = isVersion == 1;
+    }
     store_.transactions.push_back(std::move(t));
+  }
+
+  void CheckPasswords() {
+    const ClassDef* users = schema_.FindClass("SYSUser");
+    const int at = users ? users->FieldIndex("password") : -1;
+    for (const auto& [id, record] : store_.records) {
+      if (at < 0 || record.classId != users->id) continue;
+      const auto* hash = std::get_if<std::u16string>(&record.values[static_cast<size_t>(at)]);
+      if (hash != nullptr && !HashIterationsAcceptable(ToUtf8(*hash)))
+        Fail("the password hash of record " + std::to_string(id) + " asks for too many iterations");
+    }
   }
 
   // An escaped text of the line.
@@ -276,6 +305,7 @@ class Parser {
   Store store_;
   size_t lineNo_ = 0;
   bool sawSchema_ = false;
+  std::vector<std::pair<RecordID, size_t>> changeLines_;  // ID of each C and X line, its line
 };
 
 void WriteFields(std::string& out, const Schema& schema, const Record& record) {
@@ -298,7 +328,8 @@ std::string WriteAscii(const Schema& schema, const Store& store) {
   }
   for (const PersistentTransaction& t : store.transactions)
     out += "T\t" + Escape(t.name) + "\t" + Escape(t.parent) + "\t" + std::to_string(t.flags) +
-           "\t" + Escape(ToUtf8(t.description)) + "\n";
+           "\t" + Escape(ToUtf8(t.description)) + "\t" + Escape(ToUtf8(t.owner)) + "\t" +
+           std::to_string(t.startDate) + "\t" + (t.isVersion ? "1" : "0") + "\n";
   for (const PersistentTransaction& t : store.transactions)
     for (const auto& [id, change] : t.delta) {
       if (change) {

@@ -4,7 +4,9 @@
 //   SCHEMA <tab> name <tab> version
 //   NEXT <tab> next record ID
 //   R <tab> id <tab> class { <tab> field=value }         a record (null fields are left out)
-//   T <tab> name <tab> parent <tab> flags <tab> description    a persistent transaction
+//   T <tab> name <tab> parent <tab> flags <tab> description <tab> owner <tab> start date
+//     <tab> isVersion (0 or 1)                            a persistent transaction (the last
+//                                                         three may be left out)
 //   C <tab> transaction <tab> id <tab> class { <tab> field=value }   a record it changed
 //   X <tab> transaction <tab> id                          a record it deleted
 //   END
@@ -12,7 +14,9 @@
 // Values by field type: integer-like types in decimal; float and currency as C hexadecimal
 // floating point ("%a", exact); strings with \\ \t \n \r escaped; blobs as lowercase hex; link
 // fields as comma-separated record IDs; the text \N is null. Records of classes the schema
-// lacks are not written (they cannot be read back into the schema).
+// lacks are not written (they cannot be read back into the schema). Every record ID of R, C
+// and X lines must lie below NEXT (at most kMaxRecordId + 1), and password hashes must not ask
+// for more than kMaxPasswordIterations: the text is refused otherwise.
 #pragma once
 
 #include <stdexcept>

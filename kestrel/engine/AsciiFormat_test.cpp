@@ -20,12 +20,12 @@ TEST(AsciiFormatTest, RoundTripsTransactionsWithTheirChangesAndEscapedNames) {
   Store store;
   Record r{a.id, {Value{std::u16string(u"a\tb")}, Value{0.1}, Value{int32_t{-3}}}};
   const RecordID id = store.Insert(r);
-  PersistentTransaction plan{"Plan\twith tab", "", 256, u"line\nbreak", {}};
+  PersistentTransaction plan{"Plan\twith tab", "", 256, u"line\nbreak", {}, u"anna", 1700000000, false, {}};
   plan.delta[id] = std::nullopt;
   r.values[0] = Value{};
   plan.delta[store.nextId++] = r;
   store.transactions.push_back(plan);
-  store.transactions.push_back(PersistentTransaction{"Sub", "Plan\twith tab", 256, u"", {}});
+  store.transactions.push_back(PersistentTransaction{"Sub", "Plan\twith tab", 256, u"", {}, u"", 0, true, {}});
   const std::string text = WriteAscii(*schema, store);
   const Store back = ReadAscii(text, *schema);
   ASSERT_EQ(back.transactions.size(), 2u);

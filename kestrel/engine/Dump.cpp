@@ -2,18 +2,23 @@
 
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <cstring>
+
+#include "kestrel/engine/Password.h"
+#include "kestrel/engine/Text.h"
 
 namespace kestrel {
 
 namespace {
 
 constexpr char kMagic[8] = {'K', 'E', 'S', 'T', 'R', 'D', 'M', 'P'};
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;  // 1: transactions without owner, start date, isVersion
 constexpr size_t kChecksumSize = SHA256_DIGEST_LENGTH;
 
 class Writer {
  public:
+  explicit Writer(size_t expected) { out_.reserve(expected); }
   void Raw(const void* p, size_t n) { out_.append(static_cast<const char*>(p), n); }
   template <typename T>
   void Num(T v) {
@@ -137,6 +142,7 @@ struct TableEntry {
   std::vector<int32_t> fieldTypes;
   const ClassDef* cls = nullptr;    // null: unknown to the schema
   std::vector<int> schemaPosition;  // per field: index in cls->allFields, -1 dropped
+  bool sameLayout = false;          // the stored fields are exactly the class's, in order
 };
 
 void Checksum(const std::string& bytes, size_t n, unsigned char out[kChecksumSize]) {
@@ -156,7 +162,7 @@ Reader OpenBody(const std::string& bytes, uint32_t& version) {
   char magic[sizeof kMagic];
   r.Raw(magic, sizeof magic);
   version = r.Num<uint32_t>();
-  if (version != kFormatVersion) throw DumpCorrupt("unknown format version");
+  if (version != 1 && version != kFormatVersion) throw DumpCorrupt("unknown format version");
   return r;
 }
 
@@ -175,6 +181,7 @@ std::vector<Value> ReadRecordValues(Reader& r, const TableEntry& entry) {
 // Maps stored values onto the schema's field list by name; fields the schema lacks are
 // dropped, fields the dump lacks are null.
 Record ToRecord(const TableEntry& entry, std::vector<Value> values) {
+  if (entry.sameLayout) return Record{entry.cls->id, std::move(values)};
   Record record;
   record.classId = entry.cls->id;
   record.values.resize(entry.cls->allFields.size());
@@ -185,10 +192,27 @@ Record ToRecord(const TableEntry& entry, std::vector<Value> values) {
   return record;
 }
 
+// Hashes that would make a logon run for minutes mark a crafted or corrupt dump.
+void CheckPasswordHashes(const Schema& schema, const Store& store) {
+  const ClassDef* users = schema.FindClass("SYSUser");
+  const int at = users ? users->FieldIndex("password") : -1;
+  if (at < 0) return;
+  for (const auto& [id, record] : store.records) {
+    if (record.classId != users->id) continue;
+    const auto* hash = std::get_if<std::u16string>(&record.values[static_cast<size_t>(at)]);
+    if (hash != nullptr && !HashIterationsAcceptable(ToUtf8(*hash)))
+      throw DumpCorrupt("a password hash asks for too many iterations");
+  }
+}
+
 }  // namespace
 
 std::string EncodeDump(const Schema& schema, const Store& store) {
-  Writer w;
+  // About 16 bytes per value is a generous guess that spares most reallocations.
+  size_t expected = 4096;
+  if (!store.records.empty())
+    expected += store.records.size() * (8 + 16 * store.records.begin()->second.values.size());
+  Writer w(expected);
   w.Raw(kMagic, sizeof kMagic);
   w.Num(kFormatVersion);
   w.Str(schema.name);
@@ -235,6 +259,9 @@ std::string EncodeDump(const Schema& schema, const Store& store) {
     w.Str(t.parent);
     w.Num(t.flags);
     w.WStr(t.description);
+    w.WStr(t.owner);
+    w.Num(t.startDate);
+    w.Num<uint8_t>(t.isVersion ? 1 : 0);
     w.Num(static_cast<uint64_t>(t.delta.size()));
     for (const auto& [id, change] : t.delta) {
       w.Num(id);
@@ -259,6 +286,8 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
     throw DumpSchemaMismatch("the dump belongs to schema " + name + " " + schemaVersion);
   Store store;
   store.nextId = r.Num<int32_t>();
+  if (store.nextId < 1 || store.nextId > kMaxRecordId + 1)
+    throw DumpCorrupt("the next record ID is out of range");
   const auto classCount = r.Num<uint32_t>();
   r.NeedItems(classCount, 8);
   std::vector<TableEntry> table(classCount);
@@ -277,6 +306,9 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
       if (at >= 0 && entry.cls->allFields[static_cast<size_t>(at)].type != fieldType) at = -1;
       entry.schemaPosition.push_back(at);
     }
+    entry.sameLayout = entry.cls != nullptr && fieldCount == entry.cls->allFields.size();
+    for (uint32_t i = 0; entry.sameLayout && i < fieldCount; ++i)
+      entry.sameLayout = entry.schemaPosition[i] == static_cast<int>(i);
   }
   auto entryAt = [&](uint32_t index) -> const TableEntry& {
     if (index >= table.size()) throw DumpCorrupt("bad class index");
@@ -287,20 +319,31 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
   };
   const auto recordCount = r.Num<uint64_t>();
   r.NeedItems(recordCount, 8);
+  RecordID last = 0;
   for (uint64_t i = 0; i < recordCount; ++i) {
     const auto id = r.Num<int32_t>();
     checkId(id);
     const TableEntry& entry = entryAt(r.Num<uint32_t>());
     std::vector<Value> values = ReadRecordValues(r, entry);
-    const bool fresh = entry.cls
-                           ? store.records.emplace(id, ToRecord(entry, std::move(values))).second
-                           : store.unknownRecords
-                                 .emplace(id, UnknownRecord{entry.name, entry.fieldNames,
-                                                            entry.fieldTypes, std::move(values)})
-                                 .second;
-    if (!fresh || (store.records.count(id) && store.unknownRecords.count(id)))
+    bool fresh;
+    if (entry.cls != nullptr) {
+      // Records come in ascending order from our writer: appending needs no search.
+      const size_t before = store.records.size();
+      const auto hint = id > last ? store.records.end() : store.records.lower_bound(id);
+      store.records.emplace_hint(hint, id, ToRecord(entry, std::move(values)));
+      fresh = store.records.size() > before;
+    } else {
+      fresh = store.unknownRecords
+                  .emplace(id, UnknownRecord{entry.name, entry.fieldNames, entry.fieldTypes,
+                                             std::move(values)})
+                  .second;
+    }
+    last = std::max(last, id);
+    if (!fresh || (!store.unknownRecords.empty() && store.records.count(id) &&
+                   store.unknownRecords.count(id)))
       throw DumpCorrupt("record ID stored twice");
   }
+  CheckPasswordHashes(schema, store);
   const auto transactionCount = r.Num<uint32_t>();
   r.NeedItems(transactionCount, 8);
   for (uint32_t i = 0; i < transactionCount; ++i) {
@@ -309,6 +352,11 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
     t.parent = r.Str();
     t.flags = r.Num<int32_t>();
     t.description = r.WStr();
+    if (version >= 2) {
+      t.owner = r.WStr();
+      t.startDate = r.Num<int32_t>();
+      t.isVersion = r.Num<uint8_t>() != 0;
+    }
     if (t.name.empty() || store.FindTransaction(t.name) != nullptr ||
         (!t.parent.empty() && store.FindTransaction(t.parent) == nullptr))
       throw DumpCorrupt("bad persistent transaction " + t.name);

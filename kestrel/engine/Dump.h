@@ -1,7 +1,8 @@
 // The binary dump (.dmp) of a database. All integers are little-endian.
 //
 //   magic            8 bytes "KESTRDMP"
-//   format version   u32 (1)
+//   format version   u32 (2; version 1 is read too: its transactions lack the three fields
+//                    after the description)
 //   schema name      str        (str: u32 byte count + UTF-8 bytes)
 //   schema version   str
 //   next record ID   i32
@@ -10,6 +11,7 @@
 //   records          u64 count, per record: i32 ID, u32 class-table index, values
 //   transactions     u32 count, per transaction: str name, str parent (empty: under Root),
 //                    i32 flags, wstr description (u32 unit count + UTF-16LE units),
+//                    wstr owner, i32 start date, u8 isVersion,
 //                    u64 change count, per change: i32 record ID, u8 kind
 //                    (0 deleted, 1 record: u32 class-table index, values)
 //   checksum         32 bytes: SHA-256 of every byte before it
@@ -18,6 +20,8 @@
 // in the field type's representation: i32 for integer-like types, f64 for float and currency,
 // wstr for strings, u32 byte count + bytes for blobs, u32 count + i32 IDs for link fields.
 // Records of a class that the schema lacks are kept with the layout of their table entry.
+// A dump is corrupt, besides bad structure, when its next record ID lies outside 1 to
+// kMaxRecordId + 1 or a SYSUser password hash asks for more than kMaxPasswordIterations.
 #pragma once
 
 #include <stdexcept>

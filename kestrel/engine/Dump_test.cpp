@@ -36,11 +36,11 @@ Store Sample(const Schema& schema) {
   store.Insert(r);
   store.unknownRecords[store.nextId++] =
       UnknownRecord{"Gone", {"old"}, {type::kString}, {Value{std::u16string(u"kept")}}};
-  PersistentTransaction t{"Plan", "", 0x100, u"desc", {}};
+  PersistentTransaction t{"Plan", "", 0x100, u"desc", {}, u"ben", 1700000000, false, {}};
   t.delta[first] = std::nullopt;
   t.delta[2] = r;
   store.transactions.push_back(t);
-  store.transactions.push_back(PersistentTransaction{"Sub", "Plan", 0x100, u"", {}});
+  store.transactions.push_back(PersistentTransaction{"Sub", "Plan", 0x100, u"", {}, u"", 0, true, {}});
   return store;
 }
 

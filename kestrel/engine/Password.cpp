@@ -59,6 +59,17 @@ std::string HashPassword(const std::string& password) {
          "$" + Hex(key, kKeyBytes);
 }
 
+bool HashIterationsAcceptable(const std::string& storedHash) {
+  const auto a = storedHash.find('$'), b = storedHash.find('$', a + 1);
+  if (a == std::string::npos || b == std::string::npos || storedHash.substr(0, a) != "pbkdf2-sha256")
+    return true;
+  const std::string digits = storedHash.substr(a + 1, b - a - 1);
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  return std::stoi(digits) <= kMaxPasswordIterations;
+}
+
 bool VerifyPassword(const std::string& password, const std::string* storedHash) {
   std::vector<unsigned char> salt(kSaltBytes, 0), expected(kKeyBytes, 0);
   int iterations = kIterations;
@@ -73,7 +84,7 @@ bool VerifyPassword(const std::string& password, const std::string* storedHash) 
       } catch (const std::exception&) {
         iterations = 0;
       }
-      wellFormed = iterations > 0 && iterations <= 10000000 &&
+      wellFormed = iterations > 0 && iterations <= kMaxPasswordIterations &&
                    Unhex(s.substr(b + 1, c - b - 1), salt) && Unhex(s.substr(c + 1), expected) &&
                    expected.size() == kKeyBytes;
     }

@@ -97,12 +97,12 @@ void RemoveScenario(Database& db, const std::string& name, std::vector<std::stri
             all.end());
 }
 
-void SyncScenarioRows(Database& db, bool fromRows) {
+void SyncScenarioRows(Database& db) {
   const bool modified = db.Modified();
   const ClassDef& cls = RowClass(db);
   bool wrote = false;
   for (PersistentTransaction& s : db.Scenarios()) {
-    if (fromRows) {
+    if (s.owner.empty() && s.startDate == 0) {
       const RecordID id = FindRow(db, s.name);
       if (id != kNullRecord) {
         const std::vector<Value>& row = db.Committed().records.at(id).values;

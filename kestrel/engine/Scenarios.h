@@ -23,8 +23,9 @@ void DescribeScenario(Database& db, PersistentTransaction& scenario, std::u16str
 // scenario's first.
 void RemoveScenario(Database& db, const std::string& name, std::vector<std::string>& removed);
 // Makes the rows agree with the scenarios after a load: missing rows are added, differing ones
-// rewritten. A dump of the first format has no owner, start date or isVersion per scenario:
-// `fromRows` takes them from the rows first. Leaves the modified flag as it was.
-void SyncScenarioRows(Database& db, bool fromRows);
+// rewritten (which marks the database modified). A scenario without owner and start date (of
+// a dump of the first format, or of a text without them) takes its owner, start date and
+// isVersion from its row first.
+void SyncScenarioRows(Database& db);
 
 }  // namespace kestrel

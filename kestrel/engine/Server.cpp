@@ -9,6 +9,7 @@
 
 #include "kestrel/engine/Dump.h"
 #include "kestrel/engine/FileIO.h"
+#include "kestrel/engine/Scenarios.h"
 #include "kestrel/engine/SchemaReader.h"
 
 namespace kestrel {
@@ -103,8 +104,10 @@ void Server::LoadOnlineDatabases(const ServerState& state) {
     auto db = schema ? std::make_shared<Database>(entry.name, schema, entry.archive) : nullptr;
     const KSStatus status =
         db ? LoadDumpFile(entry.archive, *schema, db->Data()) : KS_ERR_NO_SUCH_META;
-    if (status == KS_OK && IsPlainName(entry.name) && !online_.count(entry.name))
+    if (status == KS_OK && IsPlainName(entry.name) && !online_.count(entry.name)) {
+      SyncScenarioRows(*db);
       online_.emplace(entry.name, std::move(db));
+    }
     else
       problems_.push_back(entry.archive + ": database " + entry.name +
                           " could not be brought online");
@@ -165,6 +168,7 @@ KSStatus Server::Restore(const SchemaPtr& schema, const std::string& path, std::
   auto db = std::make_shared<Database>(name, schema, Absolute(file));
   if (const KSStatus status = LoadDumpFile(file, *schema, db->Data()); status != KS_OK)
     return status;
+  SyncScenarioRows(*db);
   online_.emplace(name, db);
   if (!WriteState()) {
     online_.erase(name);
@@ -176,6 +180,7 @@ KSStatus Server::Restore(const SchemaPtr& schema, const std::string& path, std::
 KSStatus Server::AddNew(const DatabasePtr& db) {
   if (const KSStatus status = CheckNewName(db->Name()); status != KS_OK) return status;
   if (FileExists(db->ArchivePath())) return KS_ERR_ARCHIVE_EXISTS;
+  SyncScenarioRows(*db);
   if (!db->Save()) return KS_ERR_WRITE_FAILED;
   online_.emplace(db->Name(), db);
   if (!WriteState()) {

@@ -184,7 +184,8 @@ typedef struct KSEventRecord {
   const KSField* values; /* valid during the callback only */
 } KSEventRecord;
 
-/* Event kinds and codes:
+/* Event kinds and codes. Values are typed: texts (9), integers (3), booleans (2), record IDs (1)
+ * and, for class triggers with values, every kind of field value (with the field's name).
  * KS_EVENT_SERVER_SHUTDOWN (1), code 0: the server was closed (KSCloseServer); sent to every
  *   connection of the server and to the global callback. values[0]: the server name.
  * KS_EVENT_CONNECTION_LOST (2), code 0: the session's server was closed; sent to every session
@@ -194,19 +195,35 @@ typedef struct KSEventRecord {
  *   online or offline (values[0] its name), KS_NOTICE_SERVER_STOPPED (105) the server went
  *   away without notice (reserved: this version stops servers only through KSCloseServer and
  *   does not send it); sent to connections and the global callback.
- * KS_EVENT_SERVER_NOTICE (3) sent to a session: KS_NOTICE_SIGNAL_RAISED (106) and
- *   KS_NOTICE_SIGNAL_CHANGED (107), values[0]: the signal's ID; KS_NOTICE_ROOT_TRANSACTION_CHANGED
- *   (112) and KS_NOTICE_ROOT_TRANSACTION_REMOVED (117), values[0]: the root transaction's name
- *   ("Root" for the actual plan). Reserved: this version does not send them yet.
+ * KS_EVENT_SERVER_NOTICE (3) sent to every session of a database:
+ *   KS_NOTICE_ROOT_TRANSACTION_CHANGED (112): a commit brought changes into a root transaction,
+ *   or a root scenario's description changed; KS_NOTICE_ROOT_TRANSACTION_REMOVED (117): a root
+ *   scenario was removed (KSRollback of a persistent transaction). values[0]: the root
+ *   transaction's name (text; "Root" for the actual plan). Sessions working in other root
+ *   transactions receive them too and tell them apart by the name.
+ *   KS_NOTICE_SIGNAL_RAISED (106) and KS_NOTICE_SIGNAL_CHANGED (107), values[0]: the signal's
+ *   ID (integer); reserved: this version has no signals yet.
  * KS_EVENT_SESSION_MESSAGE (5), code 0: the session's database was saved (values[0]: the
  *   archive path).
  * KS_EVENT_DATABASE_OFFLINE (6), code 0: the session's database was taken offline; the session
- *   stays valid for KSReleaseSession only (values[0]: the database name). */
+ *   stays valid for KSReleaseSession only (values[0]: the database name).
+ * KS_EVENT_CLASS_TRIGGER (7), code KS_TRIGGER_INSERT (1), KS_TRIGGER_UPDATE (2) or
+ *   KS_TRIGGER_DELETE (4): a commit inserted, changed or deleted a record of a class the
+ *   session subscribed to (KSSubscribeToTableTriggers; the class or an ancestor), in the root
+ *   transaction the session works in. One event per record, in record ID order, after the
+ *   commit. values[0]: the record's own class name (text); values[1]: its ID (type 1); with
+ *   values requested, then one value per stored field of the class (inherited first, link
+ *   fields left out), each naming its field in KSField.name: the record after the change, or
+ *   before it for a deletion. */
 #define KS_EVENT_SERVER_SHUTDOWN 1
 #define KS_EVENT_CONNECTION_LOST 2
 #define KS_EVENT_SERVER_NOTICE 3
 #define KS_EVENT_SESSION_MESSAGE 5
 #define KS_EVENT_DATABASE_OFFLINE 6
+#define KS_EVENT_CLASS_TRIGGER 7
+#define KS_TRIGGER_INSERT 1
+#define KS_TRIGGER_UPDATE 2
+#define KS_TRIGGER_DELETE 4
 #define KS_NOTICE_SHUTTING_DOWN 101
 #define KS_NOTICE_DATABASES_CHANGED 102
 #define KS_NOTICE_SERVER_STOPPED 105
