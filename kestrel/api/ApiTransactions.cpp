@@ -33,8 +33,8 @@ KSStatus CommitNow(KSHandle handle, int32_t flags, int32_t reserved, const Progr
     CommitOutcome out = t.engine->Commit((flags & 1) != 0, progress);
     for (const Finding& f : out.findings) t.errors.push_back(ToErrorRecord(f));
     if ((out.status == KS_OK || out.status == KS_COMMITTED_WITH_WARNINGS) && out.reachedPlan) {
-      NotifyRootTransaction(session.db, KS_NOTICE_ROOT_TRANSACTION_CHANGED, out.plan);
       FireClassTriggers(session.db, out.plan, out.changes);
+      NotifyRootTransaction(session.db, KS_NOTICE_ROOT_TRANSACTION_CHANGED, out.plan);
     }
     return out.status;
   });

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -67,6 +68,26 @@ std::string SalesSchema(const std::string& version) {
                  {"name": "Audit", "public": false}],
     "signals": [{"name": "LowCredit", "class": "Customer",
                  "arguments": [{"description": "limit", "type": 15}]}]})";
+}
+
+std::string ShopSchema() {
+  return R"({"name": "Shop", "version": "1.0", "classes": [
+      {"name": "Supplier", "fields": [{"name": "name", "type": 9, "length": 20, "required": true}]},
+      {"name": "Item", "protectedBy": "locked", "fields": [
+         {"name": "name", "type": 9, "length": 10, "required": true},
+         {"name": "stock", "type": 3},
+         {"name": "kind", "type": 10, "valueList": 1},
+         {"name": "locked", "type": 2},
+         {"name": "code", "type": 9, "access": 0},
+         {"name": "supplierP", "type": 11, "references": "Supplier"}]},
+      {"name": "Tag", "fields": [{"name": "label", "type": 9}]},
+      {"name": "Archive", "rootAccess": 0, "fields": [{"name": "note", "type": 9}]}],
+    "linkIndexes": [
+      {"name": "itemsPV", "class": "Supplier", "target": "Item", "via": "supplierP",
+       "fields": ["name"]},
+      {"name": "taggedPV", "class": "Tag", "target": "Item", "fields": ["name"]}],
+    "globalIndexes": [{"name": "itemByName", "class": "Item", "fields": ["name"], "unique": true}],
+    "valueLists": [{"id": 1, "values": {"1": "Tool", "2": "Toy"}}]})";
 }
 
 std::string HrSchema() {
@@ -145,6 +166,99 @@ std::vector<std::string> ApiTest::Databases(const std::string& schema, const std
   int32_t count = -1;
   const char16_t* const* names = KSGetAvailableDatabases(server_, Meta(schema, version), &count);
   return Strings(names, count);
+}
+
+}  // namespace kestrel::test
+
+namespace kestrel::test {
+
+void ShopTest::SetUp() {
+  ApiTest::SetUp();
+  WriteFile(ServerDir() + "/metas/shop.json", ShopSchema());
+  ASSERT_NE(Connect(), 0u);
+  ASSERT_EQ(CreateDbFromText("Shop",
+                             "KESTREL-TEXT 1\nSCHEMA\tShop\t1.0\nNEXT\t100\n"
+                             "R\t1\tSupplier\tname=Nordic\nR\t2\tSupplier\tname=Alpine\n"
+                             "R\t3\tItem\tname=Chair\tstock=5\tsupplierP=1\n"
+                             "R\t4\tItem\tname=Table\tstock=2\tsupplierP=1\n"
+                             "R\t5\tItem\tname=Lamp\tlocked=1\n"
+                             "R\t6\tTag\tlabel=new\nR\t7\tArchive\tnote=old\nEND\n",
+                             "Shop", "1.0"),
+            KS_OK);
+  session_ = Logon("Shop", "system", "", "", "Shop", "1.0");
+  ASSERT_NE(session_, 0u);
+  root_ = KSGetRootTrn(session_);
+}
+
+KSHandle ShopTest::Start(KSHandle parent, int32_t flags, const std::string& name) {
+  return KSStartTransaction(parent, flags, U(name).c_str());
+}
+
+namespace {
+
+template <typename F>
+KSStatus WithObject(KSHandle t, KSRecordID id, F&& f) {
+  const KSHandle object = KSGetObject(t, id);
+  if (object == 0) return KS_ERR_NO_SUCH_RECORD;
+  const KSStatus status = f(object);
+  KSReleaseObject(object);
+  return status;
+}
+
+}  // namespace
+
+KSStatus ShopTest::SetText(KSHandle t, KSRecordID id, const char16_t* field, const char16_t* text) {
+  KSField value{};
+  value.type = KS_TYPE_STRING;
+  value.value.asString = text;
+  value.name = field;
+  return WithObject(t, id, [&](KSHandle o) { return KSSetValues(o, &value, 1); });
+}
+
+KSStatus ShopTest::SetInt(KSHandle t, KSRecordID id, const char16_t* field, int32_t type,
+                          int32_t n) {
+  KSField value{};
+  value.type = type;
+  value.value.asInteger = n;
+  value.name = field;
+  return WithObject(t, id, [&](KSHandle o) { return KSSetValues(o, &value, 1); });
+}
+
+std::string ShopTest::Text(KSHandle t, KSRecordID id, const char16_t* field) {
+  std::string text = "<missing>";
+  WithObject(t, id, [&](KSHandle o) {
+    KSField value{};
+    const KSStatus status = KSGetValues(o, &field, 1, &value);
+    if (status == KS_OK) text = N(value.value.asString);
+    return status;
+  });
+  return text;
+}
+
+int32_t ShopTest::Int(KSHandle t, KSRecordID id, const char16_t* field) {
+  int32_t n = -99;
+  WithObject(t, id, [&](KSHandle o) {
+    KSField value{};
+    const KSStatus status = KSGetValues(o, &field, 1, &value);
+    if (status == KS_OK) n = value.value.asInteger;
+    return status;
+  });
+  return n;
+}
+
+std::vector<std::pair<int32_t, int16_t>> ShopTest::Errors(KSHandle t) {
+  int32_t count = -1;
+  const KSErrorRecord* records = KSGetLastErrors(t, &count);
+  std::vector<std::pair<int32_t, int16_t>> errors;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(records);
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t code;
+    int16_t severity;
+    std::memcpy(&code, bytes + 20 * i + 4, 4);
+    std::memcpy(&severity, bytes + 20 * i + 8, 2);
+    errors.emplace_back(code, severity);
+  }
+  return errors;
 }
 
 }  // namespace kestrel::test

@@ -54,4 +54,28 @@ class ApiTest : public ::testing::Test {
   KSHandle server_ = 0;
 };
 
+// A fixture with the database "Shop" of schema Shop 1.0 (see ShopSchema) holding suppliers 1
+// (Nordic) and 2 (Alpine), items 3 (Chair, supplier 1), 4 (Table, supplier 1) and 5 (Lamp,
+// protected), tag 6, archive record 7; `session` is logged on as system in the actual plan.
+class ShopTest : public ApiTest {
+ protected:
+  void SetUp() override;
+
+  KSHandle Start(KSHandle parent, int32_t flags = 0x800, const std::string& name = "t");
+  // Writes one field through an object; the object's status or the write's.
+  KSStatus SetText(KSHandle t, KSRecordID id, const char16_t* field, const char16_t* text);
+  KSStatus SetInt(KSHandle t, KSRecordID id, const char16_t* field, int32_t type, int32_t value);
+  // Reads one field through an object: "<missing>" / -99 when the record is not seen.
+  std::string Text(KSHandle t, KSRecordID id, const char16_t* field);
+  int32_t Int(KSHandle t, KSRecordID id, const char16_t* field);
+  // The error records of the transaction's last commit as (code, severity) pairs, read from
+  // the records' bytes: the code in the second 32-bit word, the severity as 16 bits at byte 8.
+  std::vector<std::pair<int32_t, int16_t>> Errors(KSHandle t);
+
+  KSHandle session_ = 0;
+  KSHandle root_ = 0;
+};
+
+std::string ShopSchema();
+
 }  // namespace kestrel::test

@@ -386,7 +386,10 @@ CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
     const Record* before = below.Find(id);
     if (out.reachedPlan && (entry || before))
       out.changes.push_back(PlanChange{!before ? 1 : entry ? 2 : 4, id, entry ? *entry : *before});
-    const uint64_t written = own.versions->written.at(id);
+    // Changes loaded with a scenario were not written since the database came online.
+    const auto stamp = own.versions->written.find(id);
+    const uint64_t written =
+        stamp != own.versions->written.end() ? stamp->second : db_->NextSequence();
     if (intoData) {
       if (entry || before) db_->ApplyToBase(id, std::move(entry), written);
     } else {

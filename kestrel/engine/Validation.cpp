@@ -49,7 +49,8 @@ class Validator {
   void CheckRecord(RecordID id, const Record& record, const Record* before) {
     const ClassDef* cls = schema_.FindClass(record.classId);
     if (cls == nullptr) return;
-    if (before != nullptr && cls->IsProtected(before->values)) {
+    // Lifting the protection in the same commit is allowed, as it is change by change.
+    if (before != nullptr && cls->IsProtected(before->values) && cls->IsProtected(record.values)) {
       const int marker = cls->FieldIndex(cls->protectField);
       for (size_t i = 0; i < record.values.size(); ++i)
         if (static_cast<int>(i) != marker && record.values[i] != before->values[i]) {
@@ -118,7 +119,6 @@ class Validator {
   void CheckDeletion(RecordID id, const Record& before) {
     const ClassDef* cls = schema_.FindClass(before.classId);
     if (cls == nullptr) return;
-    if (cls->IsProtected(before.values)) Add(id, KS_ERR_ACCESS_DENIED, *cls, -1);
     if (!references_) references_.emplace(merged_);
     for (const RecordID from : references_->Referrers(id))
       if (from != id) return Add(id, KS_ERR_DELETE_REFERENCED, *cls, -1);

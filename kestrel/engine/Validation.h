@@ -6,7 +6,7 @@
 //   the field's (KS_ERR_WRONG_CLASS), a key that another record has in a unique global index
 //   (KS_ERR_DUPLICATE_KEY; keys with a null field are not compared), deleted records that
 //   another record still refers to (KS_ERR_DELETE_REFERENCED), changes of records that are
-//   protected in the parent by now (KS_ERR_ACCESS_DENIED);
+//   protected in the parent by now and stay protected (KS_ERR_ACCESS_DENIED);
 // - warnings: enumerated values outside their value list (KS_WARN_NOT_IN_VALUE_LIST), texts
 //   longer than the field's length (KS_WARN_TEXT_TOO_LONG).
 // `progress(done)` is called after each record, for progress reports.
