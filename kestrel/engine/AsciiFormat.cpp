@@ -148,6 +148,7 @@ class Parser {
         if (parts.size() < 3) Fail("incomplete record");
         const RecordID id = Id(parts[1]);
         if (!store_.records.emplace(id, ParseRecord(parts, 2)).second) Fail("record ID repeated");
+        idLines_.emplace_back(id, lineNo_);
       } else if (tag == "T") {
         ParseTransaction(parts);
       } else if (tag == "C" || tag == "X") {
@@ -160,7 +161,7 @@ class Parser {
         else if (parts.size() != 3)
           Fail("unexpected text after a deletion");
         t.delta[id] = std::move(change);
-        changeLines_.emplace_back(id, lineNo_);
+        idLines_.emplace_back(id, lineNo_);
       } else if (tag == "END" && parts.size() == 1) {
         ended = true;
       } else {
@@ -171,9 +172,7 @@ class Parser {
     if (!sawSchema_) Fail("the SCHEMA line is missing");
     if (!ended) Fail("the END line is missing");
     // Every ID must lie below NEXT, or the dump made of the text would not load again.
-    for (const auto& [id, record] : store_.records)
-      if (id >= store_.nextId) Fail("record ID " + std::to_string(id) + " is not below NEXT");
-    for (const auto& [id, line] : changeLines_)
+    for (const auto& [id, line] : idLines_)
       if (id >= store_.nextId) {
         lineNo_ = line;
         Fail("record ID " + std::to_string(id) + " is not below NEXT");
@@ -305,7 +304,7 @@ class Parser {
   Store store_;
   size_t lineNo_ = 0;
   bool sawSchema_ = false;
-  std::vector<std::pair<RecordID, size_t>> changeLines_;  // ID of each C and X line, its line
+  std::vector<std::pair<RecordID, size_t>> idLines_;  // ID of each R, C and X line, its line
 };
 
 void WriteFields(std::string& out, const Schema& schema, const Record& record) {

@@ -62,6 +62,10 @@ TEST(DumpTest, RoundTripsRecordsUnknownRecordsAndTransactions) {
   EXPECT_FALSE(back.transactions[0].delta.at(1).has_value());
   EXPECT_EQ(back.transactions[0].delta.at(2)->values, store.records.at(2).values);
   EXPECT_EQ(back.transactions[1].parent, "Plan");
+  EXPECT_EQ(back.transactions[0].owner, u"ben");
+  EXPECT_EQ(back.transactions[0].startDate, 1700000000);
+  EXPECT_FALSE(back.transactions[0].isVersion);
+  EXPECT_TRUE(back.transactions[1].isVersion);
   EXPECT_EQ(EncodeDump(*schema, back), bytes) << "encoding is deterministic";
   const DumpInfo info = ReadDumpInfo(bytes);
   EXPECT_EQ(info.schemaName, "D");
@@ -125,6 +129,45 @@ TEST(DumpTest, RandomDamageIsCaughtByTheChecksumAndByTheStructureChecks) {
     }
   }
   EXPECT_GT(structural, 100);
+}
+
+TEST(DumpTest, ANextIdNearTheIntegerLimitAndAnExpensivePasswordHashAreCorrupt) {
+  const SchemaPtr schema = TestSchema();
+  Store store = Sample(*schema);
+  store.nextId = kMaxRecordId + 1;
+  EXPECT_NO_THROW(DecodeDump(EncodeDump(*schema, store), *schema));
+  store.nextId = kMaxRecordId + 2;
+  EXPECT_THROW(DecodeDump(EncodeDump(*schema, store), *schema), DumpCorrupt);
+
+  Store users = Sample(*schema);
+  const ClassDef& user = *schema->FindClass("SYSUser");
+  Record r{user.id, std::vector<Value>(user.allFields.size())};
+  r.values[static_cast<size_t>(user.FieldIndex("password"))] =
+      std::u16string(u"pbkdf2-sha256$2000000$00$00");
+  users.Insert(r);
+  EXPECT_THROW(DecodeDump(EncodeDump(*schema, users), *schema), DumpCorrupt);
+}
+
+// A dump of the first format: the same bytes without the owner, start date and isVersion of
+// each transaction.
+TEST(DumpTest, ReadsTheFirstFormat) {
+  const SchemaPtr schema = TestSchema();
+  Store store = Sample(*schema);
+  store.transactions.resize(1);
+  store.transactions[0].owner.clear();
+  store.transactions[0].startDate = 0;
+  store.transactions[0].isVersion = true;
+  std::string bytes = EncodeDump(*schema, store);
+  const std::string marker("d\0e\0s\0c\0", 8);
+  const size_t at = bytes.find(marker);
+  ASSERT_NE(at, std::string::npos);
+  bytes.erase(at + marker.size(), 4 + 4 + 1);  // empty owner, start date 0, isVersion
+  bytes[8] = 1;                                 // format version
+  const Store back = DecodeDump(Resealed(bytes), *schema);
+  ASSERT_EQ(back.transactions.size(), 1u);
+  EXPECT_EQ(back.transactions[0].description, u"desc");
+  EXPECT_TRUE(back.transactions[0].owner.empty());
+  EXPECT_EQ(back.transactions[0].delta.size(), 2u);
 }
 
 }  // namespace

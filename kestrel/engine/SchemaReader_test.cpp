@@ -86,5 +86,24 @@ TEST(SchemaReaderTest, ReadsDefaultsOfEveryKind) {
   EXPECT_EQ(fields[4].defaultValue, (Value{Blob{0x0a, 0xff}}));
 }
 
+TEST(SchemaReaderTest, RefusesAnEmptyLinkTargetAndAProtectFieldThatIsNoBoolean) {
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}],
+      "linkIndexes": [{"name": "l", "class": "A", "target": "", "via": "x"}]})"),
+            "s.json: /linkIndexes/0/target: the target class is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}],
+      "linkIndexes": [{"name": "l", "class": "A", "target": "B", "via": "x"}]})"),
+            "s.json: class A, field l: unknown referenced class B");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A",
+      "protectedBy": "n", "fields": [{"name": "n", "type": 3}]}]})"),
+            "s.json: class A, protectedBy: \"n\" is not a boolean field of the class");
+  const SchemaPtr schema = ParseSchema(R"({"name": "S", "version": "1", "classes": [
+      {"name": "A", "protectedBy": "locked", "fields": [{"name": "locked", "type": 2}]},
+      {"name": "B", "base": "A"}]})",
+                                       "s.json");
+  EXPECT_EQ(schema->FindClass("B")->protectField, "locked") << "inherited";
+  EXPECT_TRUE(schema->FindClass("B")->IsProtected({int32_t{1}}));
+  EXPECT_FALSE(schema->FindClass("B")->IsProtected({Value{}}));
+}
+
 }  // namespace
 }  // namespace kestrel
