@@ -142,7 +142,16 @@ typedef int32_t KSClassID;
  * with blobLength bytes for 16. Null values: -1 for types 1 and 11; 0 for 3, 6, 7, 8, 10;
  * 2147483647 for 4; 0.0 for 5 and 15; a null or empty string for 9; a null blob or length 0 for
  * 16. `name` names the field when the value is written by name (null otherwise); the library
- * fills it in the values it returns. */
+ * fills it in the values it returns.
+ *
+ * Nulls per type. The library stores null apart from every value. Written values: the null
+ * value of types 1, 4, 6, 9, 10, 11 and 16 (and an empty text or blob) is stored as null; for
+ * types 3, 5, 7, 8 and 15 the 0 written is stored as 0, not null; a boolean (2) stores 0 or 1.
+ * Read values: a stored null reads as its type's null value (boolean: 0), so for types 3, 5, 7,
+ * 8 and 15 a stored null and a stored 0 read alike, and a reader taking 0 for null sees both as
+ * null. Conditions compare values as they read: a condition "equal to the null value of the
+ * type" matches stored nulls and, for those types, stored zeros as well, so that what a client
+ * shows as null and what a condition finds agree. */
 typedef struct KSField {
   int32_t type;
   int32_t reserved;
@@ -282,8 +291,8 @@ typedef void (*KSCommitProgressCallback)(int32_t percentage, const char16_t* tex
 KS_API KSStatus KSUseWideStrings(KSBool flag);
 
 /* The number of handles of every kind that this process obtained and has not released yet
- * (connections, metas, sessions with their root transactions, transactions, ...): lets a client
- * check that it releases everything it obtains. */
+ * (connections, metas, sessions with their root transactions, transactions, objects, ...):
+ * lets a client check that it releases everything it obtains. */
 KS_API int32_t KSGetOpenHandleCount(void);
 
 /* Text of a status code (English; the session's language code is kept but texts are English).
@@ -403,8 +412,9 @@ KS_API int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name);
  * Repeated keys of unique indexes are reported but never repaired. */
 KS_API const char16_t* KSCheckDatabaseIntegrity(KSHandle server, const char16_t* name,
                                                 int32_t level);
-/* "Root" followed by the persistent transactions stored with the database, in creation order;
- * rootOnly 1 lists "Root" and the root transactions (those directly under Root) only. */
+/* "Root" followed by the persistent transactions (scenarios) of the database, in creation
+ * order, whatever their visibility; rootOnly 1 lists "Root" and the root transactions (those
+ * directly under Root) only. */
 KS_API const char16_t* const* KSGetAvailableTransactions(KSHandle server, const char16_t* name,
                                                          KSBool rootOnly, int32_t* count);
 
@@ -413,7 +423,8 @@ KS_API const char16_t* const* KSGetAvailableTransactions(KSHandle server, const 
  * ------------------------------------------------------------------------------------------- */
 
 /* Logs `user` on to online database `database` of schema `meta`, in the actual plan (empty or
- * null rootTransaction, or "Root") or in the named root transaction. Sets the user's lastLogin.
+ * null rootTransaction, or "Root") or in the named root transaction (a scenario directly under
+ * Root that the user may see). Sets the user's lastLogin.
  * Returns a session handle, or 0 with KSGetLastSessionError giving KS_ERR_LOGON_FAILED (unknown
  * user or wrong password alike), KS_ERR_NO_SUCH_DATABASE, KS_ERR_NO_SUCH_TRANSACTION or a handle
  * error. */
@@ -421,6 +432,9 @@ KS_API KSHandle KSCreateSession(KSHandle server, const char16_t* user, const cha
                                 const char16_t* database, KSHandle meta,
                                 const char16_t* rootTransaction);
 KS_API KSStatus KSGetLastSessionError(void);
+/* Releases the session with every transaction and object handle it gave (plain transactions'
+ * changes are dropped, scenarios stay). KS_OK, KS_ERR_INVALID_HANDLE, KS_ERR_TRANSACTION_BUSY
+ * (from a commit's progress callback). */
 KS_API KSStatus KSReleaseSession(KSHandle session);
 KS_API KSStatus KSSessionSetUserData(KSHandle session, void* userData);
 /* A three-letter code of letters ("ENU"); kept, texts stay English. KS_ERR_INVALID_LANGUAGE. */
@@ -477,52 +491,169 @@ KS_API const KSField* KSGetFieldDefaultValue(KSHandle session, const char16_t* c
                                              const char16_t* fieldName);
 /* Names of the schema's signal definitions, sorted. */
 KS_API const char16_t* const* KSGetAvailableSignals(KSHandle session, int32_t* count);
-/* Class triggers: mask 1 insert, 2 update, 4 delete. */
+/* Class triggers: the session receives KS_EVENT_CLASS_TRIGGER for records of the class and
+ * its subclasses that commits insert (mask 1), change (2) or delete (4) in the root transaction
+ * the session works in; withValues 1 adds the record's values to each event. A new subscription
+ * of the class replaces the old; unsubscribing a class not subscribed changes nothing. KS_OK,
+ * KS_ERR_NO_SUCH_CLASS, KS_ERR_INVALID_ARGUMENT (mask 0 or other bits), session statuses. */
 KS_API KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className,
                                            int32_t mask, KSBool withValues);
 KS_API KSStatus KSUnsubscribeToTableTriggers(KSHandle session, const char16_t* className);
 
 /* ---------------------------------------------------------------------------------------------
- * Transactions. Creation flags: 0x100 persistent, 0x200 read-only, 0x400 without intent to
- * commit, 0x800 with intent to commit, 0x1000 / 0x2000 scenario visibility 1 / 2.
+ * Transactions.
+ *
+ * A transaction sees its parent's view with its own changes (inserted, changed and deleted
+ * records; link changes are changes of records) layered over it; it never sees another
+ * transaction's uncommitted changes. The session's root transaction (KSGetRootTrn) stands for
+ * the actual plan (named "Root") or for the root scenario the session logged on to; it changes
+ * nothing itself (KS_ERR_READ_ONLY for writes, KSCommit and KSRollback): its children commit
+ * into the database (marking it modified) or into that scenario.
+ *
+ * Scenarios are persistent transactions: name, parent ("Root" or another scenario), owner
+ * (the user who started it), visibility, description, start date and changes are kept with
+ * the database, survive the release of every handle, are stored in the dump, are listed by
+ * KSGetAvailableTransactions, are found again by KSFindTransaction and can be a session's
+ * root (those directly under Root). Each has a row in _DBTransaction (name, isPrivate,
+ * isProtected, isVersion, userName, StartDate, Description, parentP leading to the parent's
+ * row; the link index childrenPV lists a row's children) that the library keeps in step:
+ * creating a scenario adds it, KSSetDescription updates it, KSRollback removes it.
+ * _DBTransaction is read-only for transactions. A private scenario (0x1000) is seen by its
+ * owner only; a protected one (0x2000) may be changed, described, committed into and removed
+ * by its owner only: other users find it read-only. User names compare without regard to case.
+ *
+ * Versions and conflicts: every write of a record gets a new commit sequence number, its
+ * version. A transaction remembers the version its parent showed of a record when it first
+ * read it (KSGetObject) or changed it; KSCommit fails with KS_ERR_COMMIT_CONFLICT when a record
+ * it changed shows another version in the parent by now. Versions are kept while the database
+ * is online: after a reload a scenario's changes carry none and cannot conflict.
+ *
+ * Access: a class's access in the transaction's plan (root access in the actual plan, version
+ * access inside a scenario; KSGetClassRootAccess / KSGetClassVersionAccess) decides: 1 lets it
+ * insert, change and delete records, 2 only insert (and change what it inserted itself), 0 and
+ * 3 nothing; fields likewise by their own access; link fields change only through
+ * KSCreateNewLink / KSDestroyLink. A schema class may name a boolean protect field: a record
+ * whose field is true cannot be deleted and only that field can be changed. Refusals answer
+ * KS_ERR_ACCESS_DENIED (1037).
  * ------------------------------------------------------------------------------------------- */
 
+/* Starts a child of `parent` (any transaction handle, the root included). flags: 0x100
+ * persistent (a scenario named `name`; the parent must be a root or a scenario), 0x200
+ * read-only, 0x400 without / 0x800 with intent to commit (recorded, not enforced; not both),
+ * 0x1000 / 0x2000 scenario visibility private / protected (with 0x100 only; not both). `name`
+ * names a scenario (not empty, not "Root", not taken) and is free text otherwise. A child of a
+ * read-only transaction, or of a scenario protected against the user, is read-only whatever
+ * was asked. Returns the new handle, released with the parent, or 0: then
+ * KSGetStartTransactionError(parent) tells KS_ERR_INVALID_ARGUMENT, KS_ERR_TRANSACTION_EXISTS,
+ * KS_ERR_NO_SUCH_TRANSACTION (a scenario below was removed), KS_ERR_TRANSACTION_BUSY or a
+ * handle status. */
 KS_API KSHandle KSStartTransaction(KSHandle parent, int32_t flags, const char16_t* name);
-/* Status of the last start: given the new transaction (KS_OK or KS_READ_ONLY_GRANTED) or the
- * parent after a failed start. */
+/* Given a transaction: the status of its start, KS_OK, or KS_READ_ONLY_GRANTED when read-write
+ * was asked for and it was started read-only. Given a parent after a failed start: the reason
+ * (KS_OK after a successful one). KS_ERR_INVALID_HANDLE for anything else. */
 KS_API KSStatus KSGetStartTransactionError(KSHandle transaction);
-/* A persistent transaction of that name of the session's database, or 0. */
+/* A new handle on the persistent transaction `name` of the session's database visible to the
+ * session's user ("Root": the actual plan, which changes nothing itself like a root), released
+ * with the session or by KSReleaseTransaction; 0 when there is none. */
 KS_API KSHandle KSFindTransaction(KSHandle session, const char16_t* name);
+/* Releases the handle with its child transactions and objects, and any lock it holds. A plain
+ * transaction's changes are dropped; a scenario keeps them. The session's root is released
+ * with its session only: KS_ERR_INVALID_ARGUMENT. KS_OK, KS_ERR_INVALID_HANDLE,
+ * KS_ERR_TRANSACTION_BUSY. */
 KS_API KSStatus KSReleaseTransaction(KSHandle transaction);
+/* Drops the transaction's changes and locks; it stays open over its parent's view. A scenario
+ * is removed altogether, with its descendant scenarios and their rows (its handles and those
+ * of sessions working in it answer KS_ERR_NO_SUCH_TRANSACTION from then on); a root scenario's
+ * removal sends KS_NOTICE_ROOT_TRANSACTION_REMOVED. KS_OK, KS_ERR_READ_ONLY (a root),
+ * KS_ERR_ACCESS_DENIED (a protected scenario of another user), KS_ERR_TRANSACTION_BUSY, handle
+ * and database statuses. */
 KS_API KSStatus KSRollback(KSHandle transaction);
-/* flags: 0 normal, 1 restart on conflict. callbackFlag 1: `callback` reports progress. */
+/* Merges the changes into the parent (under the actual plan into the database, marking it
+ * modified), all or nothing: first the conflict check, then the validation (see
+ * KSGetLastErrors), then the merge. flags: 0, or 1 (krapicfWithRestart): a conflict drops the
+ * changes and the transaction goes on over the parent's new state. reserved: 0.
+ * With a callback and callbackFlag 1 the work runs on a thread of the library while the caller
+ * waits without holding the library's lock; the callback is called on that thread with the
+ * percentage (0..100, rising), a text, the finished flag (set on the last call only, whatever
+ * the outcome) and the transaction's handle. It may call KS functions (they run in the
+ * commit's thread); changes of the committing database from it answer
+ * KS_ERR_TRANSACTION_BUSY. A commit started from inside a callback runs on the calling thread.
+ * After a commit that reached the actual plan or a root scenario the sessions receive class
+ * triggers, then KS_NOTICE_ROOT_TRANSACTION_CHANGED. Answers KS_OK (also when there was
+ * nothing to commit), KS_COMMITTED_WITH_WARNINGS, KS_ERR_COMMIT_ERRORS and
+ * KS_ERR_COMMIT_CONFLICT (changes kept unless restarted), KS_ERR_LOCKED (a record of a class
+ * another session locked), KS_ERR_ACCESS_DENIED (into a scenario protected against the user),
+ * KS_ERR_READ_ONLY (a root), KS_ERR_TRANSACTION_BUSY, KS_ERR_INVALID_ARGUMENT, handle and
+ * database statuses. The transaction stays open after every outcome. */
 KS_API KSStatus KSCommit(KSHandle transaction, int32_t flags, int32_t reserved,
                          KSCommitProgressCallback callback, KSBool callbackFlag);
 KS_API KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData);
+/* The user data stored on the handle; null for none or a bad handle. */
 KS_API void* KSTransactionGetUserData(KSHandle transaction);
+/* Changes a scenario's description and its row; for a root scenario the sessions receive
+ * KS_NOTICE_ROOT_TRANSACTION_CHANGED. A null text empties it. KS_OK, KS_ERR_INVALID_ARGUMENT
+ * (not a scenario), KS_ERR_ACCESS_DENIED, KS_ERR_TRANSACTION_BUSY, handle statuses. */
 KS_API KSStatus KSSetDescription(KSHandle transaction, const char16_t* description);
-/* Errors collected by the transaction; count records. */
+/* The findings of the transaction's last KSCommit, `count` 20-byte records in record order
+ * (null with count 0 when there are none; cleared by the next KSCommit and by KSRollback).
+ * Errors (severity 1) blocked the commit: KS_ERR_REQUIRED_FIELD, KS_ERR_DANGLING_REFERENCE,
+ * KS_ERR_WRONG_CLASS, KS_ERR_DUPLICATE_KEY (a unique global index; keys with a null field are
+ * not compared), KS_ERR_DELETE_REFERENCED (a deleted record something still refers to),
+ * KS_ERR_ACCESS_DENIED (a record protected meanwhile), KS_ERR_COMMIT_CONFLICT (without
+ * restart). Warnings (severity 0) do not: KS_WARN_NOT_IN_VALUE_LIST, KS_WARN_TEXT_TOO_LONG.
+ * The records stay valid until the next KSCommit or KSRollback of the handle or its release. */
 KS_API const KSErrorRecord* KSGetLastErrors(KSHandle transaction, int32_t* count);
+/* Write locks. mode 1 takes the lock for the transaction: transactions of other sessions may
+ * not change records of the database (KSLockDatabase) or of the class and its subclasses
+ * (KSLockTable) meanwhile: their writes and commits answer KS_ERR_LOCKED. Reading stays free,
+ * and so does the own session. mode 0 releases it; a lock also ends with the transaction's
+ * commit, rollback or release. object: 0. KS_OK, KS_ERR_LOCKED (another session holds an
+ * overlapping lock), KS_ERR_READ_ONLY, KS_ERR_NO_SUCH_CLASS, KS_ERR_INVALID_ARGUMENT (another
+ * mode or object), handle statuses. */
 KS_API KSStatus KSLockDatabase(KSHandle transaction, KSHandle object, int32_t mode);
 KS_API KSStatus KSLockTable(KSHandle transaction, KSHandle object, int32_t mode,
                             const char16_t* className);
+/* Links record id2 to record id1 through the type-14 field `fieldName` of id1's class, or
+ * removes that link. A field with a back reference (a link index with "via") sets or clears
+ * id2's reference to id1 (moving id2 from another record); a stored link field keeps a list in
+ * id1 (linking twice changes nothing). KS_OK, KS_ERR_NO_SUCH_RECORD, KS_ERR_NO_SUCH_FIELD,
+ * KS_ERR_INVALID_ARGUMENT (not a link field), KS_ERR_WRONG_CLASS (id2 not of the field's
+ * class), KS_ERR_NOT_LINKED (KSDestroyLink), and the write refusals. */
 KS_API KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                                 KSRecordID id2);
 KS_API KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                               KSRecordID id2);
-/* Deletes every record of the class (matching `condition` when given). */
+/* Deletes every record of the class and its subclasses that the transaction sees, all or
+ * nothing; `count` gets the number. condition: 0 (condition handles come with a later version:
+ * any other value is KS_ERR_INVALID_HANDLE). KS_OK, KS_ERR_NO_SUCH_CLASS,
+ * KS_ERR_DELETE_REFERENCED (a record outside the deleted ones refers to one of them),
+ * KS_ERR_ACCESS_DENIED, KS_ERR_INVALID_ARGUMENT (null count), and the write refusals. */
 KS_API KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle condition,
                              int32_t* count);
 
-/* Objects: one record reached by its ID. */
+/* Objects: one record reached by its ID through a transaction. Write refusals of every call
+ * that changes records: KS_ERR_READ_ONLY, KS_ERR_LOCKED, KS_ERR_ACCESS_DENIED,
+ * KS_ERR_TRANSACTION_BUSY. */
+/* An object handle on the record as the transaction sees it (released with the transaction);
+ * 0 when it does not see one. Counts as the transaction's first read of the record. */
 KS_API KSHandle KSGetObject(KSHandle transaction, KSRecordID id);
+/* The record's class name; null when the transaction no longer sees it. */
 KS_API const char16_t* KSGetObjectTable(KSHandle object);
 KS_API KSStatus KSReleaseObject(KSHandle object);
+/* Deletes the record in the object's transaction. KS_OK, KS_ERR_DELETE_REFERENCED (another
+ * record refers to it through a reference or a link), KS_ERR_NO_SUCH_RECORD, write refusals. */
 KS_API KSStatus KSDestroyObject(KSHandle object);
-/* Values of the named fields, count entries. */
+/* Fills values[0..count) with the named fields (the pseudo field "id" gives the record ID,
+ * type 1), each with its type, its value (null values as described at KSField) and its name.
+ * A link field (type 14) answers the number of linked records in value.asInteger. Texts and
+ * blobs stay valid until the next call on the object. KS_OK, KS_ERR_NO_SUCH_FIELD,
+ * KS_ERR_NO_SUCH_RECORD, KS_ERR_INVALID_ARGUMENT (null arrays, negative count). */
 KS_API KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
                             KSField* values);
-/* Writes count values, each naming its field. */
+/* Writes count values, each naming its field in `name`, all or nothing. A value's type must be
+ * its field's (type 1 is taken for a reference too); a type's null value stores null.
+ * KS_OK, KS_ERR_NO_SUCH_FIELD, KS_ERR_INVALID_ARGUMENT (no name, a type that does not fit),
+ * KS_ERR_NO_SUCH_RECORD, write refusals. */
 KS_API KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count);
 
 /* ---------------------------------------------------------------------------------------------
