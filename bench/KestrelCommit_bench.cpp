@@ -2,13 +2,11 @@
 // root into the database, and from a nested transaction into its parent. Only KSCommit is
 // timed; the "per_record_us" counter is its time divided by the records.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "bench/KestrelBenchHome.h"
 #include "kestrel/include/KestrelAPI.h"
 
 namespace {
@@ -19,33 +17,19 @@ constexpr int kRecords = 10000;
 // temporary $KESTREL_HOME.
 KSHandle Session() {
   static const KSHandle session = [] {
-    static const struct TempHome {
-      TempHome() {
-        char pattern[] = "/tmp/kestrel-bench-XXXXXX";
-        path = ::mkdtemp(pattern);
-      }
-      ~TempHome() { std::filesystem::remove_all(path); }
-      std::string path;
-    } temp;
-    ::setenv("KESTREL_HOME", temp.path.c_str(), 1);
-    const std::string dir = temp.path + "/servers/Bench";
-    std::filesystem::create_directories(dir + "/metas");
-    std::filesystem::create_directories(dir + "/databases");
-    std::ofstream(dir + "/server.json")
-        << R"({"name": "Bench", "state": "running", "databases": []})";
-    std::ofstream(dir + "/metas/bench.json") << R"({"name": "Bench", "version": "1",
+    const std::string home = kestrel::bench::MakeBenchHome("Bench", R"({"name": "Bench", "version": "1",
         "classes": [{"name": "Item", "fields": [{"name": "name", "type": 9, "required": true},
           {"name": "number", "type": 3}, {"name": "ownerP", "type": 11, "references": "Item"}]}],
-        "globalIndexes": [{"name": "byName", "class": "Item", "fields": ["name"], "unique": true}]})";
+        "globalIndexes": [{"name": "byName", "class": "Item", "fields": ["name"], "unique": true}]})");
     std::string text = "KESTREL-TEXT 1\nSCHEMA\tBench\t1\nNEXT\t" + std::to_string(kRecords + 1) + "\n";
     for (int i = 1; i <= kRecords; ++i)
       text += "R\t" + std::to_string(i) + "\tItem\tname=item " + std::to_string(i) +
               "\tnumber=" + std::to_string(i) + "\townerP=1\n";
-    std::ofstream(temp.path + "/items.txt") << text + "END\n";
+    std::ofstream(home + "/items.txt") << text + "END\n";
     KSUseWideStrings(1);
     const KSHandle server = KSConnectServer(u"localhost", u"Bench");
     const KSHandle meta = KSSearchMeta(server, u"Bench", u"1");
-    const std::string file = temp.path + "/items.txt";
+    const std::string file = home + "/items.txt";
     KSCreateDBFromAsciiFile(server, meta, u"Db", std::u16string(file.begin(), file.end()).c_str());
     return KSCreateSession(server, u"system", u"", u"Db", meta, nullptr);
   }();

@@ -1,12 +1,9 @@
 // KSGetFields and KSGetClassID latency through the C functions on a schema of 500 classes
 // (chains of ten classes, each adding four fields).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "bench/KestrelBenchHome.h"
 #include "kestrel/include/KestrelAPI.h"
 
 namespace {
@@ -18,21 +15,6 @@ std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.e
 // A session on a database of the 500-class schema in a temporary $KESTREL_HOME.
 KSHandle Session() {
   static const KSHandle session = [] {
-    static const struct TempHome {
-      TempHome() {
-        char pattern[] = "/tmp/kestrel-bench-XXXXXX";
-        path = ::mkdtemp(pattern);
-      }
-      ~TempHome() { std::filesystem::remove_all(path); }
-      std::string path;
-    } temp;
-    const std::string home = temp.path;
-    ::setenv("KESTREL_HOME", home.c_str(), 1);
-    const std::string dir = home + "/servers/Bench";
-    std::filesystem::create_directories(dir + "/metas");
-    std::filesystem::create_directories(dir + "/databases");
-    std::ofstream(dir + "/server.json")
-        << R"({"name": "Bench", "state": "running", "databases": []})";
     std::string classes;
     for (int i = 0; i < kClasses; ++i) {
       const std::string base = i % 10 == 0 ? "" : "C" + std::to_string(i - 1);
@@ -43,8 +25,8 @@ KSHandle Session() {
       classes += std::string(i ? "," : "") + R"({"name": "C)" + std::to_string(i) +
                  R"(", "base": ")" + base + R"(", "fields": [)" + fields + "]}";
     }
-    std::ofstream(dir + "/metas/bench.json")
-        << R"({"name": "Bench", "version": "1", "classes": [)" + classes + "]}";
+    kestrel::bench::MakeBenchHome(
+        "Bench", R"({"name": "Bench", "version": "1", "classes": [)" + classes + "]}");
     KSUseWideStrings(1);
     const KSHandle server = KSConnectServer(u"localhost", u"Bench");
     const KSHandle meta = KSSearchMeta(server, u"Bench", u"1");

@@ -32,18 +32,6 @@ R WithObject(KSHandle handle, R failure, F&& body) {
   });
 }
 
-// Runs `body` with the live transaction, its session and its view.
-template <typename F>
-KSStatus WithView(KSHandle transaction, F&& body) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
-    KSStatus status;
-    Session* session = nullptr;
-    OpenTransaction* t = LiveTransaction(transaction, status, &session);
-    if (t == nullptr) return status;
-    return body(*t, *session);
-  });
-}
-
 // The number of records linked through a computed link field: those whose back reference
 // leads to the record.
 int32_t CountLinked(const View& view, const FieldDef& field, RecordID id) {
@@ -161,14 +149,14 @@ KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count) {
 
 KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                          KSRecordID id2) {
-  return WithView(transaction, [&](OpenTransaction& t, Session&) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session&) {
     return t.engine->Link(id1, Narrow(fieldName), id2, true);
   });
 }
 
 KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                        KSRecordID id2) {
-  return WithView(transaction, [&](OpenTransaction& t, Session&) {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session&) {
     return t.engine->Link(id1, Narrow(fieldName), id2, false);
   });
 }
@@ -176,7 +164,7 @@ KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fie
 KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle condition,
                       int32_t* count) {
   if (count != nullptr) *count = 0;
-  return WithView(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
+  return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     if (count == nullptr) return KS_ERR_INVALID_ARGUMENT;
     // No condition handles exist in this version: any other than 0 is unknown.
     if (condition != 0) return KS_ERR_INVALID_HANDLE;

@@ -126,6 +126,18 @@ void Notify(KSHandle target, int32_t kind, int32_t code, std::vector<EventValue>
 // The transaction of a handle whose session is live, with that session; `status` tells why
 // not (an invalid handle, a database gone offline, a stopped server).
 OpenTransaction* LiveTransaction(KSHandle transaction, KSStatus& status, Session** session = nullptr);
+// Runs `body(transaction, session)` with the live transaction, answering the handle's status
+// when there is none.
+template <typename F>
+KSStatus WithTransaction(KSHandle handle, F&& body) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
+    KSStatus status;
+    Session* session = nullptr;
+    OpenTransaction* t = LiveTransaction(handle, status, &session);
+    return t ? body(*t, *session) : status;
+  });
+}
+
 // Adds a transaction handle to its session (and to its parent's children); 0 when the table
 // is full.
 KSHandle AddTransaction(Session& session, KSHandle sessionHandle, KSHandle parent,

@@ -10,18 +10,6 @@ using namespace kestrel::api;
 
 namespace {
 
-// Runs `body` with the live transaction and its session, answering the handle's status when
-// there is none.
-template <typename F>
-KSStatus WithTransaction(KSHandle handle, F&& body) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
-    KSStatus status;
-    Session* session = nullptr;
-    OpenTransaction* t = LiveTransaction(handle, status, &session);
-    return t ? body(*t, *session) : status;
-  });
-}
-
 KSErrorRecord ToErrorRecord(const Finding& f) {
   return KSErrorRecord{f.record, f.code, f.severity, 0, f.cls, f.field};
 }

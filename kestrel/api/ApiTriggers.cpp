@@ -4,31 +4,37 @@
 using namespace kestrel;
 using namespace kestrel::api;
 
-extern "C" {
+namespace {
 
-KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className, int32_t mask,
-                                    KSBool withValues) {
+// Runs `body(session, class)` with the live session and the class it names.
+template <typename F>
+KSStatus WithClass(KSHandle session, const char16_t* className, F&& body) {
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
     KSStatus status;
     Session* s = LiveSession(session, status);
     if (s == nullptr) return status;
     const ClassDef* cls = s->db->GetSchema().FindClass(Narrow(className));
-    if (cls == nullptr) return KS_ERR_NO_SUCH_CLASS;
+    return cls ? body(*s, *cls) : KS_ERR_NO_SUCH_CLASS;
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className, int32_t mask,
+                                    KSBool withValues) {
+  return WithClass(session, className, [&](Session& s, const ClassDef& cls) -> KSStatus {
     const int32_t all = KS_TRIGGER_INSERT | KS_TRIGGER_UPDATE | KS_TRIGGER_DELETE;
     if (mask == 0 || (mask & ~all) != 0) return KS_ERR_INVALID_ARGUMENT;
-    s->triggers[cls->id] = Trigger{mask, withValues != 0};
+    s.triggers[cls.id] = Trigger{mask, withValues != 0};
     return KS_OK;
   });
 }
 
 KSStatus KSUnsubscribeToTableTriggers(KSHandle session, const char16_t* className) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
-    KSStatus status;
-    Session* s = LiveSession(session, status);
-    if (s == nullptr) return status;
-    const ClassDef* cls = s->db->GetSchema().FindClass(Narrow(className));
-    if (cls == nullptr) return KS_ERR_NO_SUCH_CLASS;
-    s->triggers.erase(cls->id);
+  return WithClass(session, className, [&](Session& s, const ClassDef& cls) {
+    s.triggers.erase(cls.id);
     return KS_OK;
   });
 }

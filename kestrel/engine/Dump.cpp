@@ -193,16 +193,12 @@ Record ToRecord(const TableEntry& entry, std::vector<Value> values) {
 }
 
 // Hashes that would make a logon run for minutes mark a crafted or corrupt dump.
-void CheckPasswordHashes(const Schema& schema, const Store& store) {
-  const ClassDef* users = schema.FindClass("SYSUser");
-  const int at = users ? users->FieldIndex("password") : -1;
-  if (at < 0) return;
-  for (const auto& [id, record] : store.records) {
-    if (record.classId != users->id) continue;
-    const auto* hash = std::get_if<std::u16string>(&record.values[static_cast<size_t>(at)]);
-    if (hash != nullptr && !HashIterationsAcceptable(ToUtf8(*hash)))
-      throw DumpCorrupt("a password hash asks for too many iterations");
-  }
+void CheckPasswordHash(const ClassDef& cls, const Record& record) {
+  if (cls.name != "SYSUser") return;
+  const int at = cls.FieldIndex("password");
+  const auto* hash = std::get_if<std::u16string>(&record.values[static_cast<size_t>(at)]);
+  if (hash != nullptr && !HashIterationsAcceptable(ToUtf8(*hash)))
+    throw DumpCorrupt("a password hash asks for too many iterations");
 }
 
 }  // namespace
@@ -330,8 +326,9 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
       // Records come in ascending order from our writer: appending needs no search.
       const size_t before = store.records.size();
       const auto hint = id > last ? store.records.end() : store.records.lower_bound(id);
-      store.records.emplace_hint(hint, id, ToRecord(entry, std::move(values)));
+      const auto added = store.records.emplace_hint(hint, id, ToRecord(entry, std::move(values)));
       fresh = store.records.size() > before;
+      CheckPasswordHash(*entry.cls, added->second);
     } else {
       fresh = store.unknownRecords
                   .emplace(id, UnknownRecord{entry.name, entry.fieldNames, entry.fieldTypes,
@@ -343,7 +340,6 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
                    store.unknownRecords.count(id)))
       throw DumpCorrupt("record ID stored twice");
   }
-  CheckPasswordHashes(schema, store);
   const auto transactionCount = r.Num<uint32_t>();
   r.NeedItems(transactionCount, 8);
   for (uint32_t i = 0; i < transactionCount; ++i) {
