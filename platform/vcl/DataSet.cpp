@@ -20,7 +20,13 @@ TDataSet::TDataSet(TComponent* owner)
 
 TDataSet::~TDataSet() {
   Destroying();
-  while (!dataSources_.empty()) dataSources_.back()->SetDataSet(nullptr);
+  // Without the hooks of the derived class (gone by now) the sources are
+  // let go directly.
+  while (!dataSources_.empty()) {
+    TDataSource* source = dataSources_.back();
+    dataSources_.pop_back();
+    source->DataSetDestroyed();
+  }
   fields_->Clear();
 }
 

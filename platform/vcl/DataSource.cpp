@@ -57,6 +57,11 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
   UpdateState();
 }
 
+void TDataSource::DataSetDestroyed() {
+  dataSet_ = nullptr;
+  UpdateState();
+}
+
 void TDataSource::SetEnabled(bool value) {
   enabled_ = value;
   UpdateState();

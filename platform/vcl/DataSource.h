@@ -58,6 +58,7 @@ class TDataSource : public TComponent {
   friend class TDataLink;
 
   void DataEvent(TDataEvent event, intptr_t info);
+  void DataSetDestroyed();
   void UpdateState();
   void SetState(TDataSetState state);
   void AddDataLink(TDataLink* link);

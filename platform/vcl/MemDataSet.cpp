@@ -101,7 +101,7 @@ void TMemDataSet::GetPublishedProperties(TPublishedProperties& properties) {
   TDataSet::GetPublishedProperties(properties);
   properties.AddString(
       "DetailField", [this] { return detailField_; },
-      [this](std::string value) { detailField_ = std::move(value); });
+      [this](std::string value) { SetDetailField(value); });
   properties.AddString(
       "MasterField", [this] { return MasterField(); },
       [this](std::string value) { SetMasterField(value); });
@@ -172,6 +172,12 @@ void TMemDataSet::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component != nullptr && component == MasterSource()) {
     SetMasterSource(nullptr);
   }
+}
+
+void TMemDataSet::SetDetailField(const std::string& name) {
+  if (name == detailField_) return;
+  detailField_ = name;
+  MasterChanged();
 }
 
 void TMemDataSet::MasterChanged() {

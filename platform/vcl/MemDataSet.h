@@ -63,7 +63,7 @@ class TMemDataSet : public TDataSet {
   const std::string& MasterField() const { return masterLink_.FieldName(); }
   void SetMasterField(const std::string& name) { masterLink_.SetFieldName(name); }
   const std::string& DetailField() const { return detailField_; }
-  void SetDetailField(const std::string& name) { detailField_ = name; }
+  void SetDetailField(const std::string& name);
   TDataSource* GetDataSource() const override { return MasterSource(); }
 
   int32_t GetRecNo() const override;
