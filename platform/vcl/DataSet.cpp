@@ -235,6 +235,10 @@ void TDataSet::WriteCalcField(TRecordBuffer buffer, const TField& field, const v
 
 bool TDataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
   if (nativeFormat || buffer == nullptr) return GetFieldData(field, buffer);
+  return GetConvertedFieldData(field, buffer);
+}
+
+bool TDataSet::GetConvertedFieldData(TField* field, void* buffer) {
   std::vector<uint8_t> native(static_cast<size_t>(field->DataSize()));
   const bool hasValue = GetFieldData(field, native.data());
   if (hasValue) DataConvert(field, native.data(), buffer, false);

@@ -92,7 +92,8 @@
 // - InternalHandleException: by Loaded when opening a data set in a
 //   designer fails.
 // - GetFieldData / SetFieldData: by the fields (GetData / SetData; IsNull
-//   passes no buffer). Choose the buffer by state (ActiveBuffer normally,
+//   passes no buffer; a native read calls the two-argument form directly,
+//   the nativeFormat forms are for reads and writes that convert). Choose the buffer by state (ActiveBuffer normally,
 //   CalcBuffer in dsCalcFields), read or write the native value; SetFieldData
 //   checks the state (SNotEditing), calls field.Validate, stores the value and
 //   sends DataEvent(deFieldChange, field) except in dsCalcFields and dsFilter.
@@ -407,6 +408,7 @@ class TDataSet : public TComponent {
     if (event) event(*this);
   }
   void DoInternalOpen();
+  bool GetConvertedFieldData(TField* field, void* buffer);
   void SetBufListSize(int32_t count);
   void UpdateBufferCount();
   void MoveBuffer(int32_t from, int32_t to);

@@ -52,11 +52,13 @@ void TDataSet::UpdateBufferCount() {
 void TDataSet::MoveBuffer(int32_t from, int32_t to) {
   if (from == to) return;
   const auto first = buffers_.begin();
+  TRecordBuffer moving = buffers_[static_cast<size_t>(from)];
   if (from < to) {
-    std::rotate(first + from, first + from + 1, first + to + 1);
+    std::copy(first + from + 1, first + to + 1, first + from);
   } else {
-    std::rotate(first + to, first + from, first + from + 1);
+    std::copy_backward(first + to, first + from, first + from + 1);
   }
+  buffers_[static_cast<size_t>(to)] = moving;
 }
 
 void TDataSet::ClearBuffers() {

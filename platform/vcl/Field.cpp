@@ -166,7 +166,13 @@ void TField::Validate(const void* buffer) {
              });
 }
 
-bool TField::GetData(void* buffer, bool nativeFormat) const {
+bool TField::ReadThroughDataSet(void* buffer, bool nativeFormat) const {
+  auto* self = const_cast<TField*>(this);
+  return nativeFormat ? dataSet_->GetFieldData(self, buffer)
+                      : dataSet_->GetFieldData(self, buffer, false);
+}
+
+bool TField::GetDataSlowly(void* buffer, bool nativeFormat) const {
   if (dataSet_ == nullptr) DatabaseError(Format(SDataSetMissing, {DisplayName()}));
   auto* self = const_cast<TField*>(this);
   if (!validating_) return dataSet_->GetFieldData(self, buffer, nativeFormat);

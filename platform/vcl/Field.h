@@ -106,7 +106,11 @@ class TField : public TComponent {
   // Asks the data set's controls to focus this field.
   void FocusControl();
   void Validate(const void* buffer);
-  bool GetData(void* buffer, bool nativeFormat = true) const;
+  bool GetData(void* buffer, bool nativeFormat = true) const {
+    // The common case stays inline: every field read of a scan comes here.
+    if (validating_ || dataSet_ == nullptr) return GetDataSlowly(buffer, nativeFormat);
+    return ReadThroughDataSet(buffer, nativeFormat);
+  }
   void SetData(const void* buffer, bool nativeFormat = true);
 
   virtual bool GetAsBoolean() const;
@@ -167,6 +171,8 @@ class TField : public TComponent {
 
   std::string TextOf(bool displayText) const;
   void Change();
+  bool GetDataSlowly(void* buffer, bool nativeFormat) const;
+  bool ReadThroughDataSet(void* buffer, bool nativeFormat) const;
 
   TDataSet* dataSet_ = nullptr;
   std::string fieldName_;

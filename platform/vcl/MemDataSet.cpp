@@ -55,6 +55,17 @@ bool Matches(const TField& field, const OleVariant& key, TLocateOptions options)
   }
 }
 
+// Copies a field value; the usual sizes are copied inline (every field
+// read of a scan comes here).
+void CopyValue(void* target, const void* source, int32_t size) {
+  switch (size) {
+    case 2: std::memcpy(target, source, 2); break;
+    case 4: std::memcpy(target, source, 4); break;
+    case 8: std::memcpy(target, source, 8); break;
+    default: std::memcpy(target, source, static_cast<size_t>(size)); break;
+  }
+}
+
 // A blob of the active record, telling the data set of every change.
 class BlobStream : public TByteVectorStream {
  public:
@@ -217,11 +228,26 @@ TMemDataSet::Record& TMemDataSet::ViewRecord(int32_t position) {
   return records_[static_cast<size_t>(RecordIndex(position))];
 }
 
-int32_t TMemDataSet::PositionOf(uint32_t id) const {
-  for (int32_t position = 0; position < ViewSize(); ++position) {
-    if (records_[static_cast<size_t>(RecordIndex(position))].id == id) return position;
+int32_t TMemDataSet::IndexOf(uint32_t id) const {
+  if (!indexesValid_) {
+    indexes_.clear();
+    for (size_t i = 0; i < records_.size(); ++i) indexes_[records_[i].id] = static_cast<int32_t>(i);
+    indexesValid_ = true;
   }
-  return -1;
+  const auto found = indexes_.find(id);
+  return found == indexes_.end() ? -1 : found->second;
+}
+
+int32_t TMemDataSet::PositionOf(uint32_t id) const {
+  const int32_t index = IndexOf(id);
+  if (index < 0 || !filtered_) return index;
+  const auto found = std::lower_bound(view_.begin(), view_.end(), index);
+  return found != view_.end() && *found == index ? static_cast<int32_t>(found - view_.begin()) : -1;
+}
+
+void TMemDataSet::RemoveStoredRecord(size_t index) {
+  records_.erase(records_.begin() + static_cast<long>(index));
+  indexesValid_ = false;
 }
 
 uint32_t TMemDataSet::IdOf(TRecordBuffer buffer) const {
@@ -288,6 +314,12 @@ void TMemDataSet::InternalOpen() {
       recordSize_ += 1 + slot.size;
     }
     slots_.push_back(slot);
+  }
+  for (TField* field : Fields()) {
+    if (field->FieldNo() > 0) {
+      Slot& slot = slots_[static_cast<size_t>(field->FieldNo() - 1)];
+      slot.copied = std::min(slot.size, field->DataSize());
+    }
   }
   SetBookmarkSize(sizeof(uint32_t));
   filterBuffer_ = AllocRecordBuffer();
@@ -430,10 +462,8 @@ int32_t TMemDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
   const auto indexOf = [this](const TBookmark& bookmark) -> int64_t {
     uint32_t id = 0;
     std::memcpy(&id, bookmark.data(), sizeof id);
-    for (size_t i = 0; i < records_.size(); ++i) {
-      if (records_[i].id == id) return static_cast<int64_t>(i);
-    }
-    return int64_t{id} << 32;  // records no longer there sort after, by ID
+    const int32_t index = IndexOf(id);
+    return index >= 0 ? index : int64_t{id} << 32;  // records no longer there sort after, by ID
   };
   const int64_t left = indexOf(a);
   const int64_t right = indexOf(b);
@@ -520,10 +550,7 @@ bool TMemDataSet::GetFieldData(TField* field, void* buffer) {
   const Slot& slot = slots_[static_cast<size_t>(field->FieldNo() - 1)];
   if (slot.blob >= 0) return !BlobsOf(record)[static_cast<size_t>(slot.blob)].empty();
   if (record[slot.offset] == 0) return false;
-  if (buffer != nullptr) {
-    std::memcpy(buffer, record + slot.offset + 1,
-                static_cast<size_t>(std::min(slot.size, field->DataSize())));
-  }
+  if (buffer != nullptr) CopyValue(buffer, record + slot.offset + 1, slot.copied);
   return true;
 }
 
@@ -543,8 +570,7 @@ void TMemDataSet::SetFieldData(TField* field, const void* buffer) {
     record[slot.offset] = buffer != nullptr ? 1 : 0;
     std::memset(record + slot.offset + 1, 0, static_cast<size_t>(slot.size));
     if (buffer != nullptr) {
-      std::memcpy(record + slot.offset + 1, buffer,
-                  static_cast<size_t>(std::min(slot.size, field->DataSize())));
+      std::memcpy(record + slot.offset + 1, buffer, static_cast<size_t>(slot.copied));
     }
   }
   if (State() != dsCalcFields && State() != dsFilter) {
@@ -605,6 +631,11 @@ void TMemDataSet::InternalPost() {
     const int32_t position = std::clamp(cursor_, 0, size);
     const int32_t index = position < size ? RecordIndex(position) : static_cast<int32_t>(records_.size());
     records_.insert(records_.begin() + index, std::move(record));
+    if (indexesValid_ && static_cast<size_t>(index) + 1 == records_.size()) {
+      indexes_[id] = index;
+    } else {
+      indexesValid_ = false;
+    }
     if (!filtered_) {
       cursor_ = position;
       return;
@@ -623,6 +654,7 @@ void TMemDataSet::InternalPost() {
 void TMemDataSet::InternalDelete() {
   Hook("InternalDelete");
   records_.erase(records_.begin() + RecordIndex(cursor_));
+  indexesValid_ = false;
   if (filtered_) RebuildView();
 }
 

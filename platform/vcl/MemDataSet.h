@@ -52,7 +52,7 @@ class TMemDataSet : public TDataSet {
   const std::vector<Record>& Records() const { return records_; }
   // Takes a record out of the memory behind the framework's back, as
   // another user of a shared source would.
-  void RemoveStoredRecord(size_t index) { records_.erase(records_.begin() + static_cast<long>(index)); }
+  void RemoveStoredRecord(size_t index);
   // Where a field's null byte sits in a record's data (its value follows).
   int32_t DataOffset(const TField& field) const;
 
@@ -121,6 +121,9 @@ class TMemDataSet : public TDataSet {
     int32_t offset = 0;  // the null byte; -1 for a blob
     int32_t size = 0;
     int32_t blob = -1;   // index among the record's blobs
+    // How much of the value the bound field's buffer takes (its DataSize
+    // may be smaller than the definition's).
+    int32_t copied = 0;
   };
   struct Definition {
     std::string name;
@@ -141,6 +144,8 @@ class TMemDataSet : public TDataSet {
   Record& ViewRecord(int32_t position);
   int32_t RecordIndex(int32_t position) const;
   int32_t PositionOf(uint32_t id) const;
+  // The index in records_ of the record with that ID, or -1.
+  int32_t IndexOf(uint32_t id) const;
   void CopyIntoBuffer(const Record& record, TRecordBuffer buffer);
   // Runs `test` on each record of the view with the fields reading it (in
   // dsFilter); answers the position of the first that passes, or -1.
@@ -151,6 +156,9 @@ class TMemDataSet : public TDataSet {
   std::vector<Definition> structure_;
   std::vector<Slot> slots_;
   std::vector<Record> records_;
+  // Record IDs to indexes in records_, rebuilt when records move.
+  mutable std::unordered_map<uint32_t, int32_t> indexes_;
+  mutable bool indexesValid_ = false;
   // The records shown (indexes into records_) while a master filters them.
   std::vector<int32_t> view_;
   bool filtered_ = false;

@@ -98,7 +98,8 @@ void TIntegerField::SetAsLargeInt(int64_t value) {
 }
 
 int32_t TIntegerField::GetAsInteger() const {
-  const int64_t value = GetAsLargeInt();
+  int64_t value = 0;
+  if (!ReadValue(value)) return 0;
   if (value < INT32_MIN || value > INT32_MAX) {
     RangeError(*this, IntToStr(value), IntToStr(INT32_MIN), IntToStr(INT32_MAX));
   }

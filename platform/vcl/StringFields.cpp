@@ -21,11 +21,25 @@ constexpr int32_t kMaxStringSize = 8192;
   return true;
 }();
 
-// A zero-filled native buffer for `count` units of T.
+// A zero-filled native buffer for `count` units of T, on the stack when it
+// is small (reading a text field is a hot path of every scan).
 template <class T>
-std::vector<T> NativeBuffer(int32_t count) {
-  return std::vector<T>(static_cast<size_t>(count), T{});
-}
+class NativeBuffer {
+ public:
+  explicit NativeBuffer(int32_t count) {
+    if (static_cast<size_t>(count) > std::size(local_)) {
+      heap_.resize(static_cast<size_t>(count));
+    } else {
+      std::fill_n(local_, count, T{});
+    }
+  }
+  T* data() { return heap_.empty() ? local_ : heap_.data(); }
+  T& operator[](size_t index) { return data()[index]; }
+
+ private:
+  T local_[128];
+  std::vector<T> heap_;
+};
 
 }  // namespace
 
@@ -45,7 +59,7 @@ void TStringField::CheckTypeSize(int32_t size) const {
 }
 
 std::string TStringField::GetAsString() const {
-  auto buffer = NativeBuffer<char>(DataSize());
+  NativeBuffer<char> buffer(DataSize());
   if (!GetData(buffer.data())) return std::string();
   return std::string(buffer.data(), strnlen(buffer.data(), static_cast<size_t>(Size())));
 }
@@ -56,7 +70,7 @@ void TStringField::SetAsString(const std::string& value) {
   while (length > 0 && length < value.size() && (static_cast<uint8_t>(value[length]) & 0xC0) == 0x80) {
     --length;
   }
-  auto buffer = NativeBuffer<char>(DataSize());
+  NativeBuffer<char> buffer(DataSize());
   std::memcpy(buffer.data(), value.data(), length);
   SetData(buffer.data());
 }
@@ -96,7 +110,7 @@ TWideStringField::TWideStringField(TComponent* owner) : TStringField(owner) {
 }
 
 std::u16string TWideStringField::GetAsWideString() const {
-  auto buffer = NativeBuffer<char16_t>(Size() + 1);
+  NativeBuffer<char16_t> buffer(Size() + 1);
   if (!GetData(buffer.data())) return std::u16string();
   size_t length = 0;
   while (length < static_cast<size_t>(Size()) && buffer[length] != u'\0') ++length;
@@ -109,7 +123,7 @@ void TWideStringField::SetAsWideString(const std::u16string& value) {
   if (length > 0 && length < value.size() && value[length - 1] >= 0xD800 && value[length - 1] < 0xDC00) {
     --length;
   }
-  auto buffer = NativeBuffer<char16_t>(Size() + 1);
+  NativeBuffer<char16_t> buffer(Size() + 1);
   std::memcpy(buffer.data(), value.data(), length * sizeof(char16_t));
   SetData(buffer.data());
 }
