@@ -110,13 +110,22 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwnerWithoutRegardToCase) {
   delete clash;
 }
 
-TEST(Component, FreeNotificationTellsAComponentOfAnotherOwnerItsReferenceIsGone) {
+// Two owners (forms) whose components refer to each other.
+class TwoForms : public testing::Test {
+ protected:
+  Probe* Add(TComponent& form, const char* label, const char* name) {
+    auto* probe = new Probe(&form, &log, label);
+    probe->SetName(name);
+    return probe;
+  }
   std::vector<std::string> log;
-  TComponent formA(nullptr);
-  TComponent formB(nullptr);
-  auto* source = new Probe(&formA, &log, "s");
-  source->SetName("Source");
-  auto* user = new Probe(&formB, &log, "u");
+  std::unique_ptr<TComponent> formA = std::make_unique<TComponent>(nullptr);
+  TComponent formB{nullptr};
+};
+
+TEST_F(TwoForms, FreeNotificationTellsAComponentOfAnotherOwnerItsReferenceIsGone) {
+  Probe* source = Add(*formA, "s", "Source");
+  Probe* user = Add(formB, "u", "User");
   user->SetWatched(source);
   EXPECT_TRUE(source->ComponentState().Contains(csFreeNotification));
   log.clear();
@@ -125,14 +134,9 @@ TEST(Component, FreeNotificationTellsAComponentOfAnotherOwnerItsReferenceIsGone)
   EXPECT_NE(std::find(log.begin(), log.end(), "u -Source"), log.end());
 }
 
-TEST(Component, FreeNotificationIsMutualAndCanBeWithdrawn) {
-  std::vector<std::string> log;
-  TComponent formA(nullptr);
-  TComponent formB(nullptr);
-  auto* a = new Probe(&formA, &log, "a");
-  a->SetName("A");
-  auto* b = new Probe(&formB, &log, "b");
-  b->SetName("B");
+TEST_F(TwoForms, FreeNotificationIsMutualAndCanBeWithdrawn) {
+  Probe* a = Add(*formA, "a", "A");
+  Probe* b = Add(formB, "b", "B");
   a->SetWatched(b);
   b->SetWatched(a);
   b->RemoveFreeNotification(a);
@@ -143,14 +147,9 @@ TEST(Component, FreeNotificationIsMutualAndCanBeWithdrawn) {
   EXPECT_EQ(std::find(log.begin(), log.end(), "a -B"), log.end());
 }
 
-TEST(Component, AComponentDestroyedFirstNotifiesThoseItWasRegisteredWith) {
-  std::vector<std::string> log;
-  auto formA = std::make_unique<TComponent>(nullptr);
-  TComponent formB(nullptr);
-  auto* a = new Probe(formA.get(), &log, "a");
-  a->SetName("A");
-  auto* b = new Probe(&formB, &log, "b");
-  b->SetName("B");
+TEST_F(TwoForms, AComponentDestroyedFirstNotifiesThoseItWasRegisteredWith) {
+  Probe* a = Add(*formA, "a", "A");
+  Probe* b = Add(formB, "b", "B");
   a->SetWatched(b);
   formA.reset();  // a goes with its owner; b must not keep it registered
   log.clear();

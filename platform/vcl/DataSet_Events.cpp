@@ -70,13 +70,10 @@ void TDataSet::EnableControls() {
 }
 
 bool TDataSet::IsLinkedTo(const TDataSource* source) const {
-  while (source != nullptr) {
-    const TDataSet* dataSet = source->DataSet();
-    if (dataSet == nullptr) return false;
-    if (dataSet == this) return true;
-    source = dataSet->GetDataSource();
-  }
-  return false;
+  if (source == nullptr || source->DataSet() == nullptr) return false;
+  return source->DataSet() == this ||
+         AnyMasterSource(source->DataSet(),
+                         [this](const TDataSource& master) { return master.DataSet() == this; });
 }
 
 void TDataSet::AddDataSource(TDataSource* source) {

@@ -71,14 +71,18 @@ void TDataSource::Edit() {
   if (autoEdit_ && state_ == dsBrowse) dataSet_->Edit();
 }
 
-bool TDataSource::IsLinkedTo(const TDataSet* dataSet) const {
+bool AnyMasterSource(const TDataSet* dataSet, const std::function<bool(const TDataSource&)>& test) {
   while (dataSet != nullptr) {
     const TDataSource* source = dataSet->GetDataSource();
     if (source == nullptr) return false;
-    if (source == this) return true;
+    if (test(*source)) return true;
     dataSet = source->DataSet();
   }
   return false;
+}
+
+bool TDataSource::IsLinkedTo(const TDataSet* dataSet) const {
+  return AnyMasterSource(dataSet, [this](const TDataSource& source) { return &source == this; });
 }
 
 void TDataSource::Notification(TComponent* component, TOperation operation) {

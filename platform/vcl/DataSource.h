@@ -23,6 +23,11 @@ class TDataSet;
 class TDataSource;
 class TField;
 
+// Whether `test` holds for one of the data sources met by walking from
+// `dataSet` to its master source, that source's data set's master source,
+// and so on.
+bool AnyMasterSource(const TDataSet* dataSet, const std::function<bool(const TDataSource&)>& test);
+
 class TDataSource : public TComponent {
  public:
   explicit TDataSource(TComponent* owner);

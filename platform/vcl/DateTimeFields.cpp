@@ -23,12 +23,6 @@ void TDateTimeField::GetPublishedProperties(TPublishedProperties& properties) {
       [this](std::string value) { SetDisplayFormat(value); });
 }
 
-void TDateTimeField::SetDisplayFormat(const std::string& format) {
-  if (format == displayFormat_) return;
-  displayFormat_ = format;
-  PropertyChanged(false);
-}
-
 TDateTime TDateTimeField::GetAsDateTime() const {
   TDateTime value = 0;
   return GetData(&value, false) ? value : 0;

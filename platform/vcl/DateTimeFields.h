@@ -22,7 +22,7 @@ class TDateTimeField : public TField {
   int32_t DataSize() const override { return 8; }
 
   const std::string& DisplayFormat() const { return displayFormat_; }
-  void SetDisplayFormat(const std::string& format);
+  void SetDisplayFormat(const std::string& format) { ChangeProperty(displayFormat_, format, false); }
 
   TDateTime GetAsDateTime() const override;
   void SetAsDateTime(TDateTime value) override;

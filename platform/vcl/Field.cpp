@@ -88,10 +88,7 @@ void TField::SetFieldName(const std::string& name) {
 }
 
 void TField::SetDisplayLabel(const std::string& label) {
-  const std::string stored = label == fieldName_ ? std::string() : label;
-  if (stored == displayLabel_) return;
-  displayLabel_ = stored;
-  PropertyChanged(true);
+  ChangeProperty(displayLabel_, label == fieldName_ ? std::string() : label, true);
 }
 
 void TField::SetFieldKind(TFieldKind kind) {
@@ -117,24 +114,6 @@ void TField::SetIndex(int index) {
   if (dataSet_ == nullptr) return;
   dataSet_->Fields().Move(this, index);
   PropertyChanged(true);
-}
-
-void TField::SetReadOnly(bool value) {
-  if (value == readOnly_) return;
-  readOnly_ = value;
-  PropertyChanged(true);
-}
-
-void TField::SetVisible(bool value) {
-  if (value == visible_) return;
-  visible_ = value;
-  PropertyChanged(true);
-}
-
-void TField::SetAlignment(TAlignment value) {
-  if (value == alignment_) return;
-  alignment_ = value;
-  PropertyChanged(false);
 }
 
 void TField::PropertyChanged(bool layoutAffected) {

@@ -91,11 +91,11 @@ class TField : public TComponent {
   bool Required() const { return required_; }
   void SetRequired(bool value) { required_ = value; }
   bool ReadOnly() const { return readOnly_; }
-  void SetReadOnly(bool value);
+  void SetReadOnly(bool value) { ChangeProperty(readOnly_, value, true); }
   bool Visible() const { return visible_; }
-  void SetVisible(bool value);
+  void SetVisible(bool value) { ChangeProperty(visible_, value, true); }
   TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment value);
+  void SetAlignment(TAlignment value) { ChangeProperty(alignment_, value, false); }
   const std::string& EditMask() const { return editMask_; }
   void SetEditMask(const std::string& mask) { editMask_ = mask; }
   // A data field that is not read-only, of a data set that can be modified.
@@ -163,6 +163,13 @@ class TField : public TComponent {
   [[noreturn]] void AccessError(const char* typeName) const;
   // Tells an open data set's controls that a property changed.
   void PropertyChanged(bool layoutAffected);
+  // Sets a property and tells of the change when there is one.
+  template <class T>
+  void ChangeProperty(T& member, const T& value, bool layoutAffected) {
+    if (member == value) return;
+    member = value;
+    PropertyChanged(layoutAffected);
+  }
   void CheckInactive() const;
 
  private:

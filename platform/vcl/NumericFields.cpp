@@ -38,16 +38,21 @@ void TNumericField::GetPublishedProperties(TPublishedProperties& properties) {
       "EditFormat", [this] { return editFormat_; }, [this](std::string value) { SetEditFormat(value); });
 }
 
-void TNumericField::SetDisplayFormat(const std::string& format) {
-  if (format == displayFormat_) return;
-  displayFormat_ = format;
-  PropertyChanged(false);
+bool TNumericField::AcceptText(const std::string& text, bool parsed, const char* message) {
+  if (text.empty()) {
+    Clear();
+    return false;
+  }
+  if (!parsed) DatabaseError(Format(message, {text, DisplayName()}));
+  return true;
 }
 
-void TNumericField::SetEditFormat(const std::string& format) {
-  if (format == editFormat_) return;
-  editFormat_ = format;
-  PropertyChanged(false);
+int32_t TNumericField::GetAsInteger() const {
+  const int64_t value = GetAsLargeInt();
+  if (value < INT32_MIN || value > INT32_MAX) {
+    RangeError(*this, IntToStr(value), IntToStr(INT32_MIN), IntToStr(INT32_MAX));
+  }
+  return static_cast<int32_t>(value);
 }
 
 const std::string& TNumericField::FormatFor(bool displayText) const {
@@ -64,18 +69,6 @@ void TIntegerField::GetPublishedProperties(TPublishedProperties& properties) {
       "MaxValue", [this] { return maxValue_; }, [this](int64_t value) { maxValue_ = value; });
   properties.AddInt64(
       "MinValue", [this] { return minValue_; }, [this](int64_t value) { minValue_ = value; });
-}
-
-bool TIntegerField::ReadValue(int64_t& value) const {
-  int32_t native = 0;
-  if (!GetData(&native)) return false;
-  value = native;
-  return true;
-}
-
-void TIntegerField::WriteValue(int64_t value) {
-  const auto native = static_cast<int32_t>(value);
-  SetData(&native);
 }
 
 void TIntegerField::CheckRange(int64_t value) const {
@@ -97,15 +90,6 @@ void TIntegerField::SetAsLargeInt(int64_t value) {
   WriteValue(value);
 }
 
-int32_t TIntegerField::GetAsInteger() const {
-  int64_t value = 0;
-  if (!ReadValue(value)) return 0;
-  if (value < INT32_MIN || value > INT32_MAX) {
-    RangeError(*this, IntToStr(value), IntToStr(INT32_MIN), IntToStr(INT32_MAX));
-  }
-  return static_cast<int32_t>(value);
-}
-
 double TIntegerField::GetAsFloat() const { return static_cast<double>(GetAsLargeInt()); }
 
 void TIntegerField::SetAsFloat(double value) {
@@ -121,15 +105,8 @@ std::string TIntegerField::GetAsString() const {
 }
 
 void TIntegerField::SetAsString(const std::string& value) {
-  if (value.empty()) {
-    Clear();
-    return;
-  }
   int64_t number = 0;
-  if (!TryStrToInt64(value, number)) {
-    DatabaseError(Format(SInvalidIntegerValue, {value, DisplayName()}));
-  }
-  SetAsLargeInt(number);
+  if (AcceptText(value, TryStrToInt64(value, number), SInvalidIntegerValue)) SetAsLargeInt(number);
 }
 
 OleVariant TIntegerField::GetAsVariant() const {
@@ -149,26 +126,6 @@ void TIntegerField::GetText(std::string& text, bool displayText) const {
   const std::string& format = FormatFor(displayText);
   text = format.empty() ? IntToStr(value) : FormatFloat(format, static_cast<double>(value));
 }
-
-TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) { SetDataType(ftSmallint); }
-
-bool TSmallintField::ReadValue(int64_t& value) const {
-  int16_t native = 0;
-  if (!GetData(&native)) return false;
-  value = native;
-  return true;
-}
-
-void TSmallintField::WriteValue(int64_t value) {
-  const auto native = static_cast<int16_t>(value);
-  SetData(&native);
-}
-
-TLargeintField::TLargeintField(TComponent* owner) : TIntegerField(owner) { SetDataType(ftLargeint); }
-
-bool TLargeintField::ReadValue(int64_t& value) const { return GetData(&value); }
-
-void TLargeintField::WriteValue(int64_t value) { SetData(&value); }
 
 OleVariant TLargeintField::GetAsVariant() const {
   int64_t value = 0;
@@ -193,19 +150,6 @@ void TFloatField::GetPublishedProperties(TPublishedProperties& properties) {
       "Precision", [this] { return precision_; }, [this](int32_t value) { SetPrecision(value); }, 15);
 }
 
-void TFloatField::SetCurrency(bool value) {
-  if (value == currency_) return;
-  currency_ = value;
-  PropertyChanged(false);
-}
-
-void TFloatField::SetPrecision(int32_t value) {
-  value = std::clamp(value, 2, 15);
-  if (value == precision_) return;
-  precision_ = value;
-  PropertyChanged(false);
-}
-
 double TFloatField::GetAsFloat() const {
   double value = 0;
   return GetData(&value) ? value : 0;
@@ -218,15 +162,13 @@ void TFloatField::SetAsFloat(double value) {
   SetData(&value);
 }
 
-int32_t TFloatField::GetAsInteger() const {
+int64_t TFloatField::GetAsLargeInt() const {
   const double value = GetAsFloat();
-  if (!(value > INT32_MIN - 0.5 && value < INT32_MAX + 0.5)) {
-    RangeError(*this, FloatToStr(value), IntToStr(INT32_MIN), IntToStr(INT32_MAX));
+  if (!(std::fabs(value) < 9.2e18)) {
+    RangeError(*this, FloatToStr(value), IntToStr(INT64_MIN), IntToStr(INT64_MAX));
   }
-  return static_cast<int32_t>(Round(value));
+  return Round(value);
 }
-
-int64_t TFloatField::GetAsLargeInt() const { return Round(GetAsFloat()); }
 
 std::string TFloatField::GetAsString() const {
   double value = 0;
@@ -234,15 +176,8 @@ std::string TFloatField::GetAsString() const {
 }
 
 void TFloatField::SetAsString(const std::string& value) {
-  if (value.empty()) {
-    Clear();
-    return;
-  }
   double number = 0;
-  if (!TryStrToFloat(value, number)) {
-    DatabaseError(Format(SInvalidFloatValue, {value, DisplayName()}));
-  }
-  SetAsFloat(number);
+  if (AcceptText(value, TryStrToFloat(value, number), SInvalidFloatValue)) SetAsFloat(number);
 }
 
 OleVariant TFloatField::GetAsVariant() const {

@@ -18,7 +18,9 @@
 // edit text has its decimals. Text that is not a number raises "'<text>' is
 // not a valid floating point value for field '<name>'"; empty text clears.
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "platform/vcl/Field.h"
@@ -29,15 +31,22 @@ class TNumericField : public TField {
   void GetPublishedProperties(TPublishedProperties& properties) override;
 
   const std::string& DisplayFormat() const { return displayFormat_; }
-  void SetDisplayFormat(const std::string& format);
+  void SetDisplayFormat(const std::string& format) { ChangeProperty(displayFormat_, format, false); }
   const std::string& EditFormat() const { return editFormat_; }
-  void SetEditFormat(const std::string& format);
+  void SetEditFormat(const std::string& format) { ChangeProperty(editFormat_, format, false); }
+
+  // Through the 64-bit value (out of 32-bit range: the range error).
+  int32_t GetAsInteger() const override;
+  void SetAsInteger(int32_t value) override { SetAsLargeInt(value); }
 
  protected:
   explicit TNumericField(TComponent* owner);
   TAlignment DefaultAlignment() const override { return taRightJustify; }
   // The picture for the display or edit text (empty: none).
   const std::string& FormatFor(bool displayText) const;
+  // Whether text is to be set: empty text clears the field (false), text
+  // that did not parse raises `message` (with the text and the field's name).
+  bool AcceptText(const std::string& text, bool parsed, const char* message);
 
  private:
   std::string displayFormat_;
@@ -59,8 +68,6 @@ class TIntegerField : public TNumericField {
 
   double GetAsFloat() const override;
   void SetAsFloat(double value) override;
-  int32_t GetAsInteger() const override;
-  void SetAsInteger(int32_t value) override { SetAsLargeInt(value); }
   int64_t GetAsLargeInt() const override;
   void SetAsLargeInt(int64_t value) override;
   std::string GetAsString() const override;
@@ -71,11 +78,23 @@ class TIntegerField : public TNumericField {
   void GetText(std::string& text, bool displayText) const override;
   void SetVarValue(const OleVariant& value) override;
   // The native value, widened (false: null), and storing one already checked.
-  virtual bool ReadValue(int64_t& value) const;
-  virtual void WriteValue(int64_t value);
+  virtual bool ReadValue(int64_t& value) const { return ReadAs<int32_t>(value); }
+  virtual void WriteValue(int64_t value) { WriteAs<int32_t>(value); }
   // The range of the native type.
   virtual int64_t LowestValue() const { return INT32_MIN; }
   virtual int64_t HighestValue() const { return INT32_MAX; }
+  template <class T>
+  bool ReadAs(int64_t& value) const {
+    T native{};
+    if (!GetData(&native)) return false;
+    value = native;
+    return true;
+  }
+  template <class T>
+  void WriteAs(int64_t value) {
+    const auto native = static_cast<T>(value);
+    SetData(&native);
+  }
 
  private:
   void CheckRange(int64_t value) const;
@@ -84,31 +103,31 @@ class TIntegerField : public TNumericField {
   int64_t maxValue_ = 0;
 };
 
-class TSmallintField : public TIntegerField {
+// An integer field whose native value is a T of the range of T.
+template <class T, TFieldType Type>
+class TSizedIntegerField : public TIntegerField {
  public:
-  explicit TSmallintField(TComponent* owner);
-  std::string_view ClassName() const override { return "TSmallintField"; }
-  int32_t DataSize() const override { return 2; }
+  explicit TSizedIntegerField(TComponent* owner) : TIntegerField(owner) { SetDataType(Type); }
+  int32_t DataSize() const override { return sizeof(T); }
 
  protected:
-  bool ReadValue(int64_t& value) const override;
-  void WriteValue(int64_t value) override;
-  int64_t LowestValue() const override { return INT16_MIN; }
-  int64_t HighestValue() const override { return INT16_MAX; }
+  bool ReadValue(int64_t& value) const override { return ReadAs<T>(value); }
+  void WriteValue(int64_t value) override { WriteAs<T>(value); }
+  int64_t LowestValue() const override { return std::numeric_limits<T>::min(); }
+  int64_t HighestValue() const override { return std::numeric_limits<T>::max(); }
 };
 
-class TLargeintField : public TIntegerField {
+class TSmallintField : public TSizedIntegerField<int16_t, ftSmallint> {
  public:
-  explicit TLargeintField(TComponent* owner);
-  std::string_view ClassName() const override { return "TLargeintField"; }
-  int32_t DataSize() const override { return 8; }
-  OleVariant GetAsVariant() const override;
+  using TSizedIntegerField::TSizedIntegerField;
+  std::string_view ClassName() const override { return "TSmallintField"; }
+};
 
- protected:
-  bool ReadValue(int64_t& value) const override;
-  void WriteValue(int64_t value) override;
-  int64_t LowestValue() const override { return INT64_MIN; }
-  int64_t HighestValue() const override { return INT64_MAX; }
+class TLargeintField : public TSizedIntegerField<int64_t, ftLargeint> {
+ public:
+  using TSizedIntegerField::TSizedIntegerField;
+  std::string_view ClassName() const override { return "TLargeintField"; }
+  OleVariant GetAsVariant() const override;
 };
 
 class TFloatField : public TNumericField {
@@ -120,10 +139,10 @@ class TFloatField : public TNumericField {
   int32_t DataSize() const override { return 8; }
 
   bool Currency() const { return currency_; }
-  void SetCurrency(bool value);
+  void SetCurrency(bool value) { ChangeProperty(currency_, value, false); }
   int32_t Precision() const { return precision_; }
   // Clamped to 2..15.
-  void SetPrecision(int32_t value);
+  void SetPrecision(int32_t value) { ChangeProperty(precision_, std::clamp(value, 2, 15), false); }
   double MinValue() const { return minValue_; }
   void SetMinValue(double value) { minValue_ = value; }
   double MaxValue() const { return maxValue_; }
@@ -131,8 +150,7 @@ class TFloatField : public TNumericField {
 
   double GetAsFloat() const override;
   void SetAsFloat(double value) override;
-  int32_t GetAsInteger() const override;
-  void SetAsInteger(int32_t value) override { SetAsFloat(value); }
+  // Rounded, halves to even.
   int64_t GetAsLargeInt() const override;
   void SetAsLargeInt(int64_t value) override { SetAsFloat(static_cast<double>(value)); }
   std::string GetAsString() const override;

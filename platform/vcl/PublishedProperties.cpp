@@ -14,37 +14,51 @@ std::function<bool()> DiffersFrom(std::function<T()> get, std::optional<T> defau
   return [get = std::move(get), defaultValue] { return !defaultValue || get() != *defaultValue; };
 }
 
+// A property of one value type T, written and read by `write` and `read`.
+template <class T, class Write, class Read>
+TPublishedProperty ValueProperty(std::string name, std::function<T()> get,
+                                 std::function<void(T)> set, std::optional<T> defaultValue,
+                                 Write write, Read read) {
+  return {std::move(name), DiffersFrom(get, defaultValue),
+          [get, write](TWriter& writer) { write(writer, get()); },
+          [set, read](TReader& reader) { set(read(reader)); }};
+}
+
 }  // namespace
 
 void TPublishedProperties::AddInteger(std::string name, std::function<int32_t()> get,
                                       std::function<void(int32_t)> set,
                                       std::optional<int32_t> defaultValue) {
-  items_.push_back({std::move(name), DiffersFrom(get, defaultValue),
-                    [get](TWriter& writer) { writer.WriteInteger(get()); },
-                    [set](TReader& reader) { set(reader.ReadInteger()); }});
+  items_.push_back(ValueProperty<int32_t>(
+      std::move(name), std::move(get), std::move(set), defaultValue,
+      [](TWriter& writer, int32_t value) { writer.WriteInteger(value); },
+      [](TReader& reader) { return reader.ReadInteger(); }));
 }
 
 void TPublishedProperties::AddInt64(std::string name, std::function<int64_t()> get,
                                     std::function<void(int64_t)> set,
                                     std::optional<int64_t> defaultValue) {
-  items_.push_back({std::move(name), DiffersFrom(get, defaultValue),
-                    [get](TWriter& writer) { writer.WriteInteger(get()); },
-                    [set](TReader& reader) { set(reader.ReadInt64()); }});
+  items_.push_back(ValueProperty<int64_t>(
+      std::move(name), std::move(get), std::move(set), defaultValue,
+      [](TWriter& writer, int64_t value) { writer.WriteInteger(value); },
+      [](TReader& reader) { return reader.ReadInt64(); }));
 }
 
 void TPublishedProperties::AddBoolean(std::string name, std::function<bool()> get,
                                       std::function<void(bool)> set,
                                       std::optional<bool> defaultValue) {
-  items_.push_back({std::move(name), DiffersFrom(get, defaultValue),
-                    [get](TWriter& writer) { writer.WriteBoolean(get()); },
-                    [set](TReader& reader) { set(reader.ReadBoolean()); }});
+  items_.push_back(ValueProperty<bool>(
+      std::move(name), std::move(get), std::move(set), defaultValue,
+      [](TWriter& writer, bool value) { writer.WriteBoolean(value); },
+      [](TReader& reader) { return reader.ReadBoolean(); }));
 }
 
 void TPublishedProperties::AddFloat(std::string name, std::function<double()> get,
                                     std::function<void(double)> set) {
-  items_.push_back({std::move(name), DiffersFrom(get, std::optional<double>(0.0)),
-                    [get](TWriter& writer) { writer.WriteFloat(get()); },
-                    [set](TReader& reader) { set(reader.ReadFloat()); }});
+  items_.push_back(ValueProperty<double>(
+      std::move(name), std::move(get), std::move(set), 0.0,
+      [](TWriter& writer, double value) { writer.WriteFloat(value); },
+      [](TReader& reader) { return reader.ReadFloat(); }));
 }
 
 void TPublishedProperties::AddString(std::string name, std::function<std::string()> get,

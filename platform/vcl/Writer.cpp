@@ -133,24 +133,18 @@ void TWriter::WriteFloat(double value) {
   stream_.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
-void TWriter::WriteDouble(double value) {
-  WriteValue(vaDouble);
-  WriteRaw(value);
-}
+void TWriter::WriteDouble(double value) { WriteTagged(vaDouble, value); }
 
-void TWriter::WriteSingle(float value) {
-  WriteValue(vaSingle);
-  WriteRaw(value);
-}
+void TWriter::WriteSingle(float value) { WriteTagged(vaSingle, value); }
 
-void TWriter::WriteCurrency(int64_t scaledBy10000) {
-  WriteValue(vaCurrency);
-  WriteRaw(scaledBy10000);
-}
+void TWriter::WriteCurrency(int64_t scaledBy10000) { WriteTagged(vaCurrency, scaledBy10000); }
 
-void TWriter::WriteDate(double dayCount) {
-  WriteValue(vaDate);
-  WriteRaw(dayCount);
+void TWriter::WriteDate(double dayCount) { WriteTagged(vaDate, dayCount); }
+
+void TWriter::WriteCounted(TValueType type, size_t count, const void* data, size_t bytes) {
+  WriteValue(type);
+  WriteLength(count);
+  stream_.WriteBuffer(data, static_cast<int64_t>(bytes));
 }
 
 void TWriter::WriteString(std::string_view value) {
@@ -158,22 +152,16 @@ void TWriter::WriteString(std::string_view value) {
     WriteValue(vaString);
     WriteStr(value);
   } else {
-    WriteValue(vaLString);
-    WriteLength(value.size());
-    stream_.WriteBuffer(value.data(), static_cast<int64_t>(value.size()));
+    WriteCounted(vaLString, value.size(), value.data(), value.size());
   }
 }
 
 void TWriter::WriteWideString(std::u16string_view value) {
-  WriteValue(vaWString);
-  WriteLength(value.size());
-  stream_.WriteBuffer(value.data(), static_cast<int64_t>(value.size() * sizeof(char16_t)));
+  WriteCounted(vaWString, value.size(), value.data(), value.size() * sizeof(char16_t));
 }
 
 void TWriter::WriteUTF8String(std::string_view value) {
-  WriteValue(vaUTF8String);
-  WriteLength(value.size());
-  stream_.WriteBuffer(value.data(), static_cast<int64_t>(value.size()));
+  WriteCounted(vaUTF8String, value.size(), value.data(), value.size());
 }
 
 void TWriter::WriteIdent(std::string_view ident) {
@@ -232,7 +220,5 @@ void TWriter::DefineBinaryProperty(std::string_view name, const StreamProc&,
   WritePropName(name);
   TMemoryStream data;
   writeData(data);
-  WriteValue(vaBinary);
-  WriteLength(data.Bytes().size());
-  data.SaveToStream(stream_);
+  WriteCounted(vaBinary, data.Bytes().size(), data.Bytes().data(), data.Bytes().size());
 }

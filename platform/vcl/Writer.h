@@ -72,6 +72,13 @@ class TWriter : public TFiler {
  private:
   template <class T>
   void WriteRaw(T value);
+  template <class T>
+  void WriteTagged(TValueType type, T value) {
+    WriteValue(type);
+    WriteRaw(value);
+  }
+  // A tag, a 4-byte count of `count` units and the units' `bytes` bytes.
+  void WriteCounted(TValueType type, size_t count, const void* data, size_t bytes);
   void WriteLength(size_t length);
 
   std::string propPath_;
