@@ -93,6 +93,7 @@ void TComponent::InsertComponent(TComponent* component) {
   ValidateRename(component, std::string(), component->name_);
   if (component->owner_ != nullptr) component->owner_->RemoveComponent(component);
   Insert(component);
+  if (state_.Contains(csDesigning)) component->SetDesigning(true);
   Notification(component, opInsert);
 }
 

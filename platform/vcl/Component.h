@@ -83,7 +83,8 @@ class TComponent : public TPersistent {
   int ComponentIndex() const;
   // The owned component of that name (without regard to case), or null.
   TComponent* FindComponent(std::string_view name) const;
-  // Takes `component` from its present owner (if any) into this one.
+  // Takes `component` from its present owner (if any) into this one; in a
+  // designer the component is in the designer too.
   void InsertComponent(TComponent* component);
   // Gives up `component` (which must be owned by this one): it has no
   // owner afterwards.

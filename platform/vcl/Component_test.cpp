@@ -162,6 +162,8 @@ TEST(Component, DesigningReachesOwnedComponents) {
   auto* child = new TComponent(&owner);
   owner.SetDesigning(true);
   EXPECT_TRUE(child->ComponentState().Contains(csDesigning));
+  auto* added = new TComponent(&owner);  // joining a designer's component
+  EXPECT_TRUE(added->ComponentState().Contains(csDesigning));
   owner.SetDesigning(false, false);
   EXPECT_FALSE(owner.ComponentState().Contains(csDesigning));
   EXPECT_TRUE(child->ComponentState().Contains(csDesigning));

@@ -56,7 +56,7 @@ void TDataSet::Loaded() {
   }
 }
 
-void TDataSet::InternalHandleException() {}
+void TDataSet::InternalHandleException() { throw; }
 
 void TDataSet::SetActive(bool value) {
   if (ComponentState().Contains(csReading)) {

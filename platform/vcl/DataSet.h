@@ -30,7 +30,9 @@
 // Errors of the framework raise EDatabaseError (messages in DBConsts.h),
 // prefixed with the data set's name when it has one.
 //
-// Hooks (protected virtuals) and when the framework calls them:
+// Hooks (protected virtuals; those declared "= 0" every data set class
+// implements, the others have a working default) and when the framework
+// calls them:
 // - AllocRecordBuffer / FreeRecordBuffer: when the ring grows or shrinks, one
 //   call per slot including the spare; the ring is allocated after
 //   InternalOpen and freed before InternalClose.
@@ -89,8 +91,9 @@
 //   cursor on the active record; then dsBrowse, Resync({}), AfterDelete,
 //   AfterScroll.
 // - InternalRefresh: by Refresh, between UpdateCursorPos and Resync({}).
-// - InternalHandleException: by Loaded when opening a data set in a
-//   designer fails.
+// - InternalHandleException: by Loaded, inside the handler, when opening a
+//   data set in a designer fails. This framework has no application to show
+//   the error, so the base raises it again; a designer overrides it.
 // - GetFieldData / SetFieldData: by the fields (GetData / SetData; IsNull
 //   passes no buffer; a native read calls the two-argument form directly,
 //   the nativeFormat forms are for reads and writes that convert). Choose the buffer by state (ActiveBuffer normally,

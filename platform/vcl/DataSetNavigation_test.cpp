@@ -67,6 +67,22 @@ TEST(DataSetOpening, AFailedOpenClosesTheCursorAndLeavesTheDataSetInactive) {
   EXPECT_EQ(Ids(*people), (std::vector<int>{1, 2}));
 }
 
+TEST(DataSetOpening, TheStructureOfAClosedDataSetIsReadWithoutOpeningIt) {
+  auto people = MakePeople(2);
+  people->Close();
+  people->FieldDefs().Clear();
+  EXPECT_FALSE(people->FieldDefs().Updated());
+  EventLog log(*people, true);
+  people->FieldDefs().Update();
+  EXPECT_EQ(log.Take(), (std::vector<std::string>{"InternalInitFieldDefs", "InternalClose"}));
+  EXPECT_TRUE(people->FieldDefs().Updated());
+  EXPECT_EQ(people->FieldDefs().Count(), 4);
+  EXPECT_EQ(people->FieldDefs()[1].Name(), "Name");
+  EXPECT_FALSE(people->Active());
+  people->FieldDefs().Update();  // up to date: nothing to read
+  EXPECT_TRUE(log.Take().empty());
+}
+
 TEST(DataSetOpening, PersistentFieldsMustMatchTheirDefinitions) {
   auto people = MakePeople(1);
   people->Close();

@@ -51,7 +51,6 @@ inline constexpr bool IsBlobFieldType(TFieldType type) {
 std::string FieldTypeName(TFieldType type);
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
-using TFieldKinds = SetOf<TFieldKind>;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
