@@ -28,8 +28,7 @@ class TComponent;
 class TReader;
 class TWriter;
 
-// The value codes, with the numbering shared by both runtimes up to 20 and
-// the Delphi meaning of 21.
+// The value codes of the binary component stream (21 is an 8-byte double).
 enum TValueType : uint8_t {
   vaNull = 0,        // ends a list, a property list or a collection
   vaList = 1,        // values ... vaNull
