@@ -1,21 +1,23 @@
 #include "objectmodel/KRDataSet_CO_Events.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "objectmodel/KRDataSet_CO_Proxy.h"
 
 namespace {
+
+using kr_session_test::BuiltKestrelAPI;
+using kr_session_test::kNoBuiltKestrel;
 
 using Calls = std::vector<std::string>;
 
@@ -395,7 +397,6 @@ TEST_F(APIEventReceptionTest, OtherMessagesGoToTheDefaultProcedure) {
   EXPECT_EQ(SendMessage(window, kAPIReceptionMessage, reinterpret_cast<WPARAM>(&manager), 0), 0);
 }
 
-#ifdef KR_KESTREL_API_PATH
 // A server proxy over the real library's local server "Test".
 class TRealServer : public TReceivingProxy {
  public:
@@ -408,15 +409,14 @@ class TRealServer : public TReceivingProxy {
 
 // Exit codes of the child: 0 when the event arrived as expected.
 int ReceiveShutdownFromTheLibrary() {
-  char home[] = "/tmp/kr-events-XXXXXX";
-  if (mkdtemp(home) == nullptr) return 2;
-  const std::filesystem::path server = std::filesystem::path(home) / "servers" / "Test";
+  const TempDir home;
+  const std::filesystem::path server = home.Path() / "servers" / "Test";
   std::filesystem::create_directories(server / "metas");
   std::filesystem::create_directories(server / "databases");
-  std::ofstream(server / "server.json")
-      << R"({"name": "Test", "state": "running", "databases": []})";
-  setenv("KESTREL_HOME", home, 1);
-  setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
+  WriteFile((server / "server.json").string(),
+            R"({"name": "Test", "state": "running", "databases": []})");
+  const ScopedEnv homeVariable("KESTREL_HOME", home.Path().string());
+  const ScopedEnv library("KESTREL_API_LIBRARY", BuiltKestrelAPI());
 
   int result = 0;
   {
@@ -445,13 +445,12 @@ int ReceiveShutdownFromTheLibrary() {
     GetGlobalAPIEventReceptionManager().Unsubscribe(proxy.Get());
   }
   FinalizeAPIEventReception();
-  std::filesystem::remove_all(home);
   return result;
 }
 
 TEST(APIEventReceptionLibraryTest, AServerShutdownArrivesFromTheLibrarysThread) {
+  if (BuiltKestrelAPI().empty()) GTEST_SKIP() << kNoBuiltKestrel;
   EXPECT_EXIT(std::exit(ReceiveShutdownFromTheLibrary()), ::testing::ExitedWithCode(0), "");
 }
-#endif
 
 }  // namespace
