@@ -12,6 +12,7 @@
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
+#include "objectmodel/KRDataSet_CO_Events_Data.h"
 #include "objectmodel/KRDataSet_CO_Proxy.h"
 
 namespace {
@@ -104,20 +105,11 @@ TEST_F(APIEventReceptionTest, AnEventWithoutValuesArrivesWithNullInElementThree)
   EXPECT_EQ(ProcessMessages(), 1);
 
   ASSERT_EQ(session->events.size(), 1u);
-  const OleVariant& data = session->events[0];
-  ASSERT_EQ(data.LowBound(), 0);
-  ASSERT_EQ(data.HighBound(), 3);
-  EXPECT_FALSE(data[0].AsBool());
-  EXPECT_EQ(data[1].AsInteger(), KS_EVENT_SESSION_MESSAGE);
-  EXPECT_EQ(data[2].AsInteger(), 0);
-  EXPECT_TRUE(data[3].IsNull());
-}
-
-TEST_F(APIEventReceptionTest, AnEventWithACountButNoValuesHasNullValues) {
-  const KSEventRecord counted{KS_EVENT_SESSION_MESSAGE, 0, 0, 2, nullptr};
-  EXPECT_TRUE(BuildAPIEventData(counted)[3].IsNull());
-  const KSEventRecord negative{KS_EVENT_SESSION_MESSAGE, 0, 0, -1, nullptr};
-  EXPECT_TRUE(BuildAPIEventData(negative)[3].IsNull());
+  TKREventData event(session->events[0]);
+  EXPECT_FALSE(event.Disconnects());
+  EXPECT_EQ(event.Kind(), KS_EVENT_SESSION_MESSAGE);
+  EXPECT_EQ(event.Code(), 0);
+  EXPECT_TRUE(event.Values().IsNull());
 }
 
 TEST_F(APIEventReceptionTest, EventValuesAreCopiedOutOfTheLibrarysBuffers) {
@@ -141,14 +133,13 @@ TEST_F(APIEventReceptionTest, EventValuesAreCopiedOutOfTheLibrarysBuffers) {
   ProcessMessages();
 
   ASSERT_EQ(session->events.size(), 1u);
-  const OleVariant& values = session->events[0][3];
-  ASSERT_EQ(values.LowBound(), 0);
-  ASSERT_EQ(values.HighBound(), 3);
-  EXPECT_EQ(values[0].AsString(), u"archive/demo.dmp");
-  EXPECT_EQ(values[1].AsInteger(), 106);
-  EXPECT_TRUE(values[2].IsEmpty());
-  EXPECT_TRUE(values[3].AsBool());
-  EXPECT_EQ(session->events[0][2].AsInteger(), 117);
+  TKREventData event(session->events[0]);
+  ASSERT_EQ(event.ValueCount(), 4);
+  EXPECT_EQ(event.TextValue(0), u"archive/demo.dmp");
+  EXPECT_EQ(event.IntegerValue(1), 106);
+  EXPECT_TRUE(event.Value(2).IsEmpty());
+  EXPECT_TRUE(event.Value(3).AsBool());
+  EXPECT_EQ(event.Code(), 117);
 }
 
 TEST_F(APIEventReceptionTest, AnEventForASessionReleasedBeforeDispatchReachesNoProxy) {
@@ -220,7 +211,7 @@ TEST_F(APIEventReceptionTest, GlobalEventsGoToTheActiveDefaultReceiverOnly) {
   PostEvent(KS_EVENT_SERVER_SHUTDOWN, 0, nullptr);
   EXPECT_EQ(ProcessMessages(), 1);
   ASSERT_EQ(server->events.size(), 1u);
-  EXPECT_EQ(server->events[0][1].AsInteger(), KS_EVENT_SERVER_SHUTDOWN);
+  EXPECT_EQ(TKREventData(server->events[0]).Kind(), KS_EVENT_SERVER_SHUTDOWN);
 
   PostEvent(KS_EVENT_SERVER_NOTICE, KS_NOTICE_SERVER_STOPPED, nullptr);
   DeactivateDefaultSubscription();
@@ -433,12 +424,10 @@ int ReceiveShutdownFromTheLibrary() {
     if (proxy->events.size() != 2) {
       result = 4;
     } else {
-      const OleVariant& notice = proxy->events[0];
-      const OleVariant& shutdown = proxy->events[1];
-      if (notice[1].AsInteger() != KS_EVENT_SERVER_NOTICE ||
-          notice[2].AsInteger() != KS_NOTICE_SHUTTING_DOWN ||
-          shutdown[1].AsInteger() != KS_EVENT_SERVER_SHUTDOWN ||
-          shutdown[3][0].AsString() != u"Test") {
+      const TKREventData notice(proxy->events[0]);
+      const TKREventData shutdown(proxy->events[1]);
+      if (notice.Kind() != KS_EVENT_SERVER_NOTICE || notice.Code() != KS_NOTICE_SHUTTING_DOWN ||
+          shutdown.Kind() != KS_EVENT_SERVER_SHUTDOWN || shutdown.TextValue(0) != u"Test") {
         result = 5;
       }
     }

@@ -95,14 +95,6 @@ struct TProxyTree {
   ComPtr<TKRSessionInterface> session;
 };
 
-// Event data as the reception builds it: [0] false, [1] kind, [2] code,
-// [3] the values, or Null without values.
-inline OleVariant EventData(int32_t kind, int32_t code, std::vector<OleVariant> values = {}) {
-  return OleVariant::ArrayOf(
-      {OleVariant(false), OleVariant(kind), OleVariant(code),
-       values.empty() ? OleVariant::Null() : OleVariant::ArrayOf(std::move(values))});
-}
-
 // The texts of a string list (none gives no texts).
 inline std::vector<std::u16string> Texts(IKRStringList* list) {
   std::vector<std::u16string> texts;
