@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kRuns = 1500;
+constexpr int kRuns = 1000;
 
 class LoadFuzz : public ::testing::Test {
  protected:

@@ -13,7 +13,7 @@ namespace {
 constexpr TKeyPlace kPlaces[] = {TKeyPlace::Tree, TKeyPlace::Results, TKeyPlace::Menu,
                                  TKeyPlace::Filter, TKeyPlace::Prompt};
 
-TEST(MainScreenKeys, NoKeyMeansTwoThingsInOnePlace) {
+TEST(MainScreenKeys, NoKeyMeansTwoThingsInOnePlaceAndEveryEntryIsShown) {
   for (TKeyPlace place : kPlaces) {
     std::set<std::string> seen;
     for (const TKeyBinding& binding : MainScreenKeys()) {
@@ -24,9 +24,7 @@ TEST(MainScreenKeys, NoKeyMeansTwoThingsInOnePlace) {
       }
     }
   }
-}
 
-TEST(MainScreenKeys, EveryEntryCanBeReachedAndShown) {
   for (const TKeyBinding& binding : MainScreenKeys()) {
     const std::string what = std::string(binding.Help) + std::string(binding.Line);
     EXPECT_FALSE(what.empty()) << "an entry neither the help nor the key line shows";
@@ -39,7 +37,7 @@ TEST(MainScreenKeys, EveryEntryCanBeReachedAndShown) {
   }
 }
 
-TEST(MainScreenKeys, APanesKeysDependOnThePaneAndShiftCounts) {
+TEST(MainScreenKeys, KeysDependOnThePlaceAndAreNamedInFullOrBriefly) {
   const TKey right = TKey::Named(TKeyCode::Right);
   ASSERT_NE(FindKeyBinding(right, TKeyPlace::Tree), nullptr);
   EXPECT_EQ(FindKeyBinding(right, TKeyPlace::Tree)->Action, TKeyAction::ExpandCollapse);
@@ -57,20 +55,7 @@ TEST(MainScreenKeys, APanesKeysDependOnThePaneAndShiftCounts) {
   EXPECT_EQ(FindKeyBinding(TKey::Named(TKeyCode::Enter), TKeyPlace::Filter)->Line, "keep");
   EXPECT_EQ(FindKeyBinding(TKey::Named(TKeyCode::Enter), TKeyPlace::Prompt)->Line, "OK");
   EXPECT_EQ(FindKeyBinding(TKey::Click(1, 1), TKeyPlace::Results), nullptr);
-}
 
-TEST(MainScreenKeys, TheHelpJoinsEntriesThatShareALine) {
-  const auto lines = HelpLines();
-  const auto line = std::find_if(lines.begin(), lines.end(),
-                                 [](const auto& l) { return l.first.starts_with("F5"); });
-  ASSERT_NE(line, lines.end());
-  EXPECT_EQ(line->first, "F5, Del, F2, F1");
-  EXPECT_EQ(line->second, "refresh, delete, rename, help on the item");
-  // A help screen of 16 rows shows them all.
-  EXPECT_LE(lines.size() + 4, 16u);
-}
-
-TEST(MainScreenKeys, KeysAreNamedInFullForTheHelpAndBrieflyForTheKeyLine) {
   EXPECT_EQ(KeyName(TKey::Ctrl('s')), "Ctrl-S");
   EXPECT_EQ(KeyName(TKey::Ctrl('s'), true), "^S");
   EXPECT_EQ(KeyName(TKey::F(10, true)), "Shift-F10");
@@ -83,8 +68,17 @@ TEST(MainScreenKeys, KeysAreNamedInFullForTheHelpAndBrieflyForTheKeyLine) {
   EXPECT_EQ(LineLabel(*FindKeyBinding(TKey::Named(TKeyCode::Left), TKeyPlace::Tree)), "Right/Left");
 }
 
-// The front end's README lists the keys as the help screen does.
-TEST(MainScreenKeys, TheReadmesTableIsTheHelpScreensList) {
+TEST(MainScreenKeys, TheHelpJoinsEntriesAndTheReadmeListsTheHelp) {
+  const auto lines = HelpLines();
+  const auto line = std::find_if(lines.begin(), lines.end(),
+                                 [](const auto& l) { return l.first.starts_with("F5"); });
+  ASSERT_NE(line, lines.end());
+  EXPECT_EQ(line->first, "F5, Del, F2, F1");
+  EXPECT_EQ(line->second, "refresh, delete, rename, help on the item");
+  // A help screen of 16 rows shows them all.
+  EXPECT_LE(lines.size() + 4, 16u);
+
+  // The front end's README lists the keys as the help screen does.
   std::ifstream readme(KR_TUI_README);
   ASSERT_TRUE(readme) << KR_TUI_README;
   std::vector<std::string> documented;

@@ -38,7 +38,7 @@ TEST(ScopedEnv, GivesBackTheValueOrTheAbsenceItFound) {
   EXPECT_EQ(Get(kVariable), std::nullopt);
 }
 
-TEST(TempDir, IsFreshPerObjectAndGoesWithEverythingInIt) {
+TEST(TempDir, IsFreshAndGoesWithItsFilesWhichAreWrittenAndReadExactly) {
   std::filesystem::path kept;
   {
     TempDir first;
@@ -51,9 +51,7 @@ TEST(TempDir, IsFreshPerObjectAndGoesWithEverythingInIt) {
     kept = first.Path();
   }
   EXPECT_FALSE(std::filesystem::exists(kept));
-}
 
-TEST(Files, WriteCreatesParentsAndReplacesBytesExactly) {
   TempDir dir;
   const std::string path = dir.File("sub/data.bin");
   const std::string bytes("a\0b\r\n\xFF", 6);

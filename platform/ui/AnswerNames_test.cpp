@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(AnswerNames, EveryAnswerHasACaptionItsPlainWordReadsBack) {
+TEST(AnswerNames, AnswersAndModalResultsHaveCaptionsThatReadBack) {
   EXPECT_EQ(AnswerCaption(IDOK), "OK");
   EXPECT_EQ(AnswerCaption(IDCLOSE), "Close");
   EXPECT_EQ(AnswerCaption(IDTRYAGAIN), "Try Again");
@@ -20,9 +20,7 @@ TEST(AnswerNames, EveryAnswerHasACaptionItsPlainWordReadsBack) {
   // Beyond the named answers the caption is the number.
   EXPECT_EQ(AnswerCaption(0), "0");
   EXPECT_EQ(AnswerCaption(IDTIMEOUT), "32000");
-}
 
-TEST(AnswerNames, ModalResultsShareTheAnswersNamesUpToNo) {
   for (TModalResult result = mrOk; result <= mrNo; ++result) {
     EXPECT_EQ(ModalResultCaption(result), AnswerCaption(result));
   }
