@@ -19,6 +19,19 @@ function(kr_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# kr_test_library(NAME SOURCES ... [DEPS ...]): a static library that only
+# tests link (test doubles and fixtures). It exists in test builds alone, so
+# a shipped library that named it would fail to build without tests.
+function(kr_test_library name)
+  if(NOT KR_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
 # kr_tests(NAME SOURCES ... [DEPS ...]): a test binary of one folder.
 function(kr_tests name)
   if(NOT KR_BUILD_TESTS)

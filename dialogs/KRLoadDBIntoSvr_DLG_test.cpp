@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialogs/KRDialogTestSupport.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 
@@ -68,13 +69,13 @@ Texts ItemsOf(const TComboBox& box) {
 // "TestBox" (servers "Demo" and "Spare") and "empty" without servers.
 class LoadForm : public ::testing::Test {
  protected:
+  ScopedEnv computer{"VAZERIR_COMPUTERNAME", "TESTBOX"};
+
   LoadForm() : form(std::make_unique<FakeSchemaSource>(fake)) {
-    setenv("VAZERIR_COMPUTERNAME", "TESTBOX", 1);
     fake.servers["testbox/Demo"] = {{"Sales", "Staff"}, {{"Sales", {"1.0", "2.0"}}}};
     tree.Workstations = {Workstation(alpha, {&alphaServer}), Workstation(testBox, {&demo, &spare}),
                          Workstation(empty, {})};
   }
-  ~LoadForm() override { unsetenv("VAZERIR_COMPUTERNAME"); }
 
   static TKRWorkstationEntry Workstation(Node& node, const std::vector<Node*>& servers) {
     TKRWorkstationEntry entry;
@@ -180,7 +181,7 @@ TEST_F(LoadForm, PreselectsTheLocalWorkstationAndCascadesThroughItsFirstServer) 
 }
 
 TEST_F(LoadForm, WithoutTheLocalWorkstationTheFirstIsTakenAndNothingWithoutAny) {
-  setenv("VAZERIR_COMPUTERNAME", "ELSEWHERE", 1);
+  ScopedEnv elsewhere("VAZERIR_COMPUTERNAME", "ELSEWHERE");
   fake.servers["alpha/Solo"] = {{"Staff"}, {{"Staff", {"3"}}}};
   form.SetRootFolder(&tree);
   EXPECT_EQ(Box("ComputerComboBox").ItemIndex(), 0);

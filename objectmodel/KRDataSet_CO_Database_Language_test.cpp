@@ -38,8 +38,8 @@ TEST(LanguageCodeTest, TheDefaultLocalesFollowTheEnvironment) {
         TCase{"pt_BR@x", "", "PTB"}, TCase{"de_LU", "", "DEU"}, TCase{"C", "de_DE", "ENU"},
         TCase{"", "", "ENU"}, TCase{"POSIX", "", "ENU"}, TCase{"xx_YY", "", ""}}) {
     SCOPED_TRACE(std::string(c.lcAll) + "/" + c.lang);
-    TScopedEnvironment lcAll("LC_ALL", c.lcAll);
-    TScopedEnvironment lang("LANG", c.lang);
+    ScopedEnv lcAll("LC_ALL", c.lcAll);
+    ScopedEnv lang("LANG", c.lang);
     EXPECT_EQ(GetAbbreviatedLanguageName(kKRUserDefaultLocale), c.code);
     EXPECT_EQ(GetAbbreviatedLanguageName(kKRSystemDefaultLocale), c.code);
   }

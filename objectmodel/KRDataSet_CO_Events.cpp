@@ -7,6 +7,7 @@
 
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
+#include "objectmodel/KRDataSet_CO_Events_Data.h"
 #include "objectmodel/KRDataSet_CO_Functions.h"
 #include "platform/win32/Library.h"
 
@@ -206,18 +207,6 @@ HINSTANCE GetAPIReceptionModuleInstance() {
   return instance;
 }
 
-OleVariant BuildAPIEventData(const KSEventRecord& event) {
-  OleVariant values = OleVariant::Null();
-  if (event.valueCount > 0 && event.values != nullptr) {
-    values = OleVariant::Array(0, event.valueCount - 1);
-    for (int32_t i = 0; i < event.valueCount; ++i) {
-      ConvertAPIFieldToOleVariant(event.values[i], values[i]);
-    }
-  }
-  return OleVariant::ArrayOf(
-      {OleVariant(false), OleVariant(event.kind), OleVariant(event.code), std::move(values)});
-}
-
 OleVariant BuildCommitProgressData(int32_t percentage, const char16_t* text, KSBool flag) {
   return OleVariant::ArrayOf({OleVariant(int32_t(int16_t(percentage))),
                               OleVariant(ConvertAPIStringToWideString(text)),
@@ -228,7 +217,7 @@ void GlobalHandleAPIEventReception(const KSEventRecord* event, void* userData) {
   if (event == nullptr) return;
   try {
     PostToWindow(FindGlobalAPIEventReceptionManager(), static_cast<TKRSubscriptionKey>(userData),
-                 BuildAPIEventData(*event));
+                 TKREventData::FromRecord(*event));
   } catch (...) {
     // Nothing may cross back into the library; the event is lost.
   }

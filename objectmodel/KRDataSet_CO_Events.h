@@ -6,7 +6,8 @@
 // what they were given into a freshly allocated posted record (values, never
 // pointers into the library's buffers: texts are copied as wide text) and
 // post it, as message kAPIReceptionMessage, to the hidden reception window,
-// with the manager in wParam and the record in lParam. The console's thread,
+// with the manager in wParam and the record in lParam; an event's data is
+// built and read through TKREventData (KRDataSet_CO_Events_Data.h). The console's thread,
 // which owns the window and pumps its messages, runs
 // APIMessageReceptionWndProc: the record's subscription (by key, or the
 // default subscription for key 0) is looked up in the manager, and only when
@@ -158,10 +159,6 @@ HWND FindAPIMessageReceptionWindow();
 // The module instance the window class is registered for.
 HINSTANCE GetAPIReceptionModuleInstance();
 
-// Event data: [0] false (the disconnect flag), [1] kind, [2] code, [3] the
-// values converted in order, or Null when there are none (a count that is
-// not positive, or no values).
-OleVariant BuildAPIEventData(const KSEventRecord& event);
 // Commit-progress data: [0] the percentage as a 16-bit value widened, [1] the
 // text as wide text, [2] the flag.
 OleVariant BuildCommitProgressData(int32_t percentage, const char16_t* text, KSBool flag);

@@ -1,21 +1,24 @@
 #include "objectmodel/KRDataSet_CO_Events.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
+#include "objectmodel/KRDataSet_CO_Events_Data.h"
 #include "objectmodel/KRDataSet_CO_Proxy.h"
 
 namespace {
+
+using kr_session_test::BuiltKestrelAPI;
+using kr_session_test::kNoBuiltKestrel;
 
 using Calls = std::vector<std::string>;
 
@@ -102,20 +105,11 @@ TEST_F(APIEventReceptionTest, AnEventWithoutValuesArrivesWithNullInElementThree)
   EXPECT_EQ(ProcessMessages(), 1);
 
   ASSERT_EQ(session->events.size(), 1u);
-  const OleVariant& data = session->events[0];
-  ASSERT_EQ(data.LowBound(), 0);
-  ASSERT_EQ(data.HighBound(), 3);
-  EXPECT_FALSE(data[0].AsBool());
-  EXPECT_EQ(data[1].AsInteger(), KS_EVENT_SESSION_MESSAGE);
-  EXPECT_EQ(data[2].AsInteger(), 0);
-  EXPECT_TRUE(data[3].IsNull());
-}
-
-TEST_F(APIEventReceptionTest, AnEventWithACountButNoValuesHasNullValues) {
-  const KSEventRecord counted{KS_EVENT_SESSION_MESSAGE, 0, 0, 2, nullptr};
-  EXPECT_TRUE(BuildAPIEventData(counted)[3].IsNull());
-  const KSEventRecord negative{KS_EVENT_SESSION_MESSAGE, 0, 0, -1, nullptr};
-  EXPECT_TRUE(BuildAPIEventData(negative)[3].IsNull());
+  TKREventData event(session->events[0]);
+  EXPECT_FALSE(event.Disconnects());
+  EXPECT_EQ(event.Kind(), KS_EVENT_SESSION_MESSAGE);
+  EXPECT_EQ(event.Code(), 0);
+  EXPECT_TRUE(event.Values().IsNull());
 }
 
 TEST_F(APIEventReceptionTest, EventValuesAreCopiedOutOfTheLibrarysBuffers) {
@@ -139,14 +133,13 @@ TEST_F(APIEventReceptionTest, EventValuesAreCopiedOutOfTheLibrarysBuffers) {
   ProcessMessages();
 
   ASSERT_EQ(session->events.size(), 1u);
-  const OleVariant& values = session->events[0][3];
-  ASSERT_EQ(values.LowBound(), 0);
-  ASSERT_EQ(values.HighBound(), 3);
-  EXPECT_EQ(values[0].AsString(), u"archive/demo.dmp");
-  EXPECT_EQ(values[1].AsInteger(), 106);
-  EXPECT_TRUE(values[2].IsEmpty());
-  EXPECT_TRUE(values[3].AsBool());
-  EXPECT_EQ(session->events[0][2].AsInteger(), 117);
+  TKREventData event(session->events[0]);
+  ASSERT_EQ(event.ValueCount(), 4);
+  EXPECT_EQ(event.TextValue(0), u"archive/demo.dmp");
+  EXPECT_EQ(event.IntegerValue(1), 106);
+  EXPECT_TRUE(event.Value(2).IsEmpty());
+  EXPECT_TRUE(event.Value(3).AsBool());
+  EXPECT_EQ(event.Code(), 117);
 }
 
 TEST_F(APIEventReceptionTest, AnEventForASessionReleasedBeforeDispatchReachesNoProxy) {
@@ -218,7 +211,7 @@ TEST_F(APIEventReceptionTest, GlobalEventsGoToTheActiveDefaultReceiverOnly) {
   PostEvent(KS_EVENT_SERVER_SHUTDOWN, 0, nullptr);
   EXPECT_EQ(ProcessMessages(), 1);
   ASSERT_EQ(server->events.size(), 1u);
-  EXPECT_EQ(server->events[0][1].AsInteger(), KS_EVENT_SERVER_SHUTDOWN);
+  EXPECT_EQ(TKREventData(server->events[0]).Kind(), KS_EVENT_SERVER_SHUTDOWN);
 
   PostEvent(KS_EVENT_SERVER_NOTICE, KS_NOTICE_SERVER_STOPPED, nullptr);
   DeactivateDefaultSubscription();
@@ -395,7 +388,6 @@ TEST_F(APIEventReceptionTest, OtherMessagesGoToTheDefaultProcedure) {
   EXPECT_EQ(SendMessage(window, kAPIReceptionMessage, reinterpret_cast<WPARAM>(&manager), 0), 0);
 }
 
-#ifdef KR_KESTREL_API_PATH
 // A server proxy over the real library's local server "Test".
 class TRealServer : public TReceivingProxy {
  public:
@@ -408,15 +400,14 @@ class TRealServer : public TReceivingProxy {
 
 // Exit codes of the child: 0 when the event arrived as expected.
 int ReceiveShutdownFromTheLibrary() {
-  char home[] = "/tmp/kr-events-XXXXXX";
-  if (mkdtemp(home) == nullptr) return 2;
-  const std::filesystem::path server = std::filesystem::path(home) / "servers" / "Test";
+  const TempDir home;
+  const std::filesystem::path server = home.Path() / "servers" / "Test";
   std::filesystem::create_directories(server / "metas");
   std::filesystem::create_directories(server / "databases");
-  std::ofstream(server / "server.json")
-      << R"({"name": "Test", "state": "running", "databases": []})";
-  setenv("KESTREL_HOME", home, 1);
-  setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
+  WriteFile((server / "server.json").string(),
+            R"({"name": "Test", "state": "running", "databases": []})");
+  const ScopedEnv homeVariable("KESTREL_HOME", home.Path().string());
+  const ScopedEnv library("KESTREL_API_LIBRARY", BuiltKestrelAPI());
 
   int result = 0;
   {
@@ -433,25 +424,22 @@ int ReceiveShutdownFromTheLibrary() {
     if (proxy->events.size() != 2) {
       result = 4;
     } else {
-      const OleVariant& notice = proxy->events[0];
-      const OleVariant& shutdown = proxy->events[1];
-      if (notice[1].AsInteger() != KS_EVENT_SERVER_NOTICE ||
-          notice[2].AsInteger() != KS_NOTICE_SHUTTING_DOWN ||
-          shutdown[1].AsInteger() != KS_EVENT_SERVER_SHUTDOWN ||
-          shutdown[3][0].AsString() != u"Test") {
+      const TKREventData notice(proxy->events[0]);
+      const TKREventData shutdown(proxy->events[1]);
+      if (notice.Kind() != KS_EVENT_SERVER_NOTICE || notice.Code() != KS_NOTICE_SHUTTING_DOWN ||
+          shutdown.Kind() != KS_EVENT_SERVER_SHUTDOWN || shutdown.TextValue(0) != u"Test") {
         result = 5;
       }
     }
     GetGlobalAPIEventReceptionManager().Unsubscribe(proxy.Get());
   }
   FinalizeAPIEventReception();
-  std::filesystem::remove_all(home);
   return result;
 }
 
 TEST(APIEventReceptionLibraryTest, AServerShutdownArrivesFromTheLibrarysThread) {
+  if (BuiltKestrelAPI().empty()) GTEST_SKIP() << kNoBuiltKestrel;
   EXPECT_EXIT(std::exit(ReceiveShutdownFromTheLibrary()), ::testing::ExitedWithCode(0), "");
 }
-#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDataSet_CO_Events.h"
+#include "objectmodel/KRDataSet_CO_Events_Data.h"
 #include "objectmodel/KRDataSet_CO_ProxyList.h"
 #include "platform/text/Utf.h"
 
@@ -117,8 +118,9 @@ void TKRServerInterface::UnregisterEventHandler(IKRProxyEventHandler* handler) {
 void TKRServerInterface::HandleAPIEvent(OleVariant& data) {
   Guard([&] {
     TKRProxyInterface::HandleAPIEvent(data);
-    if (IsServerLostEvent(data[1].AsInteger(), data[2].AsInteger())) data[0] = OleVariant(true);
-    if (data[0].AsBool()) MarkServerLost(this);
+    TKREventData event(data);
+    if (IsServerLostEvent(event.Kind(), event.Code())) event.SetDisconnects();
+    if (event.Disconnects()) MarkServerLost(this);
     SendEvent(kKREventAPIEvent, data);
   });
 }

@@ -92,14 +92,14 @@ TEST_F(ServerTest, OnlyTheLostServerEventsMarkTheServerLost) {
     auto handler = MakeComObject<TRecordingHandler>();
     server->CheckConnected();
     server->RegisterEventHandler(handler.Get());
-    OleVariant data = EventData(c.kind, c.code, {OleVariant(u"srv")});
+    OleVariant data = TKREventData::Make(c.kind, c.code, {OleVariant(u"srv")});
 
     server->HandleAPIEvent(data);
 
     EXPECT_EQ(server->Get_Available(), !c.lost);
     EXPECT_EQ(server->Get_Connected(), !c.lost);
     ASSERT_EQ(handler->Codes(), (std::vector<int32_t>{kKREventAPIEvent}));
-    EXPECT_EQ(handler->events[0].data[0].AsBool(), c.lost);
+    EXPECT_EQ(TKREventData(handler->events[0].data).Disconnects(), c.lost);
     server->UnregisterEventHandler(handler.Get());
   }
   EXPECT_EQ(api.CountOf(TKRAPIFunction::KSDisconnectServer), 2);  // the two kept connections
@@ -110,7 +110,7 @@ TEST_F(ServerTest, ALostServerDisconnectsItsTreeWithoutAnyReleaseCall) {
   ASSERT_TRUE(tree.session->CheckConnected());
   ASSERT_TRUE(tree.session->Get_RootTransaction()->CheckConnected());
   api.ClearCalls();
-  OleVariant data = EventData(KS_EVENT_SERVER_SHUTDOWN, 0, {OleVariant(u"srv")});
+  OleVariant data = TKREventData::Make(KS_EVENT_SERVER_SHUTDOWN, 0, {OleVariant(u"srv")});
 
   tree.server->HandleAPIEvent(data);
 

@@ -183,8 +183,8 @@ void TKRSessionInterface::Assign_(IKRProxy* source) {
   });
 }
 
-bool TKRSessionInterface::IsOwnRootTransaction(const OleVariant& values) {
-  std::u16string name = values.IsArray() ? values[values.LowBound()].AsString() : u"";
+bool TKRSessionInterface::IsOwnRootTransaction(const TKREventData& event) {
+  std::u16string name = event.TextValue(0);
   if (name == kKRRootTransactionAPIName) name.clear();
   return name == FRootTransactionName;
 }
@@ -192,12 +192,10 @@ bool TKRSessionInterface::IsOwnRootTransaction(const OleVariant& values) {
 void TKRSessionInterface::HandleAPIEvent(OleVariant& data) {
   Guard([&] {
     TKRProxyInterface::HandleAPIEvent(data);
-    const int32_t kind = data[1].AsInteger();
-    const int32_t code = data[2].AsInteger();
-    const OleVariant& values = data[3];
-    const OleVariant first = values.IsArray() ? values[values.LowBound()] : OleVariant();
-    if (IsServerLostEvent(kind, code)) data[0] = OleVariant(true);
-    if (data[0].AsBool()) {
+    TKREventData event(data);
+    const int32_t kind = event.Kind();
+    if (IsServerLostEvent(kind, event.Code())) event.SetDisconnects();
+    if (event.Disconnects()) {
       if (const ComPtr<IKRDatabase> database = Get_Database()) {
         if (const ComPtr<IKRSchema> schema = database->Get_Schema()) {
           MarkServerLost(schema->Get_Server().Get());
@@ -206,27 +204,27 @@ void TKRSessionInterface::HandleAPIEvent(OleVariant& data) {
     }
     bool consumed = false;
     if (kind == KS_EVENT_SERVER_NOTICE) {
-      switch (code) {
-        case 106:
-          DoSignalRaised(first.AsInteger());
+      switch (event.Code()) {
+        case KS_NOTICE_SIGNAL_RAISED:
+          DoSignalRaised(event.IntegerValue(0));
           consumed = true;
           break;
-        case 107:
-          DoSignalChanged(first.AsInteger());
+        case KS_NOTICE_SIGNAL_CHANGED:
+          DoSignalChanged(event.IntegerValue(0));
           consumed = true;
           break;
-        case 112:
-          consumed = !IsOwnRootTransaction(values);
+        case KS_NOTICE_ROOT_TRANSACTION_CHANGED:
+          consumed = !IsOwnRootTransaction(event);
           break;
-        case 117:
-          consumed = !IsOwnRootTransaction(values);
+        case KS_NOTICE_ROOT_TRANSACTION_REMOVED:
+          consumed = !IsOwnRootTransaction(event);
           if (!consumed && FRootTransaction) FRootTransaction->Disconnect();
           break;
         default:
           break;
       }
     } else if (kind == KS_EVENT_SESSION_MESSAGE || kind == KS_EVENT_DATABASE_OFFLINE) {
-      OleVariant value = first;
+      OleVariant value = event.Value(0);
       SendEvent(kind == KS_EVENT_SESSION_MESSAGE ? kKREventSessionMessage : kKREventDatabaseOffline,
                 value);
       consumed = true;

@@ -20,11 +20,12 @@
 //   the name is empty. TableNames and SignalNames are cached until the next
 //   disconnect; the wrappers keep the cache they were given alive.
 // - Events: a lost server (IsServerLostEvent) marks the session's server
-//   lost; signal raised and changed (kind 3, codes 106 and 107) become events
-//   3 and 4; events about another root transaction (codes 112 and 117) are
-//   dropped, and 117 for this session's disconnects its root transaction;
-//   kinds 5 and 6 become events 14 and 15 with the first value; every other
-//   event goes to the handlers as event 0.
+//   lost; the server notices KS_NOTICE_SIGNAL_RAISED and _CHANGED become
+//   events 3 and 4 for the signal ID in the first value; the notices
+//   KS_NOTICE_ROOT_TRANSACTION_CHANGED and _REMOVED about another root
+//   transaction are dropped, and _REMOVED for this session's disconnects its
+//   root transaction; kinds 5 and 6 become events 14 and 15 with the first
+//   value; every other event goes to the handlers as event 0.
 // - The signal registry keeps (signal ID, signal handle) pairs, one per ID.
 
 #include <cstdint>
@@ -32,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "objectmodel/KRDataSet_CO_Events_Data.h"
 #include "objectmodel/KRDataSet_CO_Session_Interface.h"
 
 class TKRSessionInterface : public TKRProxyInterface<IKRSession> {
@@ -126,7 +128,9 @@ class TKRSessionInterface : public TKRProxyInterface<IKRSession> {
   const KSFieldDescription* FindField(KSClassID id, std::u16string_view name);
   const KSFieldDescription* ResolveFieldPath(KSClassID id, std::u16string_view path,
                                              bool includeCount);
-  bool IsOwnRootTransaction(const OleVariant& values);
+  // True when the event's first value names this session's root
+  // transaction (kKRRootTransactionAPIName naming the actual plan's).
+  bool IsOwnRootTransaction(const TKREventData& event);
   void Unsubscribe();
   void SendLanguageCode();
 

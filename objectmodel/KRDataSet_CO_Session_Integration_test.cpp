@@ -3,8 +3,6 @@
 // $KESTREL_HOME.
 #include <gtest/gtest.h>
 
-#if defined(KR_KESTREL_API_PATH) && defined(KR_KESTREL_ADMIN_PATH)
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -19,7 +17,7 @@ namespace {
 
 // The library's count of the handles this process has not released.
 int32_t OpenHandleCount() {
-  const HMODULE library = LoadLibrary(KR_KESTREL_API_PATH);
+  const HMODULE library = LoadLibrary(BuiltKestrelAPI().c_str());
   const auto count = reinterpret_cast<decltype(&KSGetOpenHandleCount)>(
       GetProcAddress(library, "KSGetOpenHandleCount"));
   const int32_t open = count != nullptr ? count() : -1;
@@ -227,5 +225,3 @@ TEST_F(DemoServerTest, AServerClosedByAnotherConnectionLeavesThisProxyUnavailabl
 }
 
 }  // namespace
-
-#endif

@@ -7,10 +7,7 @@
 // a registry and locale environment of the test's own.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,51 +16,22 @@
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDataSet_CO_Events.h"
 #include "objectmodel/KRDataSet_CO_Session.h"
+#include "platform/testing/TestFiles.h"
 
 namespace kr_session_test {
 
 using Calls = std::vector<std::string>;
 
-// Sets an environment variable for the life of the object.
-class TScopedEnvironment {
- public:
-  TScopedEnvironment(const char* name, const std::string& value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old, FHadOld = true;
-    setenv(name, value.c_str(), 1);
-  }
-  ~TScopedEnvironment() {
-    if (FHadOld) {
-      setenv(FName.c_str(), FOld.c_str(), 1);
-    } else {
-      unsetenv(FName.c_str());
-    }
-  }
-
- private:
-  std::string FName;
-  std::string FOld;
-  bool FHadOld = false;
-};
-
 // A registry file of the test's own (absent until written) and an English
 // (United States) locale environment.
 class TTestEnvironment {
  public:
-  TTestEnvironment()
-      : FDirectory(MakeDirectory()),
-        FRegistry("VAZERIR_REGISTRY", FDirectory + "/registry.reg"),
-        FLocale("LC_ALL", "en_US.UTF-8") {}
-  ~TTestEnvironment() { std::filesystem::remove_all(FDirectory); }
-  const std::string& Directory() const { return FDirectory; }
+  std::string Directory() const { return FDirectory.Path().string(); }
 
  private:
-  static std::string MakeDirectory() {
-    char pattern[] = "/tmp/kr-session-test-XXXXXX";
-    return mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-  }
-  std::string FDirectory;
-  TScopedEnvironment FRegistry;
-  TScopedEnvironment FLocale;
+  TempDir FDirectory;
+  ScopedEnv FRegistry{"VAZERIR_REGISTRY", FDirectory.File("registry.reg")};
+  ScopedEnv FLocale{"LC_ALL", "en_US.UTF-8"};
 };
 
 class TScriptedServer : public TKRFakeAPI {
@@ -126,14 +94,6 @@ struct TProxyTree {
   ComPtr<TKRDatabaseInterface> database;
   ComPtr<TKRSessionInterface> session;
 };
-
-// Event data as the reception builds it: [0] false, [1] kind, [2] code,
-// [3] the values, or Null without values.
-inline OleVariant EventData(int32_t kind, int32_t code, std::vector<OleVariant> values = {}) {
-  return OleVariant::ArrayOf(
-      {OleVariant(false), OleVariant(kind), OleVariant(code),
-       values.empty() ? OleVariant::Null() : OleVariant::ArrayOf(std::move(values))});
-}
 
 // The texts of a string list (none gives no texts).
 inline std::vector<std::u16string> Texts(IKRStringList* list) {

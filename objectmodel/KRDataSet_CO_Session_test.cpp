@@ -103,7 +103,7 @@ class SessionEventTest : public SessionTest {
     SessionTest::TearDown();
   }
   void Deliver(int32_t kind, int32_t code, std::vector<OleVariant> values = {}) {
-    OleVariant data = EventData(kind, code, std::move(values));
+    OleVariant data = TKREventData::Make(kind, code, std::move(values));
     tree.session->HandleAPIEvent(data);
   }
 
@@ -112,39 +112,44 @@ class SessionEventTest : public SessionTest {
 };
 
 TEST_F(SessionEventTest, SignalAndSessionEventsBecomeTheirOwnProxyEvents) {
-  Deliver(3, 106, {OleVariant(7)});
-  Deliver(3, 107, {OleVariant(8)});
+  Deliver(KS_EVENT_SERVER_NOTICE, KS_NOTICE_SIGNAL_RAISED, {OleVariant(7)});
+  Deliver(KS_EVENT_SERVER_NOTICE, KS_NOTICE_SIGNAL_CHANGED, {OleVariant(8)});
+  // A signal ID the library sends as text counts the same.
+  Deliver(KS_EVENT_SERVER_NOTICE, KS_NOTICE_SIGNAL_RAISED, {OleVariant(u"9")});
   Deliver(KS_EVENT_SESSION_MESSAGE, 0, {OleVariant(u"/tmp/n.dmp")});
   Deliver(KS_EVENT_DATABASE_OFFLINE, 0, {OleVariant(u"Northwind")});
   Deliver(KS_EVENT_DATABASE_OFFLINE, 0);
-  ASSERT_EQ(handler->Codes(), (std::vector<int32_t>{kKREventSignalRaised, kKREventSignalChanged,
-                                                    kKREventSessionMessage, kKREventDatabaseOffline,
-                                                    kKREventDatabaseOffline}));
+  ASSERT_EQ(handler->Codes(),
+            (std::vector<int32_t>{kKREventSignalRaised, kKREventSignalChanged, kKREventSignalRaised,
+                                  kKREventSessionMessage, kKREventDatabaseOffline,
+                                  kKREventDatabaseOffline}));
   EXPECT_EQ(handler->events[0].data.AsInteger(), 7);
   EXPECT_EQ(handler->events[1].data.AsInteger(), 8);
-  EXPECT_EQ(handler->events[2].data.AsString(), u"/tmp/n.dmp");
-  EXPECT_EQ(handler->events[3].data.AsString(), u"Northwind");
-  EXPECT_TRUE(handler->events[4].data.IsEmpty());
+  EXPECT_EQ(handler->events[2].data.AsInteger(), 9);
+  EXPECT_EQ(handler->events[3].data.AsString(), u"/tmp/n.dmp");
+  EXPECT_EQ(handler->events[4].data.AsString(), u"Northwind");
+  EXPECT_TRUE(handler->events[5].data.IsEmpty());
   EXPECT_TRUE(tree.session->Get_Connected());
 }
 
 TEST_F(SessionEventTest, RootTransactionEventsReachOnlyTheirOwnSession) {
-  Deliver(3, 112, {OleVariant(u"Budget")});
+  constexpr int32_t kNotice = KS_EVENT_SERVER_NOTICE;
+  Deliver(kNotice, KS_NOTICE_ROOT_TRANSACTION_CHANGED, {OleVariant(u"Budget")});
   EXPECT_TRUE(handler->events.empty());
-  Deliver(3, 112, {OleVariant(u"Root")});
-  Deliver(3, 117, {OleVariant(u"Budget")});
+  Deliver(kNotice, KS_NOTICE_ROOT_TRANSACTION_CHANGED, {OleVariant(u"Root")});
+  Deliver(kNotice, KS_NOTICE_ROOT_TRANSACTION_REMOVED, {OleVariant(u"Budget")});
   EXPECT_TRUE(tree.session->Get_RootTransaction()->Get_Connected());
 
   // "Root" names the actual plan, this session's.
-  Deliver(3, 117, {OleVariant(u"Root")});
+  Deliver(kNotice, KS_NOTICE_ROOT_TRANSACTION_REMOVED, {OleVariant(u"Root")});
   EXPECT_FALSE(tree.session->Get_RootTransaction()->Get_Connected());
   EXPECT_TRUE(tree.session->Get_Connected());
   ASSERT_EQ(handler->Codes(), (std::vector<int32_t>{kKREventAPIEvent, kKREventAPIEvent}));
-  EXPECT_EQ(handler->events[1].data[2].AsInteger(), 117);
+  EXPECT_EQ(TKREventData(handler->events[1].data).Code(), KS_NOTICE_ROOT_TRANSACTION_REMOVED);
 }
 
 TEST_F(SessionEventTest, ALostServerSeenByTheSessionMarksItsServerLost) {
-  Deliver(3, 102);
+  Deliver(KS_EVENT_SERVER_NOTICE, KS_NOTICE_DATABASES_CHANGED);
   EXPECT_TRUE(tree.server->Get_Available());
   api.ClearCalls();
   Deliver(KS_EVENT_CONNECTION_LOST, 0, {OleVariant(u"srv")});
@@ -153,8 +158,8 @@ TEST_F(SessionEventTest, ALostServerSeenByTheSessionMarksItsServerLost) {
   EXPECT_EQ(api.CountOf(TKRAPIFunction::KSReleaseSession), 0);
   EXPECT_EQ(api.CountOf(TKRAPIFunction::KSDisconnectServer), 0);
   ASSERT_EQ(handler->Codes(), (std::vector<int32_t>{kKREventAPIEvent, kKREventAPIEvent}));
-  EXPECT_FALSE(handler->events[0].data[0].AsBool());
-  EXPECT_TRUE(handler->events[1].data[0].AsBool());
+  EXPECT_FALSE(TKREventData(handler->events[0].data).Disconnects());
+  EXPECT_TRUE(TKREventData(handler->events[1].data).Disconnects());
 }
 
 TEST_F(SessionTest, TheSignalRegistryKeepsOneHandlePerID) {

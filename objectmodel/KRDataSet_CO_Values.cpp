@@ -41,7 +41,7 @@ bool IsAPIFieldNull(const KSField& field) {
     case KS_TYPE_ENUMERATED:
       return field.value.asInteger == 0;
     case KS_TYPE_DURATION:
-      return field.value.asInteger == 2147483647;
+      return field.value.asInteger == kKRNullDuration;
     case KS_TYPE_FLOAT:
     case KS_TYPE_CURRENCY:
       return field.value.asDouble == 0.0;

@@ -101,8 +101,12 @@ class TKRArgument : public TKRFieldValue<IKRArgument> {
   bool FIsMandatory;
 };
 
+// The Database API's null duration (type 4): the largest 32-bit value, as no
+// duration in seconds reaches it.
+inline constexpr int32_t kKRNullDuration = 2147483647;
+
 // True when the field holds its type's null value: -1 for types 1 and 11;
-// 0 for 3, 6, 7, 8 and 10; 2147483647 for 4; 0.0 for 5 and 15; a null or
+// 0 for 3, 6, 7, 8 and 10; kKRNullDuration for 4; 0.0 for 5 and 15; a null or
 // empty string for 9; a null blob or a blob length of 0 for 16. Other types
 // have no null value.
 bool IsAPIFieldNull(const KSField& field);

@@ -148,6 +148,7 @@ TEST(APIFieldNullTest, EachTypeHasItsOwnNullValue) {
   }
   EXPECT_TRUE(IsAPIFieldNull(Integer(KS_TYPE_DURATION, 2147483647)));
   EXPECT_FALSE(IsAPIFieldNull(Integer(KS_TYPE_DURATION, 0)));
+  EXPECT_FALSE(IsAPIFieldNull(Integer(KS_TYPE_DURATION, 2147483646)));
   for (int32_t type : {KS_TYPE_FLOAT, KS_TYPE_CURRENCY}) {
     EXPECT_TRUE(IsAPIFieldNull(Double(type, 0.0))) << type;
     EXPECT_TRUE(IsAPIFieldNull(Double(type, -0.0))) << type;

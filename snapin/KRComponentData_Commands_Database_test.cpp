@@ -6,9 +6,9 @@
 #include <map>
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/ui/MessageBoxCodes.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData_Commands.h"
 #include "snapin/KRDBMComponent_TestView.h"
 #include "snapin/KRScriptedServer_test.h"
@@ -221,7 +221,7 @@ TEST_F(DatabaseCommands, AFailureInsideACommandIsShownAndChangesNothing) {
       [](KSHandle, KSHandle, const char16_t*, const char16_t*) -> KSStatus {
         throw Exception("no room for Budget");
       });
-  RecordingPresenter boxes;
+  TRecordingPresenter boxes;
   {
     TPresenterScope scope(boxes);
     EXPECT_EQ(data_->Command(krmcSaveAndCloseDatabase, DataOf(Sales()).Get()), S_OK);

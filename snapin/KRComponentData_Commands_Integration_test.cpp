@@ -4,14 +4,12 @@
 // the databases, through the recording console and a scripted user.
 #include <gtest/gtest.h>
 
-#if defined(KR_KESTREL_API_PATH) && defined(KR_KESTREL_ADMIN_PATH)
-
 #include <filesystem>
 
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "platform/com/DataObject.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRComponentData_Commands.h"
 #include "snapin/KRDBMComponent.h"
@@ -27,6 +25,7 @@ class CommandsDemo : public TDemoServerTest {
  protected:
   void SetUp() override {
     TDemoServerTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
     ComPtr<IComponent> created;
     ASSERT_EQ(data_->CreateComponent(created.ReleaseAndGetAddressOf()), S_OK);
@@ -86,7 +85,7 @@ class CommandsDemo : public TDemoServerTest {
   }
 
   std::string Archive(const std::string& name) const {
-    return environment.Directory() + "/home/servers/KestrelOS20/databases/" + name + ".dmp";
+    return demo.Home() + "/servers/KestrelOS20/databases/" + name + ".dmp";
   }
 
   ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
@@ -100,8 +99,7 @@ TEST_F(CommandsDemo, ADumpIsLoadedSavedCheckedAndClosed) {
   TKRFolder& sales = Child(server, "Sales - 1.0");
 
   TempDir dumps;
-  std::filesystem::copy_file(environment.Directory() + "/home/groups/Demo/Westwind.dmp",
-                             dumps.File("Harbour.dmp"));
+  std::filesystem::copy_file(demo.Home() + "/groups/Demo/Westwind.dmp", dumps.File("Harbour.dmp"));
   Run(krmcAddDatabaseGroup, DatabaseGroups(),
       "expect folder; choose '" + dumps.Path().string() + "'");
   const TKRFolder& group = Child(DatabaseGroups(), dumps.Path().filename().string());
@@ -159,5 +157,3 @@ TEST_F(CommandsDemo, AnEmptyDatabaseIsCreatedButNeverOverASavedOne) {
 }
 
 }  // namespace
-
-#endif

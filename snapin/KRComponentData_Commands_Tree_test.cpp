@@ -2,8 +2,8 @@
 // workstations, attached to the tree and the recording console.
 #include <gtest/gtest.h>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRDBMComponent_TestView.h"
 
 namespace {

@@ -3,8 +3,6 @@
 // $KESTREL_HOME.
 #include <gtest/gtest.h>
 
-#if defined(KR_KESTREL_API_PATH) && defined(KR_KESTREL_ADMIN_PATH)
-
 #include <cstdlib>
 
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
@@ -31,7 +29,7 @@ class ConnectionsDemo : public TDemoServerTest {
     TKRFolder* groups = data->GetRootFolder()->SearchFolderByType(krftDBGroups);
     auto group = std::make_unique<TKRFolder>();
     group->Init("Demo", 8, 8, krftDBGroup, true);
-    group->GetColumns().push_back(environment.Directory() + "/home/groups/Demo");
+    group->GetColumns().push_back(demo.Home() + "/groups/Demo");
     TKRFolder& folder = *TKRFolder::SetParent(std::move(group), *groups);
     data->CreateDBItemsIntoGroup(folder, {krntFolder, krntItem});
     return folder;
@@ -155,5 +153,3 @@ TEST_F(ConnectionsDemo, ClosingTheDemoServerStopsItAndEmptiesItsFolder) {
 }
 
 }  // namespace
-
-#endif

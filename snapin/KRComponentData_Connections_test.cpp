@@ -8,9 +8,9 @@
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "platform/com/DataObject.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/text/Utf.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRComponentData_Connections.h"
 #include "snapin/KRDBMComponent_TestConsole.h"
@@ -20,28 +20,13 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-constexpr KSHandle kConnection = 7;
-
-class Connections : public ::testing::Test {
+class Connections : public TScriptedServerTest {
  protected:
-  ScopedEnv computer_{"VAZERIR_COMPUTERNAME", "PC7"};
-  TKRFakeAPI api_;
-  ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
-  ComPtr<FakeConsole> console_ = MakeComObject<FakeConsole>();
-  TScriptedMetas metas_ = {{13, {u"B", u"1.0"}}, {12, {u"A", u"2.0"}}, {11, {u"A", u"1.0"}}};
-  std::vector<KSHandle> metaHandles_ = {13, 12, 11};
-  std::vector<const char16_t*> databases_ = {u"Sales", u"Archive"};
-  bool reachable_ = true;
   std::u16string alicePassword_ = u"wonder";
   int sessions_ = 0;
 
   void SetUp() override {
-    ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
-    ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
-    api_.On<TKRAPIFunction::KSGetAvailableDatabases>([this](KSHandle, KSHandle, int32_t* count) {
-      *count = static_cast<int32_t>(databases_.size());
-      return databases_.data();
-    });
+    TScriptedServerTest::SetUp();
     api_.On<TKRAPIFunction::KSCreateSession>([this](KSHandle, const char16_t* user,
                                                     const char16_t* password, const char16_t*,
                                                     KSHandle, const char16_t*) {
@@ -55,27 +40,6 @@ class Connections : public ::testing::Test {
   ComPtr<IKRSession> Open(std::string& user, std::string& password,
                           const std::string& database = "Sales") {
     return data_->OpenSession("PC7", "OS1", "A", "1.0", database, user, password);
-  }
-
-  // A server folder OS1 under the local workstation, shown in the console.
-  TKRFolder& ShownServerFolder() {
-    TKRFolder& workstations = *data_->GetRootFolder()->Childs()[0];
-    Expand(*data_->GetRootFolder(), 500);
-    Expand(workstations, workstations.ScopeItem()->ID);
-    TKRFolder& local = *workstations.Childs()[0];
-    Expand(local, local.ScopeItem()->ID);
-    TKRFolder& servers = *local.Childs()[0];
-    auto server = std::make_unique<TKRFolder>();
-    server->Init("OS1", 5, 5, krftServer, true);
-    TKRFolder* folder = TKRFolder::SetParent(std::move(server), servers);
-    Expand(servers, servers.ScopeItem()->ID);
-    return *folder;
-  }
-
-  void Expand(const TKRFolder& folder, HSCOPEITEM handle) {
-    ComPtr<IDataObject> object;
-    data_->QueryDataObject(folder.Cookie(), CCT_SCOPE, object.ReleaseAndGetAddressOf());
-    data_->Notify(object.Get(), MMCN_EXPAND, TRUE, handle);
   }
 
   // A database group folder on `directory` holding one result item `name`.

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/text/FormatSettings.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 
 namespace {

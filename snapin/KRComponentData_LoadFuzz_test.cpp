@@ -1,18 +1,17 @@
-// Random and mutated console documents fed to Load for a bounded time.
+// Random and mutated console documents fed to Load: a fixed number of runs
+// from a fixed seed, so that every run of the test feeds the same inputs.
 
-#include <chrono>
 #include <random>
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/TestSupport.h"
+#include "platform/testing/TestFiles.h"
 #include "snapin/KRLoadFuzzTarget.h"
 #include "snapin/KRTestSupport.h"
 
 namespace {
 
-constexpr auto kTimeBudget = std::chrono::seconds(3);
-constexpr int kMaxRuns = 4000;
+constexpr int kRuns = 1000;
 
 class LoadFuzz : public ::testing::Test {
  protected:
@@ -94,11 +93,9 @@ TEST_F(LoadFuzz, ArbitraryDocumentsNeverBreakTheTree) {
                             Word(4) + Counted("lab") + Word(3) + Counted("OS1") + Counted("lab") +
                             Counted("alice") + Word(1);
   ASSERT_TRUE(Run(valid));
-  const auto start = std::chrono::steady_clock::now();
-  int runs = 0;
-  for (; runs < kMaxRuns && std::chrono::steady_clock::now() - start < kTimeBudget; ++runs) {
+  for (int run = 0; run < kRuns; ++run) {
     std::string input;
-    switch (runs % 3) {
+    switch (run % 3) {
       case 0:
         input = Structured();
         break;
@@ -109,7 +106,6 @@ TEST_F(LoadFuzz, ArbitraryDocumentsNeverBreakTheTree) {
         input = RandomBytes();
         break;
     }
-    ASSERT_TRUE(Run(input)) << "input of " << input.size() << " bytes, run " << runs;
+    ASSERT_TRUE(Run(input)) << "input of " << input.size() << " bytes, run " << run;
   }
-  EXPECT_GT(runs, 100);
 }

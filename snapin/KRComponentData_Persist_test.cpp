@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/com/TestStream.h"
-#include "platform/win32/TestSupport.h"
+#include "platform/com/testing/TestStream.h"
+#include "platform/testing/TestFiles.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/text/Utf.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent.h"
 #include "snapin/KRDBMComponent_TestConsole.h"

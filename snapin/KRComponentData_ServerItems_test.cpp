@@ -5,61 +5,22 @@
 
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "platform/com/DataObject.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/text/Utf.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent_TestConsole.h"
 #include "snapin/KRScriptedServer_test.h"
 
 namespace {
 
-constexpr KSHandle kConnection = 7;
-
-// A scripted server OS1 on pc7 with schemas A (1.0, 2.0) and B (1.0), listed
-// out of order; schema A 1.0 holds the databases Sales and Archive.
-class ServerItems : public ::testing::Test {
+// The server folder OS1 shown, the document clean.
+class ServerItems : public TScriptedServerTest {
  protected:
-  ScopedEnv computer_{"VAZERIR_COMPUTERNAME", "PC7"};
-  TKRFakeAPI api_;
-  ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
-  ComPtr<FakeConsole> console_ = MakeComObject<FakeConsole>();
-  TScriptedMetas metas_ = {{13, {u"B", u"1.0"}}, {12, {u"A", u"2.0"}}, {11, {u"A", u"1.0"}}};
-  std::vector<KSHandle> metaHandles_ = {13, 12, 11};
-  std::vector<const char16_t*> databases_ = {u"Sales", u"Archive"};
-  bool reachable_ = true;
-
   void SetUp() override {
-    ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
-    ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
-    api_.On<TKRAPIFunction::KSGetAvailableDatabases>([this](KSHandle, KSHandle, int32_t* count) {
-      *count = static_cast<int32_t>(databases_.size());
-      return databases_.data();
-    });
-
-    TKRFolder& workstations = *data_->GetRootFolder()->Childs()[0];
-    Expand(*data_->GetRootFolder(), 500);
-    Expand(workstations, workstations.ScopeItem()->ID);
-    TKRFolder& local = *workstations.Childs()[0];
-    Expand(local, local.ScopeItem()->ID);
-    TKRFolder& servers = *local.Childs()[0];
-    auto server = std::make_unique<TKRFolder>();
-    server->Init("OS1", 5, 5, krftServer, true);
-    server_ = TKRFolder::SetParent(std::move(server), servers);
-    Expand(servers, servers.ScopeItem()->ID);
+    TScriptedServerTest::SetUp();
+    server_ = &ShownServerFolder();
     data_->SetIsDirty(false);
-  }
-
-  void Expand(const TKRFolder& folder, HSCOPEITEM handle) {
-    ComPtr<IDataObject> object;
-    data_->QueryDataObject(folder.Cookie(), CCT_SCOPE, object.ReleaseAndGetAddressOf());
-    data_->Notify(object.Get(), MMCN_EXPAND, TRUE, handle);
-  }
-
-  static std::vector<std::string> Names(const TKRFolder& folder) {
-    std::vector<std::string> names;
-    for (const auto& child : folder.Childs()) names.push_back(child->ColumnText(0));
-    return names;
   }
 
   TKRFolder* server_ = nullptr;

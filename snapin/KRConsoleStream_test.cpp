@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com/TestStream.h"
+#include "platform/com/testing/TestStream.h"
 #include "snapin/KRTestSupport.h"
 
 TEST(KRConsoleStream, WordsAreLittleEndian) {

@@ -2,39 +2,21 @@
 // the demo data that kestrel-admin seeds in a temporary $KESTREL_HOME.
 #include <gtest/gtest.h>
 
-#if defined(KR_KESTREL_API_PATH) && defined(KR_KESTREL_ADMIN_PATH)
-
-#include <cstdlib>
 #include <filesystem>
 
-#include "objectmodel/KRAPI_UNT.h"
-#include "objectmodel/KRDataSet_CO_Events.h"
+#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "platform/text/DateTime.h"
 #include "platform/text/DateTimeText.h"
 #include "snapin/KRDBMComponent_TestView.h"
 
 namespace {
 
-class DemoBrowse : public ComponentViewTest {
+class DemoBrowse : public kr_session_test::TDemoServerTest, public TComponentView {
  protected:
-  TempDir directory_;
-  ScopedEnv home_{"KESTREL_HOME", directory_.File("home")};
-  ScopedEnv library_{"KESTREL_API_LIBRARY", KR_KESTREL_API_PATH};
-  ScopedEnv registry_{"VAZERIR_REGISTRY", directory_.File("registry.reg")};
-
   void SetUp() override {
-    const std::string command = std::string(KR_KESTREL_ADMIN_PATH) + " init-demo > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    ComponentViewTest::SetUp();
-  }
-  void TearDown() override {
-    // Stops the demo server for this process, so that its lock is released.
-    const TKRAPITable& api = KRAPI();
-    if (const KSHandle server = api.KSConnectServer(u"localhost", u"KestrelOS20")) {
-      api.KSCloseServer(server);
-      api.KSDisconnectServer(server);
-    }
-    FinalizeAPIEventReception();
+    TDemoServerTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    StartView();
   }
 
   // Selects and expands a node the way a user opening it does.
@@ -63,7 +45,7 @@ TEST_F(DemoBrowse, FromTheStaticNodeToTheDatabasesAndTheDumpsOfAGroup) {
   EXPECT_EQ(Names(Root()), (std::vector<std::string>{"Workstations", "Database Groups"}));
   Open(Workstations());
   Open(Local());
-  EXPECT_EQ(Local().ColumnText(0), "pc7");
+  EXPECT_EQ(Local().ColumnText(0), "testbox");
   Open(Servers());
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Name", "Number of Databases"}));
 
@@ -97,7 +79,7 @@ TEST_F(DemoBrowse, FromTheStaticNodeToTheDatabasesAndTheDumpsOfAGroup) {
   // dates.
   Open(DatabaseGroups());
   TKRFolder& group = AddFolder(DatabaseGroups(), "Demo", krftDBGroup, 8);
-  const std::string groupDirectory = directory_.File("home") + "/groups/Demo";
+  const std::string groupDirectory = demo.Home() + "/groups/Demo";
   group.GetColumns()[2] = groupDirectory;
   SelectNode(group);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Name", "Size", "Date Saved"}));
@@ -115,5 +97,3 @@ TEST_F(DemoBrowse, FromTheStaticNodeToTheDatabasesAndTheDumpsOfAGroup) {
 }
 
 }  // namespace
-
-#endif

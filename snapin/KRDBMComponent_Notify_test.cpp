@@ -79,7 +79,7 @@ TEST_F(Notifications, ADoubleClickOpensANodeAndLeavesARowToTheDefaultVerb) {
 TEST_F(Notifications, ContextHelpNamesTheItem) {
   TKRFolder& group = AddFolder(DatabaseGroups(), "Demo", krftDBGroup, 8);
   TKRResultData& dump = AddItem(group, {"Westwind.dmp"});
-  RecordingPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope(presenter);
   for (const ComPtr<IDataObject>& object : {DataOf(group), DataOf(dump), DataOf(0)}) {
     EXPECT_EQ(component_->Notify(object.Get(), MMCN_CONTEXTHELP, 0, 0), S_OK);

@@ -55,7 +55,7 @@ TEST_F(ResultPane, SelectingAServerBuildsItsHeadersAndListsItsSchemaFolders) {
 
 TEST_F(ResultPane, AFolderWhoseListingFailedIsListedAgainAtTheNextSelection) {
   reachable_ = false;
-  RecordingPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope(presenter);
   SelectNode(*server_);
   ASSERT_EQ(presenter.boxes.size(), 1u);
@@ -211,7 +211,7 @@ TEST_F(ResultPane, RefreshingAResultItemShowsItsName) {
   TKRFolder& group = AddFolder(DatabaseGroups(), "Demo", krftDBGroup, 8);
   TKRResultData& dump = AddItem(group, {"Westwind.dmp", "1024"});
   TKRResultData& unnamed = AddItem(group, {});
-  RecordingPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope(presenter);
   ASSERT_EQ(component_->Notify(DataOf(dump).Get(), MMCN_REFRESH, 0, 0), S_OK);
   ASSERT_EQ(component_->Notify(DataOf(unnamed).Get(), MMCN_REFRESH, 0, 0), S_OK);

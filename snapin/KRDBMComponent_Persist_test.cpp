@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/com/TestStream.h"
+#include "platform/com/testing/TestStream.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent.h"
 #include "snapin/KRTestSupport.h"

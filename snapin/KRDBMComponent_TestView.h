@@ -1,7 +1,9 @@
 #pragma once
-// The fixture of the result-pane tests: a component data on a recording
-// fake console, one view (TIComponent) of it, and the console's moves:
-// data objects, expansion, selection and showing of nodes.
+// The result-pane tests' view: a component data on a recording fake
+// console, one view (TIComponent) of it, and the console's moves: data
+// objects, expansion, selection and showing of nodes. TComponentView is the
+// view alone (a fixture of another kind adds it beside its own);
+// ComponentViewTest is the fixture over it on the local computer PC7.
 
 #include <gtest/gtest.h>
 
@@ -10,23 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/text/Utf.h"
-#include "platform/ui/MessageBoxCodes.h"
-#include "platform/ui/Presenter.h"
-#include "platform/win32/TestSupport.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMComponent.h"
 #include "snapin/KRDBMComponent_TestConsole.h"
 #include "snapin/KRDBMDataObj.h"
 
-class ComponentViewTest : public ::testing::Test {
+class TComponentView {
  protected:
-  ScopedEnv computer_{"VAZERIR_COMPUTERNAME", "PC7"};
   ComPtr<TKRComponentData> data_ = MakeComObject<TKRComponentData>();
   ComPtr<FakeConsole> console_ = MakeComObject<FakeConsole>();
   ComPtr<TIComponent> component_;
 
-  void SetUp() override {
+  // Initializes the component data on the console and creates the view.
+  void StartView() {
     ASSERT_EQ(data_->Initialize(console_->UnknownSelf()), S_OK);
     ComPtr<IComponent> created;
     ASSERT_EQ(data_->CreateComponent(created.ReleaseAndGetAddressOf()), S_OK);
@@ -115,21 +116,9 @@ class ComponentViewTest : public ::testing::Test {
   }
 };
 
-// Records every message box and answers IDOK.
-class RecordingPresenter : public IModalPresenter {
- public:
-  struct Box {
-    std::string text, caption;
-    uint32_t flags;
-  };
-  std::vector<Box> boxes;
+class ComponentViewTest : public ::testing::Test, public TComponentView {
+ protected:
+  void SetUp() override { StartView(); }
 
-  TModalResult ShowModal(TForm&) override { return mrCancel; }
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-    boxes.push_back({text, caption, flags});
-    return IDOK;
-  }
-  std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
+  ScopedEnv computer_{"VAZERIR_COMPUTERNAME", "PC7"};
 };

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "platform/mmc/ClipboardFormats.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/ui/ScriptPresenter.h"
-#include "platform/win32/TestSupport.h"
 #include "snapin/KRComponentData.h"
 
 namespace {

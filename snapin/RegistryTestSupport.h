@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/win32/Registry.h"
-#include "platform/win32/TestSupport.h"
 
 // A test's own registry ($VAZERIR_REGISTRY) in a temporary directory.
 class TestRegistry {

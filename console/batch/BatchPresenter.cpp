@@ -4,7 +4,7 @@
 #include <iterator>
 #include <utility>
 
-#include "platform/text/Locale.h"
+#include "platform/ui/AnswerNames.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageDialog.h"
@@ -52,31 +52,6 @@ void Perform(TForm& form, const TFormAction& action) {
 }
 
 }  // namespace
-
-int ParseBatchAnswer(const std::string& word) {
-  static const std::pair<const char*, int> kWords[] = {{"ok", IDOK},
-                                                       {"cancel", IDCANCEL},
-                                                       {"abort", IDABORT},
-                                                       {"retry", IDRETRY},
-                                                       {"ignore", IDIGNORE},
-                                                       {"yes", IDYES},
-                                                       {"no", IDNO},
-                                                       {"close", IDCLOSE},
-                                                       {"help", IDHELP},
-                                                       {"tryagain", IDTRYAGAIN},
-                                                       {"continue", IDCONTINUE}};
-  for (const auto& [name, value] : kWords) {
-    if (SameText(word, name)) return value;
-  }
-  return ParseAnswer(word);
-}
-
-std::string ResultName(int result) {
-  static const char* const kNames[] = {"None", "OK", "Cancel", "Abort",     "Retry",     "Ignore",
-                                       "Yes",  "No", "All",    "No to All", "Yes to All"};
-  if (result >= 0 && result < int(std::size(kNames))) return kNames[result];
-  return std::to_string(result);
-}
 
 void TBatchPresenter::QueueForm(std::string caption, std::vector<TFormAction> actions) {
   forms_.push_back({std::move(caption), std::move(actions)});
@@ -140,8 +115,8 @@ TModalResult TBatchPresenter::ShowModal(TForm& form) {
     if (note.empty() && form.ModalResult() == mrNone) note = " (left open)";
   }
   if (form.ModalResult() == mrNone) form.SetModalResult(mrCancel);
-  out_ << "form: " << OneLine(form.Caption()) << " -> " << ResultName(form.ModalResult()) << note
-       << "\n";
+  out_ << "form: " << OneLine(form.Caption()) << " -> " << ModalResultCaption(form.ModalResult())
+       << note << "\n";
   return form.ModalResult();
 }
 
@@ -153,7 +128,7 @@ int TBatchPresenter::MessageBox(const std::string& text, const std::string& capt
   const std::optional<int> answer = TakeMessageAnswer(text);
   if (!answer) return declining;
   if (std::find(answers.begin(), answers.end(), *answer) == answers.end()) {
-    Fail("message \"" + OneLine(text) + "\" offers no answer " + ResultName(*answer));
+    Fail("message \"" + OneLine(text) + "\" offers no answer " + AnswerCaption(*answer));
     return declining;
   }
   return *answer;

@@ -66,10 +66,3 @@ class TBatchPresenter : public IModalPresenter {
   std::deque<std::optional<std::string>> folders_;
   std::string failure_;
 };
-
-// An answer word: ok, cancel, abort, retry, ignore, yes, no, close, help,
-// tryagain, continue (regardless of case), IDOK ..., mrOk ... or a number;
-// -1 for anything else.
-int ParseBatchAnswer(const std::string& word);
-// "OK", "Cancel", "Yes", ... for a modal result or message-box answer.
-std::string ResultName(int result);

@@ -6,6 +6,7 @@
 #include "console/batch/BatchWords.h"
 #include "console/host/ConsoleError.h"
 #include "platform/text/Locale.h"
+#include "platform/ui/AnswerNames.h"
 #include "platform/win32/Messages.h"
 
 struct TBatchRunner::Command {
@@ -319,7 +320,7 @@ void TBatchRunner::OnForm(const Words& w) {
 }
 
 void TBatchRunner::OnMessage(const Words& w) {
-  const int answer = ParseBatchAnswer(w[1]);
+  const int answer = ParseAnswer(w[1]);
   if (answer < 0) throw EBatchError("unknown answer \"" + w[1] + "\"");
   presenter_.QueueMessage(w[0], answer);
 }

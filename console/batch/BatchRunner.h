@@ -1,7 +1,7 @@
 #pragma once
 // TBatchRunner: runs a batch script against the console host, one command a
 // line, printing what a user would see to `out` (the language is described
-// by BatchUsage() and README.md). Modal user interface goes to the runner's
+// by UsageText() in CommandLine.h and by README.md). Modal user interface goes to the runner's
 // TBatchPresenter, installed for the runner's lifetime. Posted messages are
 // pumped after every line. The first line that fails ends the run: its
 // number and the reason go to `err` ("line N: reason") and Run answers 1;

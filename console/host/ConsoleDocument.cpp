@@ -1,9 +1,5 @@
 #include "console/host/ConsoleDocument.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +7,7 @@
 #include <iterator>
 
 #include "console/host/ConsoleError.h"
+#include "platform/win32/AtomicSave.h"
 
 namespace {
 
@@ -130,35 +127,8 @@ TConsoleDocument ReadConsoleDocument(const std::string& path) {
 }
 
 void WriteConsoleDocument(const std::string& path, const TConsoleDocument& document) {
-  const std::string bytes = EncodeConsoleDocument(document);
-  const std::filesystem::path target(path);
-  const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) FileFailure("cannot write into the directory of", path);
-  // The new file gets the old one's permissions, or those of any new file.
-  struct stat old {};
-  if (stat(path.c_str(), &old) == 0) {
-    fchmod(fd, old.st_mode & 07777);
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+  if (const int error = SaveFileAtomically(path, EncodeConsoleDocument(document))) {
+    errno = error;
+    FileFailure("cannot save", path);
   }
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    ok = n > 0 || (n < 0 && errno == EINTR);
-    if (n > 0) done += size_t(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  const int savedErrno = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return;
-  errno = ok ? errno : savedErrno;
-  const int failure = errno;
-  std::remove(temp.c_str());
-  errno = failure;
-  FileFailure("cannot save", path);
 }

@@ -300,12 +300,13 @@ TEST(ConsoleTest, NamesTheStaticNodeByTheRegistrationWithoutADisplayName) {
   console->Start(data, nullptr, nullptr, "Registered Name");
   EXPECT_EQ(console->NodeName(console->StaticNode()), "Fake Root");
   console->Close();
-  setenv("FAKE_SNAPIN_NO_DISPLAY_NAME", "1", 1);
-  console = MakeComObject<TConsole>();
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IComponentData, data.ReleaseAndGetVoidAddress()),
-            S_OK);
-  console->Start(data, nullptr, nullptr, "Registered Name");
-  unsetenv("FAKE_SNAPIN_NO_DISPLAY_NAME");
+  {
+    ScopedEnv noName("FAKE_SNAPIN_NO_DISPLAY_NAME", "1");
+    console = MakeComObject<TConsole>();
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IComponentData, data.ReleaseAndGetVoidAddress()),
+              S_OK);
+    console->Start(data, nullptr, nullptr, "Registered Name");
+  }
   EXPECT_EQ(console->NodeName(console->StaticNode()), "Registered Name");
   console->Close();
 }

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "platform/testing/TestFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -12,21 +13,19 @@ namespace {
 class FolderPickerTest : public ::testing::Test {
  protected:
   FolderPickerTest() {
-    root = (fs::temp_directory_path() / ("kr-picker-" + std::to_string(::getpid()))).string();
-    fs::remove_all(root);
     for (const char* dir : {"dumps/old", "dumps/new", "Beta", "alpha", ".hidden"}) {
       fs::create_directories(fs::path(root) / dir);
     }
-    std::ofstream(fs::path(root) / "file.txt") << "x";
+    WriteFile(directory.File("file.txt"), "x");
   }
-  ~FolderPickerTest() override { fs::remove_all(root); }
 
   TFolderPicker::TOutcome Press(TFolderPicker& picker, std::vector<TKey> keys) {
     TFolderPicker::TOutcome outcome = TFolderPicker::TOutcome::Browsing;
     for (const TKey& key : keys) outcome = picker.HandleKey(key, 80, 24);
     return outcome;
   }
-  std::string root;
+  TempDir directory;
+  std::string root = directory.Path().string();
 };
 
 TEST_F(FolderPickerTest, ListsTheVisibleSubfoldersBelowThisFolder) {

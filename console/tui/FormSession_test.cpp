@@ -4,6 +4,7 @@
 
 #include "console/tui/TestSupport_test.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ class FormSessionTest : public ::testing::Test {
   // Shows the form and presses `keys` on it; answers the form's result.
   // `check` runs after each key with whether it was handled.
   TModalResult Press(std::vector<TKey> keys, std::function<void(bool)> check = {}) {
-    presenter.steps = [&](TForm& form) {
+    presenter.user = [&](TForm& form) {
       TFormSession session(form);
       for (const TKey& key : keys) {
         const bool handled = session.HandleKey(key, TFormLayout(form, 40, 12));
@@ -38,7 +39,7 @@ class FormSessionTest : public ::testing::Test {
     return keys;
   }
 
-  StepsPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope{presenter};
   LogonForm logon;
   TComboBox& combo = logon.form.Add<TComboBox>("Kind");
@@ -171,7 +172,7 @@ TEST_F(FormSessionTest, RadioArrowsCheckTheNextButtonOfTheGroup) {
   third.SetEnabled(false);
   first.SetChecked(true);
   std::vector<std::string> checked;
-  presenter.steps = [&](TForm& shown) {
+  presenter.user = [&](TForm& shown) {
     TFormSession session(shown);
     for (TKeyCode code : {TKeyCode::Down, TKeyCode::Down, TKeyCode::Up, TKeyCode::Left}) {
       session.HandleKey(TKey::Named(code), TFormLayout(shown, 40, 20));

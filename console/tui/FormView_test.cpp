@@ -5,6 +5,7 @@
 #include "console/tui/TestSupport_test.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ class FormViewTest : public ::testing::Test {
   TCellGrid Shown(TForm& form, int width, int height, std::function<void()> prepare = {},
                   TFormViewState state = {}) {
     TCellGrid grid(width, height);
-    presenter.steps = [&](TForm&) {
+    presenter.user = [&](TForm&) {
       if (prepare) prepare();
       DrawForm(grid, TFormLayout(form, width, height), state);
       form.SetModalResult(mrCancel);
@@ -22,7 +23,7 @@ class FormViewTest : public ::testing::Test {
     form.ShowModal();
     return grid;
   }
-  StepsPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope{presenter};
 };
 

@@ -4,6 +4,7 @@
 
 #include "console/tui/Glyphs.h"
 #include "console/tui/ListMotion.h"
+#include "console/tui/MainScreenKeys.h"
 #include "platform/text/Exception.h"
 #include "platform/text/Locale.h"
 #include "platform/ui/MessageBox.h"
@@ -118,144 +119,158 @@ bool TMainScreen::HandleKey(const TKey& key, int width, int height) {
   return handled;
 }
 
+TKeyPlace TMainScreen::Place() const {
+  if (prompt_ != TPrompt::None)
+    return prompt_ == TPrompt::Filter ? TKeyPlace::Filter : TKeyPlace::Prompt;
+  if (menuOpen_) return TKeyPlace::Menu;
+  return focus_ == TPane::Scope ? TKeyPlace::Tree : TKeyPlace::Results;
+}
+
 bool TMainScreen::Dispatch(const TKey& key, const Layout& layout) {
   if (helpShown_) {
     helpShown_ = false;
     return true;
   }
-  if (prompt_ != TPrompt::None) return PromptKey(key);
-  if (menuOpen_) {
-    if (key.Is(TKeyCode::Mouse)) {
-      const TCellRect menu = MenuRect(layout);
-      const int entry = key.Y - menu.Top - 1;
+  if (prompt_ == TPrompt::None && menuOpen_ && key.Is(TKeyCode::Mouse)) {
+    const TCellRect menu = MenuRect(layout);
+    const int entry = key.Y - menu.Top - 1;
+    if (!menu.Contains({key.X, key.Y}) || entry < 0 || entry >= int(menu_.size())) {
       menuOpen_ = false;
-      if (!menu.Contains({key.X, key.Y}) || entry < 0 || entry >= int(menu_.size())) {
-        return Click(key, layout);
-      }
-      menuIndex_ = entry;
-      menuOpen_ = true;
-      return MenuKey(TKey::Named(TKeyCode::Enter));
-    }
-    return MenuKey(key);
-  }
-  switch (key.Code) {
-    case TKeyCode::Control:
-      if (key.Text == "s") {
-        if (host_.DocumentPath().empty()) {
-          StartPrompt(TPrompt::SaveAs, savePath_);
-          return true;
-        }
-        return Act([&] { Save({}); });
-      }
-      if (key.Text == "o") {
-        StartPrompt(TPrompt::Open, host_.DocumentPath());
-        return true;
-      }
-      if (key.Text == "q" || key.Text == "c") {
-        Quit();
-        return true;
-      }
-      return false;
-    case TKeyCode::Tab:
-    case TKeyCode::BackTab:
-      SwitchPane(focus_ == TPane::Scope ? TPane::Result : TPane::Scope);
-      return true;
-    case TKeyCode::Function:
-      if (key.Number == 10 && key.Shift) {
-        OpenMenu();
-        return menuOpen_;
-      }
-      if (key.Number == 5) return VerbKey(MMC_VERB_REFRESH);
-      if (key.Number == 2) return VerbKey(MMC_VERB_RENAME);
-      if (key.Number == 1) return Act([&] { Console().ContextHelp(); });
-      return false;
-    case TKeyCode::Delete:
-      return VerbKey(MMC_VERB_DELETE);
-    case TKeyCode::Mouse:
       return Click(key, layout);
-    case TKeyCode::Char:
-      if (key.Text == "q") {
-        Quit();
-        return true;
-      }
-      if (key.Text == "?") {
-        helpShown_ = true;
-        return true;
-      }
-      if (key.Text == "m") {
-        OpenMenu();
-        return menuOpen_;
-      }
-      if (key.Text == "/") {
-        StartPrompt(TPrompt::Filter, focus_ == TPane::Scope ? scopeFilter_ : resultFilter_);
-        return true;
-      }
-      break;
-    default:
-      break;
+    }
+    menuIndex_ = entry;
+    return RunMenuEntry();
   }
-  return focus_ == TPane::Scope ? ScopeKey(key, layout) : ResultKey(key, layout);
+  if (prompt_ == TPrompt::None && key.Is(TKeyCode::Mouse)) return Click(key, layout);
+  const TKeyBinding* binding = FindKeyBinding(key, Place());
+  if (binding != nullptr) return Run(binding->Action, key, layout);
+  // Keys of no entry: a typed line takes them, a menu chooses by the letter.
+  if (prompt_ != TPrompt::None) return EditPrompt(key);
+  if (menuOpen_ && key.Is(TKeyCode::Char)) return ChooseMenuEntry(key.Text);
+  return false;
 }
 
-bool TMainScreen::ScopeKey(const TKey& key, const Layout& layout) {
+bool TMainScreen::Run(TKeyAction action, const TKey& key, const Layout& layout) {
+  switch (action) {
+    case TKeyAction::Move:
+      if (menuOpen_) return MoveInMenu(key);
+      return focus_ == TPane::Scope ? MoveInTree(key, layout) : MoveInResults(key, layout);
+    case TKeyAction::SwitchPane:
+      SwitchPane(focus_ == TPane::Scope ? TPane::Result : TPane::Scope);
+      return true;
+    case TKeyAction::ExpandCollapse:
+      return ExpandOrCollapse(key.Is(TKeyCode::Right));
+    case TKeyAction::Activate:
+      return ActivateItem();
+    case TKeyAction::Mark:
+      return MarkRow();
+    case TKeyAction::StopMarking:
+      return StopMarking();
+    case TKeyAction::Refresh:
+      return VerbKey(MMC_VERB_REFRESH);
+    case TKeyAction::Delete:
+      return VerbKey(MMC_VERB_DELETE);
+    case TKeyAction::Rename:
+      return VerbKey(MMC_VERB_RENAME);
+    case TKeyAction::ItemHelp:
+      return Act([&] { Console().ContextHelp(); });
+    case TKeyAction::Menu:
+      OpenMenu();
+      return menuOpen_;
+    case TKeyAction::Filter:
+      StartPrompt(TPrompt::Filter, focus_ == TPane::Scope ? scopeFilter_ : resultFilter_);
+      return true;
+    case TKeyAction::Help:
+      helpShown_ = true;
+      return true;
+    case TKeyAction::Save:
+      if (host_.DocumentPath().empty()) {
+        StartPrompt(TPrompt::SaveAs, savePath_);
+        return true;
+      }
+      return Act([&] { Save({}); });
+    case TKeyAction::Open:
+      StartPrompt(TPrompt::Open, host_.DocumentPath());
+      return true;
+    case TKeyAction::Quit:
+      Quit();
+      return true;
+    case TKeyAction::Run:
+      return RunMenuEntry();
+    case TKeyAction::Close:
+      menuOpen_ = false;
+      return true;
+    case TKeyAction::Accept:
+      return FinishPrompt();
+    case TKeyAction::Cancel:
+      CancelPrompt();
+      return true;
+    case TKeyAction::Sort:
+      return false;
+  }
+  return false;
+}
+
+bool TMainScreen::MoveInTree(const TKey& key, const Layout& layout) {
   const std::vector<int> shown = ShownScope();
   const int current = std::max(0, ScopeIndexOf(Console().SelectedNode()));
-  if (auto moved = MoveInList(key, current, int(shown.size()), layout.scope.Height)) {
-    if (*moved < 0 || *moved == current) return false;
-    SelectScopeRow(shown[size_t(*moved)]);
-    return true;
+  const std::optional<int> moved = MoveInList(key, current, int(shown.size()), layout.scope.Height);
+  if (!moved || *moved < 0 || *moved == current) return false;
+  SelectScopeRow(shown[size_t(*moved)]);
+  return true;
+}
+
+bool TMainScreen::MoveInResults(const TKey& key, const Layout& layout) {
+  const std::optional<int> moved =
+      MoveInList(key, resultRow_, int(ShownResult().size()), layout.result.Height);
+  if (!moved || *moved < 0) return false;
+  if (marking_) {
+    resultRow_ = *moved;
+  } else {
+    PickResultRow(*moved, false);
   }
+  return true;
+}
+
+bool TMainScreen::ExpandOrCollapse(bool expand) {
   const HSCOPEITEM node = Console().SelectedNode();
   const TScopeNode* item = Console().Tree().Find(node);
   if (!item) return false;
-  switch (key.Code) {
-    case TKeyCode::Enter:
-      return Act([&] { Console().Activate(); });
-    case TKeyCode::Right:
-      if (!item->expanded) return Act([&] { Console().ExpandNode(node); });
-      if (item->children.empty()) return false;
-      return Act([&] { Console().SelectNode(item->children.front()); });
-    case TKeyCode::Left:
-      if (item->expanded && !item->children.empty()) {
-        return Act([&] { Console().CollapseNode(node); });
-      }
-      if (!item->parent) return false;
-      return Act([&] { Console().SelectNode(item->parent); });
-    default:
-      return false;
+  if (expand) {
+    if (!item->expanded) return Act([&] { Console().ExpandNode(node); });
+    if (item->children.empty()) return false;
+    return Act([&] { Console().SelectNode(item->children.front()); });
   }
+  if (item->expanded && !item->children.empty()) return Act([&] { Console().CollapseNode(node); });
+  if (!item->parent) return false;
+  return Act([&] { Console().SelectNode(item->parent); });
 }
 
-bool TMainScreen::ResultKey(const TKey& key, const Layout& layout) {
-  const int count = int(ShownResult().size());
-  if (auto moved = MoveInList(key, resultRow_, count, layout.result.Height)) {
-    if (*moved < 0) return false;
-    if (marking_) {
-      resultRow_ = *moved;
-    } else {
-      PickResultRow(*moved, false);
-    }
-    return true;
-  }
-  if (count == 0) return false;
-  if (key.IsChar(" ")) {
-    // The first mark keeps the row the arrows picked.
-    if (marking_ || Console().PickedRows() != std::vector<int>{ShownResult()[size_t(resultRow_)]}) {
-      PickResultRow(resultRow_, true);
-    }
-    marking_ = true;
-    return true;
-  }
-  if (key.Is(TKeyCode::Escape) && marking_) {
-    marking_ = false;
-    PickResultRow(resultRow_, false);
-    return true;
-  }
-  if (key.Is(TKeyCode::Enter)) {
+bool TMainScreen::ActivateItem() {
+  if (focus_ == TPane::Result) {
+    if (ShownResult().empty()) return false;
     if (Console().PickedRows().empty()) PickResultRow(resultRow_, false);
-    return Act([&] { Console().Activate(); });
+  } else if (!Console().Tree().Find(Console().SelectedNode())) {
+    return false;
   }
-  return false;
+  return Act([&] { Console().Activate(); });
+}
+
+bool TMainScreen::MarkRow() {
+  if (ShownResult().empty()) return false;
+  // The first mark keeps the row the arrows picked.
+  if (marking_ || Console().PickedRows() != std::vector<int>{ShownResult()[size_t(resultRow_)]}) {
+    PickResultRow(resultRow_, true);
+  }
+  marking_ = true;
+  return true;
+}
+
+bool TMainScreen::StopMarking() {
+  if (!marking_ || ShownResult().empty()) return false;
+  marking_ = false;
+  PickResultRow(resultRow_, false);
+  return true;
 }
 
 void TMainScreen::SelectScopeRow(int row) {
@@ -329,24 +344,23 @@ void TMainScreen::OpenMenu() {
   menuIndex_ = 0;
 }
 
-bool TMainScreen::MenuKey(const TKey& key) {
-  if (auto moved = MoveInList(key, menuIndex_, int(menu_.size()), int(menu_.size()))) {
-    menuIndex_ = *moved;
-    return true;
-  }
-  if (key.Is(TKeyCode::Escape) || key.IsChar("m") ||
-      (key.Is(TKeyCode::Function) && key.Number == 10)) {
-    menuOpen_ = false;
-    return true;
-  }
-  if (key.Is(TKeyCode::Char)) {
-    std::vector<std::string> texts;
-    for (const MenuEntry& e : menu_) texts.push_back(e.text);
-    const int found = FindByPrefix(texts, menuIndex_, key.Text);
-    if (found >= 0) menuIndex_ = found;
-    return found >= 0;
-  }
-  if (!key.Is(TKeyCode::Enter)) return false;
+bool TMainScreen::MoveInMenu(const TKey& key) {
+  const std::optional<int> moved =
+      MoveInList(key, menuIndex_, int(menu_.size()), int(menu_.size()));
+  if (!moved) return false;
+  menuIndex_ = *moved;
+  return true;
+}
+
+bool TMainScreen::ChooseMenuEntry(const std::string& letter) {
+  std::vector<std::string> texts;
+  for (const MenuEntry& e : menu_) texts.push_back(e.text);
+  const int found = FindByPrefix(texts, menuIndex_, letter);
+  if (found >= 0) menuIndex_ = found;
+  return found >= 0;
+}
+
+bool TMainScreen::RunMenuEntry() {
   const MenuEntry entry = menu_[size_t(menuIndex_)];
   if (!entry.enabled) {
     message_ = entry.text + " is not available now";
@@ -370,14 +384,13 @@ void TMainScreen::StartPrompt(TPrompt prompt, std::string text) {
   line_ = TLineEditor(std::move(text));
 }
 
-bool TMainScreen::PromptKey(const TKey& key) {
-  if (key.Is(TKeyCode::Escape)) {
-    if (prompt_ == TPrompt::Filter) (focus_ == TPane::Scope ? scopeFilter_ : resultFilter_).clear();
-    prompt_ = TPrompt::None;
-    quitAfterSave_ = false;
-    return true;
-  }
-  if (key.Is(TKeyCode::Enter)) return FinishPrompt();
+void TMainScreen::CancelPrompt() {
+  if (prompt_ == TPrompt::Filter) (focus_ == TPane::Scope ? scopeFilter_ : resultFilter_).clear();
+  prompt_ = TPrompt::None;
+  quitAfterSave_ = false;
+}
+
+bool TMainScreen::EditPrompt(const TKey& key) {
   const bool handled = line_.HandleKey(key);
   if (prompt_ == TPrompt::Filter) {
     (focus_ == TPane::Scope ? scopeFilter_ : resultFilter_) = line_.Text();

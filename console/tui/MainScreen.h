@@ -9,20 +9,12 @@
 //                    the last message (an error, "Saved ...", the snap-in's
 //                    status text)
 //   the key line     the keys that work in the focused pane now
-// Keys (the help screen lists them): arrows, PgUp/PgDn, Home/End move (in
-// the scope pane moving selects the node, in the result pane it picks the
-// row; Space marks rows for a pick of several: while marking, the arrows
-// move without changing the pick, Space adds or removes the row, Esc ends
-// the marking); Tab switches panes;
-// Enter runs the default verb; Right/Left expand and collapse (or go to the
-// first child / the parent); F5 refresh, Del delete, F2 rename, F1 the
-// snap-in's help, each when the snap-in offers it; m or Shift-F10 the
-// context menu; '/' filters the focused pane as you type (Enter keeps the
-// filter, Esc drops it); '?' help; Ctrl-S save (asking for a file the first
-// time); Ctrl-O open; q or Ctrl-Q quit, asking to save when there are
-// unsaved changes. Mouse: a click selects, a double click runs the default
-// verb, a right click opens the menu, a click on a column header sorts by
-// it (again: descending).
+// Keys: the table of MainScreenKeys.h says what each key does where; the
+// help screen lists it and the key line shows its words. In the result pane
+// moving picks the row, except while rows are marked for a pick of several
+// (Space): then the arrows move without changing the pick. Mouse: a click
+// selects, a double click runs the default verb, a right click opens the
+// menu, a click on a column header sorts by it (again: descending).
 //
 // Every action goes to the console session and is followed by a pump of the
 // posted messages. A failed action beeps (HandleKey answers false) and its
@@ -37,6 +29,7 @@
 #include "console/tui/CellGrid.h"
 #include "console/tui/Keys.h"
 #include "console/tui/LineEditor.h"
+#include "console/tui/MainScreenKeys.h"
 #include "console/tui/ScopeRows.h"
 
 class TMainScreen {
@@ -84,12 +77,23 @@ class TMainScreen {
   bool Act(Action&& action);
   void Refresh();
 
+  // Where the keys act now: the typed line, the open menu or the focused pane.
+  TKeyPlace Place() const;
   bool Dispatch(const TKey& key, const Layout& layout);
-  bool PromptKey(const TKey& key);
-  bool MenuKey(const TKey& key);
-  bool PaneKey(const TKey& key, const Layout& layout);
-  bool ScopeKey(const TKey& key, const Layout& layout);
-  bool ResultKey(const TKey& key, const Layout& layout);
+  // Carries out a key's action from the table; false when it did nothing.
+  bool Run(TKeyAction action, const TKey& key, const Layout& layout);
+  bool MoveInTree(const TKey& key, const Layout& layout);
+  bool MoveInResults(const TKey& key, const Layout& layout);
+  bool MoveInMenu(const TKey& key);
+  bool ExpandOrCollapse(bool expand);
+  bool ActivateItem();
+  bool MarkRow();
+  bool StopMarking();
+  // The next menu entry, after the highlighted one, that begins with `letter`.
+  bool ChooseMenuEntry(const std::string& letter);
+  bool RunMenuEntry();
+  bool EditPrompt(const TKey& key);
+  void CancelPrompt();
   bool Click(const TKey& key, const Layout& layout);
   bool VerbKey(MMC_CONSOLE_VERB verb);
 

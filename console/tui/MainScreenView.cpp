@@ -7,30 +7,28 @@
 #include "console/tui/Glyphs.h"
 #include "console/tui/ListMotion.h"
 #include "console/tui/MainScreen.h"
+#include "console/tui/MainScreenKeys.h"
 #include "platform/text/Exception.h"
 
 namespace {
 
 constexpr int kMaxColumnCells = 40;
+constexpr int kHelpWidth = 80;
 
 using KeyHelp = std::vector<std::pair<std::string, std::string>>;
 
-const KeyHelp& HelpLines() {
-  static const KeyHelp lines{
-      {"Up Down PgUp PgDn Home End", "move (selects the node or the row)"},
-      {"Tab", "switch between the tree and the result pane"},
-      {"Enter, double click", "default verb of the item"},
-      {"Right Left", "expand / collapse (or first child / parent)"},
-      {"Space", "mark rows to pick several (Esc stops marking)"},
-      {"F5  Del  F2  F1", "refresh, delete, rename, help of the item"},
-      {"m, Shift-F10, right click", "context menu"},
-      {"/", "filter as you type (Enter keeps it, Esc drops it)"},
-      {"click on a column header", "sort by the column (again: descending)"},
-      {"Ctrl-S  Ctrl-O", "save, open a console file"},
-      {"q, Ctrl-Q", "quit (asks to save unsaved changes)"},
-      {"?", "this help"},
-  };
-  return lines;
+// A verb's key is offered only where the snap-in offers the verb.
+bool Offered(TKeyAction action, const TConsoleVerbs& verbs) {
+  switch (action) {
+    case TKeyAction::Refresh:
+      return verbs.Available(MMC_VERB_REFRESH);
+    case TKeyAction::Delete:
+      return verbs.Available(MMC_VERB_DELETE);
+    case TKeyAction::Rename:
+      return verbs.Available(MMC_VERB_RENAME);
+    default:
+      return true;
+  }
 }
 
 // Puts `text` in `width` cells at (x, y).
@@ -55,25 +53,14 @@ std::string TMainScreen::Title() {
 }
 
 std::string TMainScreen::KeyLine() {
-  KeyHelp keys;
-  if (prompt_ != TPrompt::None) {
-    keys = {{"Enter", prompt_ == TPrompt::Filter ? "keep" : "OK"},
-            {"Esc", prompt_ == TPrompt::Filter ? "drop filter" : "cancel"}};
-  } else if (menuOpen_) {
-    keys = {{"Up/Down", "choose"}, {"Enter", "run"}, {"Esc", "close"}};
-  } else {
-    keys.push_back({"Tab", focus_ == TPane::Scope ? "results" : "tree"});
-    if (focus_ == TPane::Scope) keys.push_back({"Right/Left", "expand"});
-    keys.push_back({"Enter", "open"});
-    const TConsoleVerbs& verbs = Console().Verbs();
-    if (verbs.Available(MMC_VERB_REFRESH)) keys.push_back({"F5", "refresh"});
-    if (verbs.Available(MMC_VERB_DELETE)) keys.push_back({"Del", "delete"});
-    if (verbs.Available(MMC_VERB_RENAME)) keys.push_back({"F2", "rename"});
-    keys.insert(keys.end(),
-                {{"m", "menu"}, {"/", "filter"}, {"?", "help"}, {"^S", "save"}, {"q", "quit"}});
-  }
+  const TKeyPlace place = Place();
+  const TConsoleVerbs& verbs = Console().Verbs();
   std::string line;
-  for (const auto& [key, what] : keys) line += " " + key + " " + what + " ";
+  for (const TKeyBinding& binding : MainScreenKeys()) {
+    if (binding.Line.empty() || !WorksIn(binding.Place, place)) continue;
+    if (!Offered(binding.Action, verbs)) continue;
+    line += " " + LineLabel(binding) + " " + std::string(binding.Line) + " ";
+  }
   return line;
 }
 
@@ -219,10 +206,10 @@ void TMainScreen::DrawMenu(TCellGrid& grid, const Layout& layout) {
 }
 
 void TMainScreen::DrawHelp(TCellGrid& grid) {
-  const KeyHelp& lines = HelpLines();
+  static const KeyHelp lines = HelpLines();
   int keyWidth = 0;
   for (const auto& line : lines) keyWidth = std::max(keyWidth, GlyphCount(line.first));
-  const int width = std::min(grid.Width(), 76);
+  const int width = std::min(grid.Width(), kHelpWidth);
   const int height = std::min(grid.Height(), int(lines.size()) + 4);
   const TCellRect box{(grid.Width() - width) / 2, (grid.Height() - height) / 2, width, height};
   grid.Fill(box, TCellStyle::Window);

@@ -3,35 +3,13 @@
 #include <algorithm>
 
 #include "console/tui/Glyphs.h"
+#include "platform/ui/AnswerNames.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
-
-std::string AnswerCaption(int answer) {
-  switch (answer) {
-    case IDOK:
-      return "OK";
-    case IDCANCEL:
-      return "Cancel";
-    case IDABORT:
-      return "Abort";
-    case IDRETRY:
-      return "Retry";
-    case IDIGNORE:
-      return "Ignore";
-    case IDYES:
-      return "Yes";
-    case IDNO:
-      return "No";
-    case IDTRYAGAIN:
-      return "Try Again";
-    default:
-      return "Continue";
-  }
-}
 
 int IconOf(uint32_t flags) {
   switch (flags & MB_ICONMASK) {

@@ -6,6 +6,7 @@
 
 #include "console/tui/MessageBoxForm.h"
 #include "console/tui/TestSupport_test.h"
+#include "platform/testing/TestFiles.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageDialog.h"
 #include "platform/ui/Screen.h"
@@ -101,16 +102,14 @@ TEST_F(TerminalPresenterTest, AMessageOpenedByAFormIsDrawnOverIt) {
 }
 
 TEST_F(TerminalPresenterTest, TheFolderBrowserAnswersTheChosenFolderOrNothing) {
-  const std::string root =
-      (std::filesystem::temp_directory_path() / ("kr-browse-" + std::to_string(::getpid())))
-          .string();
+  const TempDir dir;
+  const std::string root = dir.Path().string();
   std::filesystem::create_directories(root + "/dumps");
   terminal.Queue({Key(TKeyCode::Down), Key(TKeyCode::Enter), Key(TKeyCode::Enter)});
   EXPECT_EQ(::BrowseForFolder("Pick the dumps", root), root + "/dumps");
   EXPECT_NE(terminal.screens.front().Text().find("Pick the dumps"), std::string::npos);
   terminal.Queue({Key(TKeyCode::Escape)});
   EXPECT_EQ(::BrowseForFolder("Pick the dumps", root), std::nullopt);
-  std::filesystem::remove_all(root);
 }
 
 TEST_F(TerminalPresenterTest, AFormClosedWhileBeingShownIsNotRun) {

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <optional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "console/tui/CursesTerminal.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 
@@ -52,15 +55,11 @@ TEST(TerminalUITest, WithoutATerminalItSaysSoAndPointsAtBatchMode) {
 }
 
 TEST(TerminalUITest, NoColorTurnsColoursOffUnlessEmpty) {
-  const char* old = std::getenv("NO_COLOR");
-  const std::string saved = old ? old : "";
-  setenv("NO_COLOR", "1", 1);
-  EXPECT_FALSE(ColoursWanted());
-  setenv("NO_COLOR", "", 1);
-  EXPECT_TRUE(ColoursWanted());
-  unsetenv("NO_COLOR");
-  EXPECT_TRUE(ColoursWanted());
-  if (old) setenv("NO_COLOR", saved.c_str(), 1);
+  for (const auto& [value, wanted] : std::vector<std::pair<std::optional<std::string>, bool>>{
+           {"1", false}, {"", true}, {std::nullopt, true}}) {
+    ScopedEnv noColor("NO_COLOR", value);
+    EXPECT_EQ(ColoursWanted(), wanted) << value.value_or("(unset)");
+  }
 }
 
 TEST(TerminalUITest, TheCursesTerminalRefusesToStartWithoutATerminal) {

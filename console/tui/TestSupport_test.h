@@ -1,7 +1,6 @@
 #pragma once
-// Shared pieces of the terminal front end's tests: a presenter that runs a
-// test's steps while a form is shown, a small logon form, and a scripted
-// terminal.
+// Shared pieces of the terminal front end's tests: a small logon form and a
+// scripted terminal.
 
 #include <deque>
 #include <functional>
@@ -19,20 +18,6 @@ inline std::string Line(const TCellGrid& grid, int y) {
   row.erase(row.find_last_not_of(' ') + 1);
   return row;
 }
-
-// Runs `steps` while the form is shown, as a user at the keyboard would.
-class StepsPresenter : public IModalPresenter {
- public:
-  std::function<void(TForm&)> steps;
-  TModalResult ShowModal(TForm& form) override {
-    steps(form);
-    return form.ModalResult();
-  }
-  int MessageBox(const std::string&, const std::string&, uint32_t) override { return 0; }
-  std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 // A form with two labelled edits (the second masked) and OK / Cancel, laid
 // out on a 160 x 96 pixel client area at the top left.

@@ -33,6 +33,9 @@ class Recorder {
     r->arrived.notify_all();
     r->arrived.wait(lock, [r] { return !r->gate; });
     r->events.push_back(seen);
+    // The last thing a delivery does: a removal that returned before this
+    // point did not wait for the delivery.
+    if (r->removed != nullptr && r->removed->load()) ++r->late;
     r->arrived.notify_all();
   }
 
@@ -71,6 +74,8 @@ class Recorder {
   std::vector<KSHandle> handles;
   bool gate = false;
   bool entered = false;
+  const std::atomic<bool>* removed = nullptr;  // set once the registration is removed
+  int late = 0;                                 // deliveries that ended after that
   std::mutex mutex;
   std::condition_variable arrived;
   std::vector<Seen> events;
@@ -134,25 +139,44 @@ TEST_F(ApiEventsTest, DatabaseChangesAreAnnouncedToConnectionsAndSessions) {
 
 TEST_F(ApiEventsTest, NoCallbackRunsAfterItsRemovalHasReturned) {
   Recorder gated;
+  std::atomic<bool> removed{false};
   gated.gate = true;
+  gated.removed = &removed;
   ASSERT_EQ(gated.Listen(server_), KS_OK);
   ASSERT_EQ(CreateDb("One"), KS_OK);
   ASSERT_EQ(CreateDb("Two"), KS_OK);
   ASSERT_TRUE(gated.WaitEntered()) << "the first delivery is under way";
-  std::atomic<bool> removed{false};
+
+  // The removal starts while the delivery waits at the gate; the gate opens
+  // once the remover is on its way into the call.
+  std::atomic<bool> removing{false};
   size_t atRemoval = 0;
   std::thread remover([&] {
+    removing = true;
     EXPECT_EQ(KSRegisterEventCallback(server_, nullptr, nullptr), KS_OK);
     atRemoval = gated.Count();
     removed = true;
   });
-  std::this_thread::sleep_for(100ms);
-  EXPECT_FALSE(removed) << "the removal waits for the delivery in progress";
+  while (!removing) std::this_thread::yield();
   gated.Open();
   remover.join();
   EXPECT_GE(atRemoval, 1u) << "the delivery in progress finished before the removal returned";
-  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(gated.late, 0) << "no delivery ended after the removal returned";
+
+  // Events raised later reach a second connection but not the removed
+  // callback: once the second connection has the last of them, the library's
+  // thread has delivered the earlier ones too.
+  const KSHandle other = KSConnectServer(u"localhost", u"Test");
+  ASSERT_NE(other, 0u);
+  Recorder witness;
+  ASSERT_EQ(witness.Listen(other), KS_OK);
+  ASSERT_EQ(CreateDb("Three"), KS_OK);
+  ASSERT_EQ(CreateDb("Four"), KS_OK);
+  const auto seen = witness.Wait(2);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].values, std::vector<std::string>{"Four"});
   EXPECT_EQ(gated.Count(), atRemoval) << "nothing is delivered after the removal returned";
+  EXPECT_EQ(KSDisconnectServer(other), KS_OK);
 }
 
 TEST_F(ApiEventsTest, ANewRegistrationReplacesTheOldAndReleasedHandlesAreRefused) {

@@ -26,6 +26,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   return ok;
 }
 
+// The console and the registry save through platform/win32's SaveFileAtomically,
+// which gives the same guarantees. The engine keeps this copy of its own, as
+// it keeps its own UTF-8 codec: libKestrelAPI.so depends on nothing of the
+// rest of the tree.
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   const std::string temp = path + ".tmp." + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -1,15 +1,14 @@
 #include "platform/com/Stream.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/com/GlobalMemory.h"
 #include "platform/com/TaskMemory.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 
@@ -132,16 +131,9 @@ TEST(MemoryStream, CopyToMovesTheRequestedBytes) {
 
 class FileStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("kr_com_stream_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string PathOf(const char* name) const { return (dir_ / name).string(); }
+  std::string PathOf(const char* name) const { return dir_.File(name); }
 
-  std::filesystem::path dir_;
+  TempDir dir_;
 };
 
 TEST_F(FileStreamTest, KeepsTheStreamContract) {
@@ -159,8 +151,9 @@ TEST_F(FileStreamTest, OpenFailuresAndReadOnlyMode) {
   EXPECT_EQ(
       CreateFileStream(PathOf("no/dir/file"), FileStreamMode::Create, s.ReleaseAndGetAddressOf()),
       STG_E_FILENOTFOUND);
-  EXPECT_EQ(CreateFileStream(dir_.string(), FileStreamMode::Read, s.ReleaseAndGetAddressOf()),
-            STG_E_ACCESSDENIED);
+  EXPECT_EQ(
+      CreateFileStream(dir_.Path().string(), FileStreamMode::Read, s.ReleaseAndGetAddressOf()),
+      STG_E_ACCESSDENIED);
 
   ASSERT_EQ(CreateFileStream(PathOf("f"), FileStreamMode::Create, s.ReleaseAndGetAddressOf()),
             S_OK);

@@ -1,12 +1,13 @@
 #include "platform/com/Variant.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <utility>
 
 #include "platform/text/DateTimeText.h"
 #include "platform/text/FormatSettings.h"
+#include "platform/text/Locale.h"
+#include "platform/text/SysUtils.h"
 #include "platform/text/Utf.h"
 
 struct OleVariant::ArrayData {
@@ -27,103 +28,26 @@ OleVariant::ArrayBox::~ArrayBox() = default;
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
+// Text is read and written by the runtime's text functions (Trim,
+// TryStrToInt64, TryStrToFloat, SameText, FloatToStr) under the process's
+// FormatSettings(), so a variant reads and shows numbers as the rest of the
+// program does.
 
-// A whole-text integer: optional sign, then decimal digits, or hexadecimal
-// digits after "$" or "0x". False for other text or a value beyond 64 bits.
-bool ParseInteger(std::string_view s, int64_t& out) {
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  int base = 10;
-  if (s.starts_with('$')) {
-    base = 16;
-    s.remove_prefix(1);
-  } else if (s.starts_with("0x") || s.starts_with("0X")) {
-    base = 16;
-    s.remove_prefix(2);
-  }
-  if (s.empty()) return false;
-  uint64_t magnitude = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
-  if (ec != std::errc() || end != s.data() + s.size()) return false;
-  constexpr uint64_t kLimit = uint64_t{1} << 63;
-  if (magnitude > (negative ? kLimit : kLimit - 1)) return false;
-  out = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
-  return true;
-}
-
-// A whole-text number with the locale's decimal separator.
-bool ParseFloat(std::string_view s, double& out) {
-  const char separator = FormatSettings().DecimalSeparator;
-  std::string text;
-  for (char c : s) {
-    if (c == separator) {
-      text += '.';
-    } else if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == 'e' || c == 'E') {
-      text += c;
-    } else {
-      return false;
-    }
-  }
-  std::string_view body = text;
-  if (body.starts_with('+')) {
-    body.remove_prefix(1);
-    if (body.starts_with('-')) return false;
-  }
-  const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), out);
-  return ec == std::errc() && end == body.data() + body.size();
-}
-
+// The trimmed text as a number: an integer (decimal, or hexadecimal after
+// '$', "0x" or "x") or else a floating-point number.
 bool ParseText(const std::u16string& text, double& out) {
-  const std::string narrow = Utf16ToUtf8(text);
-  const std::string_view s = TrimBlanks(narrow);
+  const std::string s = Trim(Utf16ToUtf8(text));
   int64_t whole = 0;
-  if (ParseInteger(s, whole)) {
+  if (TryStrToInt64(s, whole)) {
     out = static_cast<double>(whole);
     return true;
   }
-  return ParseFloat(s, out);
-}
-
-bool AsciiSameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-// The general number format: up to 15 significant digits, the locale's
-// decimal separator, and an exponent without '+' or leading zeros.
-std::string FloatToText(double value) {
-  if (value == 0) return "0";
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  std::string out;
-  const char* p = buffer;
-  for (; *p != '\0' && *p != 'E'; ++p) out += *p == '.' ? FormatSettings().DecimalSeparator : *p;
-  if (*p == 'E') {
-    out += 'E';
-    ++p;
-    if (*p == '-') out += *p;
-    if (*p == '-' || *p == '+') ++p;
-    while (*p == '0' && p[1] != '\0') ++p;
-    out += p;
-  }
-  return out;
+  return TryStrToFloat(s, out);
 }
 
 // Currency text: the whole units and at most four decimals, trailing zeros
-// dropped.
+// dropped. Unlike the runtime's float formatting this works on the scaled
+// integer itself, so that no currency value loses digits to a double.
 std::string CurrencyToText(int64_t scaled) {
   const bool negative = scaled < 0;
   const uint64_t magnitude =
@@ -263,11 +187,10 @@ int64_t OleVariant::ToIntegral(VARTYPE target, int64_t low, int64_t high) const 
       if (!RoundInto(std::get<double>(v.value_), low, high, result)) OverflowError(target);
       return result;
     case VT_BSTR: {
-      const std::string narrow = Utf16ToUtf8(std::get<std::u16string>(v.value_));
-      const std::string_view s = TrimBlanks(narrow);
+      const std::string s = Trim(Utf16ToUtf8(std::get<std::u16string>(v.value_)));
       double number = 0;
-      if (ParseInteger(s, result)) break;
-      if (!ParseFloat(s, number)) CastError(target);
+      if (TryStrToInt64(s, result)) break;
+      if (!TryStrToFloat(s, number)) CastError(target);
       if (!RoundInto(number, low, high, result)) OverflowError(target);
       return result;
     }
@@ -299,10 +222,9 @@ bool OleVariant::AsBool() const {
     case VT_DATE:
       return std::get<double>(v.value_) != 0;
     case VT_BSTR: {
-      const std::string narrow = Utf16ToUtf8(std::get<std::u16string>(v.value_));
-      const std::string_view s = TrimBlanks(narrow);
-      if (AsciiSameText(s, "true")) return true;
-      if (AsciiSameText(s, "false")) return false;
+      const std::string s = Trim(Utf16ToUtf8(std::get<std::u16string>(v.value_)));
+      if (SameText(s, "true")) return true;
+      if (SameText(s, "false")) return false;
       double number = 0;
       if (!ParseText(std::get<std::u16string>(v.value_), number)) CastError(VT_BOOL);
       return number != 0;
@@ -366,8 +288,9 @@ double OleVariant::AsDate() const {
   const OleVariant& v = Deref();
   if (v.vt_ != VT_BSTR) return ToDouble(VT_DATE);
   TDateTime date = 0;
-  const std::string narrow = Utf16ToUtf8(std::get<std::u16string>(v.value_));
-  if (!TryStrToDateTime(TrimBlanks(narrow), date)) CastError(VT_DATE);
+  if (!TryStrToDateTime(Trim(Utf16ToUtf8(std::get<std::u16string>(v.value_))), date)) {
+    CastError(VT_DATE);
+  }
   return date;
 }
 
@@ -385,7 +308,7 @@ std::u16string OleVariant::AsString() const {
     case VT_CY:
       return Utf8ToUtf16(CurrencyToText(std::get<int64_t>(v.value_)));
     case VT_R8:
-      return Utf8ToUtf16(FloatToText(std::get<double>(v.value_)));
+      return Utf8ToUtf16(FloatToStr(std::get<double>(v.value_)));
     case VT_DATE:
       return Utf8ToUtf16(DateTimeToStr(std::get<double>(v.value_)));
     case VT_BSTR:

@@ -14,8 +14,11 @@
 // The As* conversions read through references and follow the automation
 // rules: empty converts to 0, false or empty text; null converts to nothing
 // (EVariantTypeCastError); true is -1 as a number; doubles round half to even
-// when an integer is asked for; text is parsed with the locale's decimal
-// separator; a value outside the target's range raises
+// when an integer is asked for; text is read and written as the runtime's
+// text functions do (trimmed; an integer, decimal or hexadecimal after '$',
+// "0x" or "x", else a number with the locale's decimal separator; "true"
+// and "false" in any case for bool; doubles shown as FloatToStr shows them,
+// currency with at most four decimals); a value outside the target's range raises
 // EVariantOverflowError; interfaces, arrays and error codes convert to
 // nothing but themselves.
 

@@ -59,6 +59,7 @@ TEST(OleVariant, IntegerConversions) {
   EXPECT_EQ(OleVariant(u"-2147483648").AsInteger(), INT32_MIN);
   EXPECT_EQ(OleVariant(u"$FF").AsInteger(), 255);
   EXPECT_EQ(OleVariant(u"0x10").AsInteger(), 16);
+  EXPECT_EQ(OleVariant(u"x10").AsInteger(), 16);  // as the runtime reads hexadecimal
   EXPECT_EQ(OleVariant(u"1.5").AsInteger(), 2);
   EXPECT_EQ(OleVariant(u"-9223372036854775808").AsInt64(), INT64_MIN);
   EXPECT_EQ(OleVariant(int64_t{1} << 40).AsInt64(), int64_t{1} << 40);

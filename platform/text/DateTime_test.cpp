@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <string>
+
+#include "platform/testing/TestFiles.h"
 
 namespace {
 
@@ -146,19 +147,15 @@ TEST(DateTime, ClockAgreesWithItsParts) {
 }
 
 TEST(DateTime, NowFollowsAChangedTimeZone) {
-  const char* old = std::getenv("TZ");
-  const std::string saved = old ? old : "";
-  setenv("TZ", "UTC0", 1);
-  const TDateTime utc = Now();
-  const TDateTime unixNow = double(std::time(nullptr)) / SecsPerDay + 25569;
-  EXPECT_NEAR(utc, unixNow, 2 / SecsPerDay);
-  setenv("TZ", "XYZ-5", 1);  // five hours east of UTC
-  EXPECT_NEAR(Now() - utc, 5 / HoursPerDay, 2 / SecsPerDay);
-  if (old) {
-    setenv("TZ", saved.c_str(), 1);
-  } else {
-    unsetenv("TZ");
+  TDateTime utc = 0;
+  {
+    ScopedEnv zone("TZ", "UTC0");
+    utc = Now();
+    const TDateTime unixNow = double(std::time(nullptr)) / SecsPerDay + 25569;
+    EXPECT_NEAR(utc, unixNow, 2 / SecsPerDay);
   }
+  ScopedEnv zone("TZ", "XYZ-5");  // five hours east of UTC
+  EXPECT_NEAR(Now() - utc, 5 / HoursPerDay, 2 / SecsPerDay);
 }
 
 TEST(DateTime, TruncFracAndRound) {

@@ -4,33 +4,15 @@
 
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageBoxCodes.h"
-#include "platform/ui/Presenter.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 
 namespace {
-
-// Records the message boxes shown.
-class BoxRecorder : public IModalPresenter {
- public:
-  struct Box {
-    std::string text, caption;
-    uint32_t flags;
-  };
-  std::vector<Box> boxes;
-  TModalResult ShowModal(TForm&) override { return mrCancel; }
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-    boxes.push_back({text, caption, flags});
-    return IDOK;
-  }
-  std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 class ApplicationTest : public ::testing::Test {
  protected:
   ApplicationTest() : scope(recorder) { Application().SetTitle("Console"); }
-  BoxRecorder recorder;
+  TRecordingPresenter recorder;
   TPresenterScope scope;
 };
 

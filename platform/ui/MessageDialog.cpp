@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "platform/ui/AnswerNames.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/MessageBox.h"
@@ -31,9 +32,14 @@ int FirstPresent(TMsgDlgButtons buttons, std::initializer_list<TMsgDlgBtn> candi
 TModalResult MsgDlgButtonResult(TMsgDlgBtn button) { return kButtonResults[button]; }
 
 const TMsgDlgTexts& DefaultMsgDlgTexts() {
-  static const TMsgDlgTexts texts{{"Warning", "Error", "Information", "Confirmation"},
-                                  {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All",
-                                   "No to All", "Yes to All", "Help"}};
+  static const TMsgDlgTexts texts = [] {
+    TMsgDlgTexts made{{"Warning", "Error", "Information", "Confirmation"}, {}};
+    for (int b = 0; b < kMsgDlgBtnCount; ++b) {
+      made.Buttons[size_t(b)] =
+          b == mbHelp ? AnswerCaption(IDHELP) : ModalResultCaption(kButtonResults[b]);
+    }
+    return made;
+  }();
   return texts;
 }
 

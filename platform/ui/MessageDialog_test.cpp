@@ -9,6 +9,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScriptPresenter.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 
 namespace {
 
@@ -142,27 +143,21 @@ TEST_F(MessageDialogTest, HelpShowsTheHelpContextWithoutClosing) {
 }
 
 TEST_F(MessageDialogTest, MessageDlgPosPlacesTheEdgesThatAreGiven) {
-  class Where : public IModalPresenter {
-   public:
-    int left = 0, top = 0;
-    TModalResult ShowModal(TForm& form) override {
-      left = form.Left();
-      top = form.Top();
-      return mrOk;
-    }
-    int MessageBox(const std::string&, const std::string&, uint32_t) override { return 0; }
-    std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-      return std::nullopt;
-    }
-  } where;
+  int left = 0, top = 0;
+  TRecordingPresenter where;
+  where.user = [&](TForm& form) {
+    left = form.Left();
+    top = form.Top();
+    form.SetModalResult(mrOk);
+  };
   TPresenterScope scope(where);
   auto centred = CreateMessageDialog("x", mtWarning, mbOKOnly);
   EXPECT_EQ(MessageDlgPos("x", mtWarning, mbOKOnly, 0, 5, -1), mrOk);
-  EXPECT_EQ(where.left, 5);
-  EXPECT_EQ(where.top, centred->Top());
+  EXPECT_EQ(left, 5);
+  EXPECT_EQ(top, centred->Top());
   MessageDlgPos("x", mtWarning, mbOKOnly, 0, -1, 0);
-  EXPECT_EQ(where.left, centred->Left());
-  EXPECT_EQ(where.top, 0);
+  EXPECT_EQ(left, centred->Left());
+  EXPECT_EQ(top, 0);
 }
 
 TEST(DecliningTest, TheDecliningAnswerNeverRetriesNorIgnores) {

@@ -4,8 +4,7 @@
 #include <charconv>
 
 #include "platform/text/Locale.h"
-#include "platform/ui/MessageBoxCodes.h"
-#include "platform/ui/ModalResult.h"
+#include "platform/ui/AnswerNames.h"
 
 namespace {
 
@@ -275,36 +274,6 @@ ScriptStatement Parse(const RawStatement& raw) {
 }
 
 }  // namespace
-
-int ParseAnswer(std::string_view word) {
-  static const std::pair<const char*, int> kAnswers[] = {{"IDOK", IDOK},
-                                                         {"IDCANCEL", IDCANCEL},
-                                                         {"IDABORT", IDABORT},
-                                                         {"IDRETRY", IDRETRY},
-                                                         {"IDIGNORE", IDIGNORE},
-                                                         {"IDYES", IDYES},
-                                                         {"IDNO", IDNO},
-                                                         {"IDCLOSE", IDCLOSE},
-                                                         {"IDHELP", IDHELP},
-                                                         {"IDTRYAGAIN", IDTRYAGAIN},
-                                                         {"IDCONTINUE", IDCONTINUE},
-                                                         {"mrOk", mrOk},
-                                                         {"mrCancel", mrCancel},
-                                                         {"mrAbort", mrAbort},
-                                                         {"mrRetry", mrRetry},
-                                                         {"mrIgnore", mrIgnore},
-                                                         {"mrYes", mrYes},
-                                                         {"mrNo", mrNo},
-                                                         {"mrAll", mrAll},
-                                                         {"mrNoToAll", mrNoToAll},
-                                                         {"mrYesToAll", mrYesToAll}};
-  for (const auto& [name, value] : kAnswers) {
-    if (SameText(word, name)) return value;
-  }
-  int value = -1;
-  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-  return ec == std::errc() && end == word.data() + word.size() && value >= 0 ? value : -1;
-}
 
 std::vector<ScriptStatement> ParseScript(std::string_view script) {
   std::vector<ScriptStatement> out;

@@ -52,7 +52,3 @@ struct ScriptStatement {
 
 // Raises EScriptError naming the line of the first malformed statement.
 std::vector<ScriptStatement> ParseScript(std::string_view script);
-
-// IDOK ... IDCONTINUE, mrOk ... mrYesToAll (regardless of case) or a
-// number; -1 for anything else.
-int ParseAnswer(std::string_view word);

@@ -387,9 +387,6 @@ TEST(ScriptParserTest, TextsAndKeywords) {
   EXPECT_EQ(s[3].number, 12);
   EXPECT_EQ(s[4].text, "a; b");
   EXPECT_EQ(s[5].number, mrYesToAll);
-  EXPECT_EQ(ParseAnswer("idyes"), IDYES);
-  EXPECT_EQ(ParseAnswer("32000"), IDTIMEOUT);
-  EXPECT_EQ(ParseAnswer("-1"), -1);
 }
 
 }  // namespace

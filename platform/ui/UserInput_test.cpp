@@ -5,24 +5,10 @@
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Form.h"
-#include "platform/ui/Presenter.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/testing/RecordingPresenter.h"
 
 namespace {
-
-// Runs a function as the user while the form is shown.
-class UserPresenter : public IModalPresenter {
- public:
-  std::function<void(TForm&)> user;
-  TModalResult ShowModal(TForm& form) override {
-    user(form);
-    return form.ModalResult() == mrNone ? mrCancel : form.ModalResult();
-  }
-  int MessageBox(const std::string&, const std::string&, uint32_t) override { return 1; }
-  std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 class UserInputTest : public ::testing::Test {
  protected:
@@ -48,7 +34,7 @@ class UserInputTest : public ::testing::Test {
     form.ShowModal();
     return reason;
   }
-  UserPresenter presenter;
+  TRecordingPresenter presenter;
   TPresenterScope scope;
   TForm form;
   TPanel& panel;

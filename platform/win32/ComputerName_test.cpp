@@ -5,7 +5,7 @@
 
 #include <cctype>
 
-#include "platform/win32/TestSupport.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/win32/TestSupport.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win32/AtomicSave.h"
 #include "platform/win32/RegistryFile.h"
 #include "platform/win32/TimeZone.h"
 
@@ -127,29 +128,9 @@ LONG LoadTree(const std::string& path, RegistryTree& tree, FILETIME* changed) {
   return ERROR_SUCCESS;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 LONG SaveTree(const std::string& path, const RegistryTree& tree) {
-  const std::string temporary = path + ".tmp";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return Fail(ERROR_WRITE_FAULT, temporary + ": " + std::strerror(errno));
-  const bool written = WriteAll(fd, FormatRegistry(tree)) && fsync(fd) == 0;
-  const int writeErrno = errno;
-  close(fd);
-  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string problem = std::strerror(written ? errno : writeErrno);
-    unlink(temporary.c_str());
-    return Fail(ERROR_WRITE_FAULT, temporary + ": " + problem);
+  if (const int error = SaveFileAtomically(path, FormatRegistry(tree))) {
+    return Fail(ERROR_WRITE_FAULT, path + ": " + std::strerror(error));
   }
   return ERROR_SUCCESS;
 }

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/testing/TestFiles.h"
 #include "platform/win32/RegistryFile.h"
-#include "platform/win32/TestSupport.h"
 
 namespace {
 

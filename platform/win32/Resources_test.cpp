@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/TestSupport.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32/TestSupport.h"
+#include "platform/testing/TestFiles.h"
 
 namespace {
 

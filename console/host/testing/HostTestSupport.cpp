@@ -1,24 +1,12 @@
 #include "console/host/testing/HostTestSupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "console/host/SnapinModule.h"
 #include "console/host/testing/FakeSnapin.h"
 #include "platform/win32/Library.h"
 
-TTestRegistry::TTestRegistry(bool registerSnapin) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vzconsole-XXXXXX").string();
-  dir_ = mkdtemp(pattern.data());
-  setenv("VAZERIR_REGISTRY", File("registry.reg").c_str(), 1);
+TTestRegistry::TTestRegistry(bool registerSnapin)
+    : registry_("VAZERIR_REGISTRY", dir_.File("registry.reg")) {
   if (registerSnapin) RegisterModule(FakeSnapinPath(), false);
-}
-
-TTestRegistry::~TTestRegistry() {
-  unsetenv("VAZERIR_REGISTRY");
-  std::filesystem::remove_all(dir_);
 }
 
 std::string FakeSnapinPath() { return KR_FAKE_SNAPIN; }
@@ -52,13 +40,4 @@ std::vector<std::string> JournalFrom(const std::string& from) {
     if (all[i].starts_with(from)) return std::vector<std::string>(all.begin() + long(i), all.end());
   }
   return {};
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -1,4 +1,4 @@
-#include "platform/com/TestStream.h"
+#include "platform/com/testing/TestStream.h"
 
 #include <algorithm>
 #include <cstring>
