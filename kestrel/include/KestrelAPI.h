@@ -94,6 +94,7 @@ typedef int32_t KSClassID;
 #define KS_ERR_TRANSACTION_BUSY 3027   /* a commit of the database is running (progress callback) */
 #define KS_ERR_DATABASE_FULL 3028      /* no record IDs are left */
 #define KS_ERR_NOT_LINKED 3029         /* the two records are not linked through the field */
+#define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
 #define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
 #define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
@@ -697,7 +698,7 @@ KS_API KSStatus KSGotoNext(KSHandle cursor);
 KS_API KSStatus KSGotoPrevious(KSHandle cursor);
 KS_API KSStatus KSGoto(KSHandle cursor, int32_t position);
 KS_API KSStatus KSGotoRecordID(KSHandle cursor, KSRecordID id);
-KS_API KSStatus KSGotoFirstMatch(KSHandle cursor, const KSField* values);
+KS_API KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition);
 KS_API KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values);
 KS_API KSStatus KSGetNextRecord(KSHandle cursor, KSField* values);
 KS_API KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values);
