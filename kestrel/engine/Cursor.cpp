@@ -92,7 +92,17 @@ bool Cursor::OnRecord() const {
   return view && view->Find(CurrentId()) != nullptr;
 }
 
+const Record* Cursor::RecordOf(int32_t row, RecordFinder& finder) const {
+  if (recordsAt_ == Changes() && records_.size() == rows_.size())
+    return records_[static_cast<size_t>(row)];
+  return finder.Find(rows_[static_cast<size_t>(row)]);
+}
+
 void Cursor::Erase(int32_t row) {
+  if (records_.size() == rows_.size())
+    records_.erase(records_.begin() + row);
+  else
+    records_.clear();
   rows_.erase(rows_.begin() + row);
   if (!groups_.empty()) groups_.erase(groups_.begin() + row);
   if (position_ > row) --position_;
@@ -157,7 +167,7 @@ KSStatus Cursor::GotoFirstMatch(const Condition& condition) {
   ReadContext context(*view);
   RecordFinder finder(*view);
   for (size_t row = 0; row < rows_.size(); ++row) {
-    const Record* record = finder.Find(rows_[row]);
+    const Record* record = RecordOf(static_cast<int32_t>(row), finder);
     if (record == nullptr || !bound->Test(context, rows_[row], *record)) continue;
     if (bound->Failure() != KS_OK) return bound->Failure();
     position_ = static_cast<int32_t>(row);
@@ -175,7 +185,7 @@ KSStatus Cursor::Read(int32_t position, int32_t count, bool forward, const RowRe
   std::vector<std::pair<int32_t, const Record*>> window;
   for (int32_t at = position; static_cast<int32_t>(window.size()) < count && at >= 0 &&
                               at < Count();) {
-    const Record* record = finder.Find(rows_[static_cast<size_t>(at)]);
+    const Record* record = RecordOf(at, finder);
     if (record == nullptr) {
       Erase(at);
       if (!forward) {

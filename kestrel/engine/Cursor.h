@@ -129,8 +129,7 @@ class Cursor {
   KSStatus Build(const View& view);
   void Sort(ReadContext& context, std::vector<RecordID>& ids,
             std::vector<const Record*>& records) const;
-  void Group(ReadContext& context, std::vector<RecordID>& ids,
-             const std::vector<const Record*>& records);
+  void Group(ReadContext& context, std::vector<RecordID>& ids, std::vector<const Record*>& records);
   // Whether the record belongs to the rows (filter, and the parent's link for a child cursor).
   bool Belongs(ReadContext& context, RecordID id, const Record& record);
   // Orders two records as the rows are ordered: -1, 0 (the same record) or 1.
@@ -143,6 +142,9 @@ class Cursor {
   // Moves onto the row at `position`, or the next one in the direction when its record is gone.
   KSStatus Land(int32_t position, bool forward);
   void Erase(int32_t row);
+  // The record of the row: from the records found when the rows were gathered while nothing
+  // changed since, else through the finder.
+  const Record* RecordOf(int32_t row, RecordFinder& finder) const;
   // Gathers the rows again (a distinct cursor's rows after a write) and stands on the
   // record's row, else on the row at `fallback` (or the last row).
   void Regroup(const View& view, RecordID wanted, int32_t fallback);
@@ -160,6 +162,10 @@ class Cursor {
   RecordID parent_ = kNullRecord;
   const FieldDef* link_ = nullptr;  // a child cursor's link field, of the parent's class
   std::vector<RecordID> rows_;
+  // The rows' records as found when the change count was recordsAt_ (empty when the rows
+  // changed since): scans then read no index.
+  std::vector<const Record*> records_;
+  uint64_t recordsAt_ = 0;
   std::vector<int32_t> groups_;  // distinct: the records each row stands for
   int32_t position_ = -1;
   uint64_t verified_ = 0;  // the change count at which every row's record was seen

@@ -48,6 +48,8 @@ KSStatus Cursor::Build(const View& view) {
   groups_.clear();
   if (!distinct_.empty()) Group(context, ids, records);
   rows_ = std::move(ids);
+  records_ = std::move(records);
+  recordsAt_ = Changes();
   return KS_OK;
 }
 
@@ -64,16 +66,29 @@ void Cursor::Sort(ReadContext& context, std::vector<RecordID>& ids,
       const Value& key = order_[j].path.Read(context, ids[row], *records[row], scratch);
       keys[row * k + j] = &key == &scratch ? &computed.emplace_back(std::move(scratch)) : &key;
     }
-  // The first key travels with the row, so that most comparisons touch one value per side.
+  // The first key travels with the row (a text as its characters), so that most comparisons
+  // touch nothing else.
   struct Entry {
     const Value* first;
+    const char16_t* text;  // the first key's characters when it is a text
+    size_t length;
     uint32_t row;
   };
   std::vector<Entry> entries(n);
-  for (size_t row = 0; row < n; ++row) entries[row] = Entry{keys[row * k], static_cast<uint32_t>(row)};
+  for (size_t row = 0; row < n; ++row) {
+    const Value* first = keys[row * k];
+    const auto* text = std::get_if<std::u16string>(first);
+    entries[row] = Entry{first, text ? text->data() : nullptr, text ? text->size() : 0,
+                         static_cast<uint32_t>(row)};
+  }
+  auto compareFirst = [](const Entry& a, const Entry& b) {
+    if (a.text == nullptr || b.text == nullptr) return CompareRead(*a.first, *b.first);
+    const int c = std::char_traits<char16_t>::compare(a.text, b.text, std::min(a.length, b.length));
+    return c != 0 ? c : a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+  };
   const bool firstDescending = order_[0].descending;
   std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    if (const int c = CompareRead(*a.first, *b.first); c != 0) return firstDescending ? c > 0 : c < 0;
+    if (const int c = compareFirst(a, b); c != 0) return firstDescending ? c > 0 : c < 0;
     for (size_t j = 1; j < k; ++j)
       if (const int c = CompareRead(*keys[a.row * k + j], *keys[b.row * k + j]); c != 0)
         return order_[j].descending ? c > 0 : c < 0;
@@ -90,9 +105,10 @@ void Cursor::Sort(ReadContext& context, std::vector<RecordID>& ids,
 }
 
 void Cursor::Group(ReadContext& context, std::vector<RecordID>& ids,
-                   const std::vector<const Record*>& records) {
+                   std::vector<const Record*>& records) {
   std::map<std::vector<Value>, size_t, KeysLess> seen;
   std::vector<RecordID> kept;
+  std::vector<const Record*> keptRecords;
   for (size_t row = 0; row < ids.size(); ++row) {
     std::vector<Value> key(distinct_.size());
     for (size_t j = 0; j < distinct_.size(); ++j) {
@@ -102,12 +118,14 @@ void Cursor::Group(ReadContext& context, std::vector<RecordID>& ids,
     const auto [it, added] = seen.emplace(std::move(key), kept.size());
     if (added) {
       kept.push_back(ids[row]);
+      keptRecords.push_back(records[row]);
       groups_.push_back(1);
     } else {
       ++groups_[it->second];
     }
   }
   ids = std::move(kept);
+  records = std::move(keptRecords);
 }
 
 bool Cursor::Belongs(ReadContext& context, RecordID id, const Record& record) {

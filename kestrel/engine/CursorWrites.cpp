@@ -78,6 +78,7 @@ KSStatus Cursor::Insert(const std::vector<std::pair<size_t, Value>>& values, Rec
   } else if (shown) {
     position_ = PlaceOf(context, id, inserted);
     rows_.insert(rows_.begin() + position_, id);
+    records_.clear();
   }
   if (verified) verified_ = Changes();
   return shown ? KS_OK : KS_RECORD_NOT_IN_CURSOR;
@@ -109,6 +110,7 @@ KSStatus Cursor::SetCurrent(const std::vector<std::pair<size_t, Value>>& values)
     if (Belongs(context, id, record)) {
       position_ = PlaceOf(context, id, record);
       rows_.insert(rows_.begin() + position_, id);
+      records_.clear();
     }
   }
   if (verified) verified_ = Changes();
