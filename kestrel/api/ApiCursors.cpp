@@ -121,23 +121,11 @@ KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction, const ch
 KSStatus KSGetLastCursorError(void) { return lastCursorError; }
 
 KSStatus KSReleaseCursor(KSHandle cursor) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    State& s = GetState();
-    const std::unique_ptr<OpenCursor> released = s.cursors.Remove(cursor);
-    if (!released) return KS_ERR_INVALID_HANDLE;
-    if (OpenTransaction* t = s.transactions.Get(released->transaction))
-      t->cursors.erase(std::remove(t->cursors.begin(), t->cursors.end(), cursor), t->cursors.end());
-    return KS_OK;
-  });
+  return ReleaseOwned(GetState().cursors, cursor, &OpenTransaction::cursors);
 }
 
 KSStatus KSCursorSetUserData(KSHandle cursor, void* userData) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    OpenCursor* c = GetState().cursors.Get(cursor);
-    if (c == nullptr) return KS_ERR_INVALID_HANDLE;
-    c->userData = userData;
-    return KS_OK;
-  });
+  return SetUserData(GetState().cursors, cursor, userData);
 }
 
 KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records) {

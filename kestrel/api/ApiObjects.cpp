@@ -47,14 +47,7 @@ const char16_t* KSGetObjectTable(KSHandle object) {
 }
 
 KSStatus KSReleaseObject(KSHandle object) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    State& s = GetState();
-    const std::unique_ptr<ObjectRef> released = s.objects.Remove(object);
-    if (!released) return KS_ERR_INVALID_HANDLE;
-    if (OpenTransaction* t = s.transactions.Get(released->transaction))
-      t->objects.erase(std::remove(t->objects.begin(), t->objects.end(), object), t->objects.end());
-    return KS_OK;
-  });
+  return ReleaseOwned(GetState().objects, object, &OpenTransaction::objects);
 }
 
 KSStatus KSDestroyObject(KSHandle object) {

@@ -9,6 +9,7 @@
 // live until released.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
@@ -180,6 +181,33 @@ KSStatus WithLiveStatus(HandleTable<T>& table, KSHandle handle, F&& body) {
     T* entry = table.Get(handle);
     KSStatus status = KS_ERR_INVALID_HANDLE;
     return entry && LiveTransaction(entry->transaction, status) ? body(*entry) : status;
+  });
+}
+
+// Stores the caller's pointer on an entry of `table`: KS_OK or KS_ERR_INVALID_HANDLE.
+template <typename T>
+KSStatus SetUserData(HandleTable<T>& table, KSHandle handle, void* userData) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    T* entry = table.Get(handle);
+    if (entry == nullptr) return KS_ERR_INVALID_HANDLE;
+    entry->userData = userData;
+    return KS_OK;
+  });
+}
+
+// Releases an entry of `table` that its transaction lists in `owned` (its objects or cursors):
+// KS_OK or KS_ERR_INVALID_HANDLE.
+template <typename T>
+KSStatus ReleaseOwned(HandleTable<T>& table, KSHandle handle,
+                      std::vector<KSHandle> OpenTransaction::*owned) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    const std::unique_ptr<T> released = table.Remove(handle);
+    if (!released) return KS_ERR_INVALID_HANDLE;
+    if (OpenTransaction* t = GetState().transactions.Get(released->transaction)) {
+      std::vector<KSHandle>& list = t->*owned;
+      list.erase(std::remove(list.begin(), list.end(), handle), list.end());
+    }
+    return KS_OK;
   });
 }
 
