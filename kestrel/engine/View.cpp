@@ -98,7 +98,7 @@ std::vector<RecordID> ReferenceMap::Referrers(RecordID target) const {
 }
 
 RecordFinder::RecordFinder(const View& view)
-    : view_(view), records_(view.Db().Committed().records), next_(records_.begin()) {
+    : records_(view.Db().Committed().records), next_(records_.begin()) {
   for (const Layer& layer : view.Layers())
     if (!layer.delta->empty()) deltas_.push_back(layer.delta);
 }

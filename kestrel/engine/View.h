@@ -69,11 +69,9 @@ class RecordFinder {
   const Record* Find(RecordID id);
 
  private:
-  using Committed = std::map<RecordID, Record>::const_iterator;
-  const View& view_;
   std::vector<const Delta*> deltas_;  // the layers that hold changes, topmost first
   const std::map<RecordID, Record>& records_;
-  Committed next_;
+  std::map<RecordID, Record>::const_iterator next_;
 };
 
 // What one call reads through a view: the view, and who refers to whom, gathered on first need.
