@@ -144,6 +144,12 @@ TEST_F(ApiCursorTest, InsertsLandInTheOrderOrOutsideTheFilterWithTheirNewID) {
   EXPECT_EQ(KSInsertNewRecord(c, outside, 1, nullptr, &stool), KS_RECORD_NOT_IN_CURSOR);
   EXPECT_GT(stool, id);
   EXPECT_EQ(Text(t, stool, u"name"), "Stool") << "created all the same";
+  // A record outside the cursor reads through an object what the cursor's rows hold.
+  const char16_t* list[] = {u"name", u"supplierP.name", u"Count()"};
+  KSField read[3]{};
+  ASSERT_EQ(KSGetValues(KSGetObject(t, stool), list, 3, read), KS_OK);
+  EXPECT_EQ(FieldText(read[0]) + "|" + FieldText(read[1]) + "|" + FieldText(read[2]), "Stool||1");
+  EXPECT_EQ(N(read[1].name), "supplierP.name");
   EXPECT_EQ(KSGetCount(c), 3);
   EXPECT_EQ(KSGetCurrentRecordID(c), id) << "the cursor stays";
 

@@ -70,10 +70,9 @@ KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t
     ReadContext context(*view);
     std::vector<Results::Named> named;
     for (int32_t i = 0; i < count; ++i) {
+      // Any path a cursor reads (a row of its own is what the record is here).
       const std::string name = Narrow(fieldNames[i]);
-      // Stored fields, link fields and "id"; paths are for cursors.
       const int at = FindFieldIndex(cls, name);
-      if (at < 0 && !SameName(name, "id")) return KS_ERR_NO_SUCH_FIELD;
       FieldPath path;
       if (const KSStatus s = FieldPath::Resolve(view->GetSchema(), cls, name, t.InVersion(), path);
           s != KS_OK)

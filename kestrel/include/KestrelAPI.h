@@ -649,13 +649,13 @@ KS_API KSStatus KSReleaseObject(KSHandle object);
 /* Deletes the record in the object's transaction. KS_OK, KS_ERR_DELETE_REFERENCED (another
  * record refers to it through a reference or a link), KS_ERR_NO_SUCH_RECORD, write refusals. */
 KS_API KSStatus KSDestroyObject(KSHandle object);
-/* Fills values[0..count) with the named fields (the pseudo field "id", in any case, gives the
- * record ID, type 1; field names match exactly, else without regard to the case of a-z), each
- * with its type, its value (null values as described at KSField) and its name. A link field
- * (type 14) answers the number of linked records in value.asInteger. Texts and blobs stay valid
- * until the next call on the object. KS_OK, KS_ERR_NO_SUCH_FIELD, KS_ERR_ACCESS_DENIED (a field
- * invisible in the transaction's plan, such as a user's password hash), KS_ERR_NO_SUCH_RECORD,
- * KS_ERR_INVALID_ARGUMENT (null arrays, negative count). */
+/* Fills values[0..count) with the named fields, each with its type, its value (null values as
+ * described at KSField) and its name. Fields are named by path as in a cursor's field list (see
+ * Conditions and sort handles): stored fields, "id" (the record ID, type 1), paths through
+ * references, link fields (the number of linked records, type 14) and "Count()" (1). Texts and
+ * blobs stay valid until the next call on the object. KS_OK, KS_ERR_NO_SUCH_FIELD,
+ * KS_ERR_ACCESS_DENIED (a field invisible in the transaction's plan, such as a user's password
+ * hash), KS_ERR_NO_SUCH_RECORD, KS_ERR_INVALID_ARGUMENT (null arrays, negative count). */
 KS_API KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
                             KSField* values);
 /* Writes count values, each naming its field in `name`, all or nothing. A value's type must be
