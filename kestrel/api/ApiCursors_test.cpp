@@ -359,6 +359,7 @@ TEST_F(ApiCursorTest, BadHandlesArgumentsAndFieldsAreRefused) {
   EXPECT_EQ(refused({u"itemsPV.name"}, u"Supplier"), KS_ERR_NO_SUCH_FIELD);
   EXPECT_EQ(refused({u"[Tag].label"}), KS_ERR_NO_SUCH_FIELD) << "an unrelated class";
   EXPECT_EQ(refused({u"name"}, u"Nothing"), KS_ERR_NO_SUCH_CLASS);
+  EXPECT_EQ(refused({u"note"}, u"Secret"), KS_ERR_NO_SUCH_CLASS) << "invisible: nothing to show";
   EXPECT_EQ(refused({nullptr}), KS_ERR_INVALID_ARGUMENT);
   EXPECT_EQ(KSCreateCursor(t, u"Item", nullptr, 1, u"", 0), 0u);
   EXPECT_EQ(KSGetLastCursorError(), KS_ERR_INVALID_ARGUMENT);

@@ -113,7 +113,8 @@ std::string ShopSchema() {
          {"name": "code", "type": 9, "access": 0},
          {"name": "supplierP", "type": 11, "references": "Supplier"}]},
       {"name": "Tag", "fields": [{"name": "label", "type": 9}]},
-      {"name": "Archive", "rootAccess": 0, "fields": [{"name": "note", "type": 9}]}],
+      {"name": "Archive", "rootAccess": 0, "fields": [{"name": "note", "type": 9}]},
+      {"name": "Secret", "rootAccess": 3, "fields": [{"name": "note", "type": 9}]}],
     "linkIndexes": [
       {"name": "itemsPV", "class": "Supplier", "target": "Item", "via": "supplierP",
        "fields": ["name"]},
