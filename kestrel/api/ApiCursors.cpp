@@ -1,53 +1,238 @@
-// Sort handles, conditions and cursors: this version of the library does not offer them yet;
-// each answers KS_ERR_NOT_SUPPORTED (0, -1 or null where no status is answered) and changes
-// nothing.
-#include "kestrel/include/KestrelAPI.h"
+// Cursors: opening, steps, reading rows through the fetch buffer, and writing through them.
+#include "kestrel/api/ApiState.h"
+
+using namespace kestrel;
+using namespace kestrel::api;
+
+namespace {
+
+// Field lists and rows read ahead are bounded so that a wrong count cannot make the library
+// read far beyond the caller's arrays or hold unbounded memory.
+constexpr int32_t kMaxFields = 4096;
+constexpr int32_t kMaxFetch = 100000;
+
+thread_local KSStatus lastCursorError = KS_OK;
+
+KSHandle OpenCursorHandle(KSHandle transaction, const char16_t* const* fields, int32_t fieldCount,
+                          KSHandle sort, CursorRequest& request) {
+  lastCursorError = KS_ERR_INTERNAL;
+  return Guard<KSHandle>(0, [&]() -> KSHandle {
+    State& s = GetState();
+    lastCursorError = KS_ERR_INVALID_ARGUMENT;
+    if (fieldCount < 0 || fieldCount > kMaxFields || (fieldCount > 0 && fields == nullptr))
+      return 0;
+    for (int32_t i = 0; i < fieldCount; ++i) {
+      if (fields[i] == nullptr) return 0;
+      request.fields.push_back(Narrow(fields[i]));
+    }
+    const CursorShape* shape = s.sorts.Get(sort);
+    if (sort != 0 && shape == nullptr) {
+      lastCursorError = KS_ERR_INVALID_HANDLE;
+      return 0;
+    }
+    if (shape != nullptr) request.shape = *shape;
+    OpenTransaction* t = LiveTransaction(transaction, lastCursorError);
+    if (t == nullptr) return 0;
+    std::unique_ptr<Cursor> engine;
+    lastCursorError = Cursor::Open(t->engine, request, engine);
+    if (lastCursorError != KS_OK) return 0;
+    const KSHandle handle = s.cursors.Add(std::make_unique<OpenCursor>(transaction, std::move(engine)));
+    if (handle == 0) {
+      lastCursorError = KS_ERR_INTERNAL;
+      return 0;
+    }
+    t->cursors.push_back(handle);
+    return handle;
+  });
+}
+
+template <typename R, typename F>
+R WithCursor(KSHandle cursor, R failure, F&& body) {
+  return WithLive<R>(GetState().cursors, cursor, failure, std::forward<F>(body));
+}
+
+template <typename F>
+KSStatus CursorStatus(KSHandle cursor, F&& body) {
+  return WithLiveStatus(GetState().cursors, cursor, std::forward<F>(body));
+}
+
+// Fills `values` with the current row when the step landed on one.
+KSStatus StepAndRead(KSHandle cursor, KSField* values, bool forward) {
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
+    const KSStatus status = forward ? c.engine->Next() : c.engine->Previous();
+    if (status == KS_END_OF_TABLE || status == KS_BEGIN_OF_TABLE) return KS_NO_FURTHER_RECORD;
+    return status != KS_OK ? status : c.buffer.Current(*c.engine, forward, values);
+  });
+}
+
+// The values named by the caller (fieldNames[i], else values[i].name, else the cursor's i-th
+// field), as positions in the cursor's class with their values.
+KSStatus WrittenValues(const Cursor& cursor, const KSField* values, int32_t count,
+                       const char16_t* const* fieldNames,
+                       std::vector<std::pair<size_t, Value>>& written) {
+  if (count < 0 || count > kMaxFields || (count > 0 && values == nullptr))
+    return KS_ERR_INVALID_ARGUMENT;
+  for (int32_t i = 0; i < count; ++i) {
+    std::string name;
+    if (fieldNames != nullptr && fieldNames[i] != nullptr)
+      name = Narrow(fieldNames[i]);
+    else if (values[i].name != nullptr)
+      name = Narrow(values[i].name);
+    else if (static_cast<size_t>(i) < cursor.Fields().size())
+      name = cursor.Fields()[static_cast<size_t>(i)].Name();
+    else
+      return KS_ERR_INVALID_ARGUMENT;
+    size_t position = 0;
+    KSStatus status;
+    const FieldDef* field = cursor.WritableField(name, position, status);
+    if (field == nullptr) return status;
+    Value value;
+    if (!FromApiField(values[i], field->type, value)) return KS_ERR_INVALID_ARGUMENT;
+    written.emplace_back(position, std::move(value));
+  }
+  return KS_OK;
+}
+
+}  // namespace
 
 extern "C" {
 
-KSHandle KSGetNewSortHandle(void) { return 0; }
-KSStatus KSReleaseSortHandle(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSetFilterCondition(KSHandle, KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSAddSortField(KSHandle, const char16_t*, KSBool) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSAddDistinctField(KSHandle, const char16_t*) { return KS_ERR_NOT_SUPPORTED; }
-KSHandle KSMakeNewCondition(const char16_t*, int32_t, const KSField*, int32_t) { return 0; }
-KSHandle KSMakeANDConditions(KSHandle, KSHandle) { return 0; }
-KSHandle KSMakeORConditions(KSHandle, KSHandle) { return 0; }
-KSHandle KSMakeContainsFieldAsCondition(const char16_t*, KSHandle, KSBool) { return 0; }
-KSStatus KSReleaseCondition(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
+KSHandle KSCreateCursor(KSHandle transaction, const char16_t* className,
+                        const char16_t* const* fields, int32_t fieldCount,
+                        const char16_t* indexName, KSHandle sort) {
+  CursorRequest request;
+  request.className = Narrow(className);
+  request.index = Narrow(indexName);
+  return OpenCursorHandle(transaction, fields, fieldCount, sort, request);
+}
 
-KSHandle KSCreateCursor(KSHandle, const char16_t*, const char16_t* const*, int32_t, const char16_t*,
-                        KSHandle) {
-  return 0;
+KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction, const char16_t* indexName,
+                             const char16_t* childClass, const char16_t* const* fields,
+                             int32_t fieldCount, KSHandle sort) {
+  CursorRequest request;
+  request.child = true;
+  request.parent = parentID;
+  request.index = Narrow(indexName);
+  request.childClass = Narrow(childClass);
+  return OpenCursorHandle(transaction, fields, fieldCount, sort, request);
 }
-KSHandle KSCreateChildCursor(KSRecordID, KSHandle, const char16_t*, const char16_t*,
-                             const char16_t* const*, int32_t, KSHandle) {
-  return 0;
+
+KSStatus KSGetLastCursorError(void) { return lastCursorError; }
+
+KSStatus KSReleaseCursor(KSHandle cursor) {
+  return ReleaseOwned(GetState().cursors, cursor, &OpenTransaction::cursors);
 }
-KSStatus KSGetLastCursorError(void) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSReleaseCursor(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSCursorSetUserData(KSHandle, void*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSSetFetchBuffer(KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSGetCount(KSHandle) { return 0; }
-KSStatus KSGotoFirst(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoLast(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoNext(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoPrevious(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGoto(KSHandle, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoRecordID(KSHandle, KSRecordID) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGotoFirstMatch(KSHandle, const KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetCurrentValues(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetNextRecord(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSGetPreviousRecord(KSHandle, KSField*) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSGetCurrentRecordPos(KSHandle) { return -1; }
-KSRecordID KSGetCurrentRecordID(KSHandle) { return -1; }
-KSStatus KSInsertNewRecord(KSHandle, const KSField*, int32_t, const char16_t* const*,
-                           KSRecordID* newID) {
-  if (newID != nullptr) *newID = -1;
-  return KS_ERR_NOT_SUPPORTED;
+
+KSStatus KSCursorSetUserData(KSHandle cursor, void* userData) {
+  return SetUserData(GetState().cursors, cursor, userData);
 }
-KSStatus KSSetCurrentValues(KSHandle, const KSField*, int32_t) { return KS_ERR_NOT_SUPPORTED; }
-KSStatus KSDeleteCurrentRecord(KSHandle) { return KS_ERR_NOT_SUPPORTED; }
-int32_t KSCursorIDCompare(KSHandle, KSRecordID, KSRecordID) { return 0; }
+
+KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records) {
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    if (records < 1 || records > kMaxFetch) return KS_ERR_INVALID_ARGUMENT;
+    c.buffer.SetSize(records);
+    return KS_OK;
+  });
+}
+
+int32_t KSGetCount(KSHandle cursor) {
+  return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) { return c.engine->Count(); });
+}
+
+KSStatus KSGotoFirst(KSHandle cursor) {
+  return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->First(); });
+}
+
+KSStatus KSGotoLast(KSHandle cursor) {
+  return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->Last(); });
+}
+
+KSStatus KSGotoNext(KSHandle cursor) {
+  return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->Next(); });
+}
+
+KSStatus KSGotoPrevious(KSHandle cursor) {
+  return CursorStatus(cursor,
+                      [](OpenCursor& c) { return c.engine->Previous(); });
+}
+
+KSStatus KSGoto(KSHandle cursor, int32_t position) {
+  return CursorStatus(cursor,
+                      [&](OpenCursor& c) { return c.engine->Goto(position); });
+}
+
+KSStatus KSGotoRecordID(KSHandle cursor, KSRecordID id) {
+  return CursorStatus(cursor,
+                      [&](OpenCursor& c) { return c.engine->GotoRecord(id); });
+}
+
+KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    if (condition == 0) return c.engine->First();
+    const ConditionRef* found = GetState().conditions.Get(condition);
+    return found ? c.engine->GotoFirstMatch(*found->condition) : KS_ERR_INVALID_HANDLE;
+  });
+}
+
+KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
+    if (c.engine->Position() < 0) return KS_BEGIN_OF_TABLE;
+    if (c.engine->Position() >= c.engine->Count()) return KS_END_OF_TABLE;
+    if (!c.engine->OnRecord()) return KS_ERR_NO_SUCH_RECORD;
+    return c.buffer.Current(*c.engine, true, values);
+  });
+}
+
+KSStatus KSGetNextRecord(KSHandle cursor, KSField* values) {
+  return StepAndRead(cursor, values, true);
+}
+
+KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values) {
+  return StepAndRead(cursor, values, false);
+}
+
+int32_t KSGetCurrentRecordPos(KSHandle cursor) {
+  return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) {
+    return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
+  });
+}
+
+KSRecordID KSGetCurrentRecordID(KSHandle cursor) {
+  return WithCursor<KSRecordID>(cursor, kNullRecord,
+                                [](OpenCursor& c) { return c.engine->CurrentId(); });
+}
+
+KSStatus KSInsertNewRecord(KSHandle cursor, const KSField* values, int32_t count,
+                           const char16_t* const* fieldNames, KSRecordID* newID) {
+  if (newID != nullptr) *newID = kNullRecord;
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    if (newID == nullptr) return KS_ERR_INVALID_ARGUMENT;
+    std::vector<std::pair<size_t, Value>> written;
+    if (const KSStatus s = WrittenValues(*c.engine, values, count, fieldNames, written); s != KS_OK)
+      return s;
+    return c.engine->Insert(written, *newID);
+  });
+}
+
+KSStatus KSSetCurrentValues(KSHandle cursor, const KSField* values, int32_t count) {
+  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    std::vector<std::pair<size_t, Value>> written;
+    if (const KSStatus s = WrittenValues(*c.engine, values, count, nullptr, written); s != KS_OK)
+      return s;
+    return written.empty() ? KS_OK : c.engine->SetCurrent(written);
+  });
+}
+
+KSStatus KSDeleteCurrentRecord(KSHandle cursor) {
+  return CursorStatus(cursor,
+                      [](OpenCursor& c) { return c.engine->DeleteCurrent(); });
+}
+
+int32_t KSCursorIDCompare(KSHandle cursor, KSRecordID id1, KSRecordID id2) {
+  return WithCursor<int32_t>(cursor, 0,
+                             [&](OpenCursor& c) { return c.engine->CompareRecords(id1, id2); });
+}
 
 }  // extern "C"

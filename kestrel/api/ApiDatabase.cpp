@@ -147,7 +147,7 @@ KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const char16
     const DatabasePtr db = c.server->FindDatabase(Narrow(name));
     if (!db) return KS_ERR_NO_SUCH_DATABASE;
     if (file == nullptr || *file == 0) return KS_ERR_INVALID_ARGUMENT;
-    return WriteFileAtomically(Narrow(file), WriteAscii(db->GetSchema(), db->Data()))
+    return WriteFileAtomically(Narrow(file), WriteAscii(db->GetSchema(), db->Committed()))
                ? KS_OK
                : KS_ERR_WRITE_FAILED;
   });
@@ -209,7 +209,7 @@ int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name) {
     Connection* connection = LiveConnection(server, status);
     const DatabasePtr db = connection ? connection->server->FindDatabase(Narrow(name)) : nullptr;
     if (!db) return 0;
-    const size_t bytes = db->Data().MemoryUsage();
+    const size_t bytes = db->Committed().MemoryUsage();
     return bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
   });
 }
@@ -235,7 +235,7 @@ const char16_t* const* KSGetAvailableTransactions(KSHandle server, const char16_
     const DatabasePtr db = connection ? connection->server->FindDatabase(Narrow(name)) : nullptr;
     if (!db || count == nullptr) return nullptr;
     std::vector<std::u16string> names{u"Root"};
-    for (const PersistentTransaction& t : db->Data().transactions)
+    for (const PersistentTransaction& t : db->Committed().transactions)
       if (rootOnly == 0 || t.parent.empty()) names.push_back(ToUtf16(t.name));
     return connection->results.Texts(std::move(names), count);
   });

@@ -15,6 +15,7 @@ Results& ResultsOf(KSHandle handle) {
   if (auto* se = s.sessions.Get(handle)) return se->results;
   if (auto* t = s.transactions.Get(handle)) return t->results;
   if (auto* o = s.objects.Get(handle)) return o->results;
+  if (auto* c = s.cursors.Get(handle)) return c->results;
   return ThreadResults();
 }
 
@@ -29,7 +30,8 @@ int32_t KSGetOpenHandleCount(void) {
     const State& s = GetState();
     return static_cast<int32_t>(s.connections.Handles().size() + s.metas.Handles().size() +
                                 s.sessions.Handles().size() + s.transactions.Handles().size() +
-                                s.objects.Handles().size());
+                                s.objects.Handles().size() + s.cursors.Handles().size() +
+                                s.sorts.Handles().size() + s.conditions.Handles().size());
   });
 }
 

@@ -101,7 +101,7 @@ const char16_t* const* KSGetGlobalIndexes(KSHandle session, const char16_t* clas
                                           int32_t* count) {
   return NameList(session, className ? className : u"", count, [](const Context& c) {
     std::vector<std::string> names;
-    for (const IndexDef* index : c.schema->GlobalIndexesOf(*c.cls)) names.push_back(index->name);
+    for (const IndexDef* index : c.schema->OrderingIndexesOf(*c.cls)) names.push_back(index->name);
     return names;
   });
 }

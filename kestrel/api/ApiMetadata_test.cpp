@@ -84,6 +84,8 @@ TEST_F(ApiMetadataTest, AnswersIndexesAndTheirFields) {
   EXPECT_EQ(List(KSGetGlobalIndexes, u"VipCustomer"),
             (std::vector<std::string>{"byName", "byRating"}));
   EXPECT_EQ(List(KSGetGlobalIndexes, u"Party"), std::vector<std::string>{"byName"});
+  EXPECT_EQ(List(KSGetGlobalIndexes, u"Order"), std::vector<std::string>{"ordersPV"})
+      << "a link index orders the class it leads to";
   int32_t count = 0;
   EXPECT_EQ(Strings(KSGetIndexFields(session_, u"VipCustomer", u"byRating", 0, &count), count),
             (std::vector<std::string>{"rating", "name"}));

@@ -3,49 +3,16 @@
 #include <optional>
 
 #include "kestrel/api/ApiState.h"
+#include "kestrel/engine/FieldPath.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
 
 namespace {
 
-struct ObjectContext {
-  ObjectRef* object = nullptr;
-  OpenTransaction* transaction = nullptr;
-  Session* session = nullptr;
-};
-
-// Runs `body` with a live object; `failure` otherwise (and `status` when it is a status).
-template <typename R, typename F>
-R WithObject(KSHandle handle, R failure, F&& body) {
-  return Guard<R>(failure, [&]() -> R {
-    ObjectContext c;
-    c.object = GetState().objects.Get(handle);
-    KSStatus status = KS_ERR_INVALID_HANDLE;
-    if (c.object != nullptr)
-      c.transaction = LiveTransaction(c.object->transaction, status, &c.session);
-    if (c.transaction == nullptr) {
-      if constexpr (std::is_same_v<R, KSStatus>) return status;
-      return failure;
-    }
-    return body(c);
-  });
-}
-
-// The number of records linked through a computed link field: those whose back reference
-// leads to the record.
-int32_t CountLinked(const View& view, const FieldDef& field, RecordID id) {
-  const Schema& schema = view.GetSchema();
-  const ClassDef* target = schema.FindClass(field.referencedClass);
-  int32_t count = 0;
-  for (const RecordID from : ReferenceMap(view).Referrers(id)) {
-    const Record* r = view.Find(from);
-    const ClassDef* rc = r ? schema.FindClass(r->classId) : nullptr;
-    if (rc == nullptr || target == nullptr || !schema.IsDescendant(*rc, *target)) continue;
-    const int via = rc->FieldIndex(field.linkVia);
-    if (via >= 0 && r->values[static_cast<size_t>(via)] == Value{id}) ++count;
-  }
-  return count;
+// The engine transaction of a live object (WithLive checked it).
+kestrel::Transaction& EngineOf(const ObjectRef& object) {
+  return *GetState().transactions.Get(object.transaction)->engine;
 }
 
 }  // namespace
@@ -70,67 +37,63 @@ KSHandle KSGetObject(KSHandle transaction, KSRecordID id) {
 }
 
 const char16_t* KSGetObjectTable(KSHandle object) {
-  return WithObject<const char16_t*>(object, nullptr, [](ObjectContext& c) -> const char16_t* {
-    const std::optional<View> view = c.transaction->engine->GetView();
-    const Record* record = view ? view->Find(c.object->id) : nullptr;
+  return WithLive<const char16_t*>(GetState().objects, object, nullptr,
+                                   [](ObjectRef& o) -> const char16_t* {
+    const std::optional<View> view = EngineOf(o).GetView();
+    const Record* record = view ? view->Find(o.id) : nullptr;
     const ClassDef* cls = record ? view->GetSchema().FindClass(record->classId) : nullptr;
-    return cls ? c.object->results.Text(ToUtf16(cls->name)) : nullptr;
+    return cls ? o.results.Text(ToUtf16(cls->name)) : nullptr;
   });
 }
 
 KSStatus KSReleaseObject(KSHandle object) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    State& s = GetState();
-    const std::unique_ptr<ObjectRef> released = s.objects.Remove(object);
-    if (!released) return KS_ERR_INVALID_HANDLE;
-    if (OpenTransaction* t = s.transactions.Get(released->transaction))
-      t->objects.erase(std::remove(t->objects.begin(), t->objects.end(), object), t->objects.end());
-    return KS_OK;
-  });
+  return ReleaseOwned(GetState().objects, object, &OpenTransaction::objects);
 }
 
 KSStatus KSDestroyObject(KSHandle object) {
-  return WithObject<KSStatus>(object, KS_ERR_INTERNAL, [](ObjectContext& c) {
-    return c.transaction->engine->Destroy(c.object->id);
-  });
+  return WithLiveStatus(GetState().objects, object,
+                        [](ObjectRef& o) { return EngineOf(o).Destroy(o.id); });
 }
 
 KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
                      KSField* values) {
-  return WithObject<KSStatus>(object, KS_ERR_INTERNAL, [&](ObjectContext& c) -> KSStatus {
+  return WithLiveStatus(GetState().objects, object,
+                        [&](ObjectRef& o) -> KSStatus {
     if (count < 0 || (count > 0 && (fieldNames == nullptr || values == nullptr)))
       return KS_ERR_INVALID_ARGUMENT;
-    const std::optional<View> view = c.transaction->engine->GetView();
+    kestrel::Transaction& t = EngineOf(o);
+    const std::optional<View> view = t.GetView();
     if (!view) return KS_ERR_NO_SUCH_TRANSACTION;
-    const Record* record = view->Find(c.object->id);
+    const Record* record = view->Find(o.id);
     if (record == nullptr) return KS_ERR_NO_SUCH_RECORD;
     const ClassDef& cls = *view->GetSchema().FindClass(record->classId);
+    ReadContext context(*view);
     std::vector<Results::Named> named;
     for (int32_t i = 0; i < count; ++i) {
+      // Any path a cursor reads (a row of its own is what the record is here).
       const std::string name = Narrow(fieldNames[i]);
-      if (SameName(name, "id")) {
-        named.push_back({c.object->id, KS_TYPE_ID, ToUtf16(name)});
-        continue;
-      }
-      const int at = cls.FieldIndex(name);
-      if (at < 0) return KS_ERR_NO_SUCH_FIELD;
-      const FieldDef& field = cls.allFields[static_cast<size_t>(at)];
-      Value value = field.IsComputedLink()
-                        ? Value{CountLinked(*view, field, c.object->id)}
-                        : record->values[static_cast<size_t>(at)];
-      named.push_back({std::move(value), field.type, ToUtf16(field.name)});
+      const int at = FindFieldIndex(cls, name);
+      FieldPath path;
+      if (const KSStatus s = FieldPath::Resolve(view->GetSchema(), cls, name, t.InVersion(), path);
+          s != KS_OK)
+        return s;
+      Value scratch;
+      named.push_back({path.Read(context, o.id, *record, scratch), path.Type(),
+                       ToUtf16(at >= 0 ? cls.allFields[static_cast<size_t>(at)].name : name)});
     }
-    c.object->results.Values(std::move(named), values);
+    o.results.Values(std::move(named), values);
     return KS_OK;
   });
 }
 
 KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count) {
-  return WithObject<KSStatus>(object, KS_ERR_INTERNAL, [&](ObjectContext& c) -> KSStatus {
+  return WithLiveStatus(GetState().objects, object,
+                        [&](ObjectRef& o) -> KSStatus {
     if (count < 0 || (count > 0 && values == nullptr)) return KS_ERR_INVALID_ARGUMENT;
-    const std::optional<View> view = c.transaction->engine->GetView();
+    kestrel::Transaction& t = EngineOf(o);
+    const std::optional<View> view = t.GetView();
     if (!view) return KS_ERR_NO_SUCH_TRANSACTION;
-    const Record* record = view->Find(c.object->id);
+    const Record* record = view->Find(o.id);
     if (record == nullptr) return KS_ERR_NO_SUCH_RECORD;
     const ClassDef& cls = *view->GetSchema().FindClass(record->classId);
     std::vector<std::pair<size_t, Value>> changes;
@@ -143,7 +106,7 @@ KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count) {
         return KS_ERR_INVALID_ARGUMENT;
       changes.emplace_back(static_cast<size_t>(at), std::move(value));
     }
-    return c.transaction->engine->SetValues(c.object->id, changes);
+    return t.SetValues(o.id, changes);
   });
 }
 
@@ -166,11 +129,26 @@ KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle 
   if (count != nullptr) *count = 0;
   return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     if (count == nullptr) return KS_ERR_INVALID_ARGUMENT;
-    // No condition handles exist in this version: any other than 0 is unknown.
-    if (condition != 0) return KS_ERR_INVALID_HANDLE;
-    const ClassDef* cls = session.db->GetSchema().FindClass(Narrow(className));
+    const ConditionRef* c = GetState().conditions.Get(condition);
+    if (condition != 0 && c == nullptr) return KS_ERR_INVALID_HANDLE;
+    const Schema& schema = session.db->GetSchema();
+    const ClassDef* cls = schema.FindClass(Narrow(className));
     if (cls == nullptr) return KS_ERR_NO_SUCH_CLASS;
-    return t.engine->DestroyAll(*cls, nullptr, *count);
+    if (c == nullptr) return t.engine->DestroyAll(*cls, nullptr, *count);
+    std::unique_ptr<BoundCondition> bound;
+    if (const KSStatus s =
+            BoundCondition::Bind(schema, *cls, *c->condition, t.engine->InVersion(), bound);
+        s != KS_OK)
+      return s;
+    std::optional<ReadContext> context;  // over the view DestroyAll reads through
+    return t.engine->DestroyAll(
+        *cls,
+        [&](const View& view, RecordID id, const Record& record, bool& keep) {
+          if (!context) context.emplace(view);
+          keep = !bound->Test(*context, id, record);
+          return bound->Failure();
+        },
+        *count);
   });
 }
 

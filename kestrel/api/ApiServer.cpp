@@ -110,12 +110,7 @@ KSStatus KSCloseServer(KSHandle server) {
 }
 
 KSStatus KSServerSetUserData(KSHandle server, void* userData) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    Connection* connection = GetState().connections.Get(server);
-    if (connection == nullptr) return KS_ERR_INVALID_HANDLE;
-    connection->userData = userData;
-    return KS_OK;
-  });
+  return SetUserData(GetState().connections, server, userData);
 }
 
 const KSHandle* KSGetAvailableMetas(KSHandle server, int32_t* count) {
@@ -164,12 +159,7 @@ KSStatus KSReleaseMeta(KSHandle meta) {
 }
 
 KSStatus KSMetaSetUserData(KSHandle meta, void* userData) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    Meta* m = MetaOf(meta);
-    if (m == nullptr) return KS_ERR_INVALID_HANDLE;
-    m->userData = userData;
-    return KS_OK;
-  });
+  return SetUserData(GetState().metas, meta, userData);
 }
 
 const char16_t* const* KSGetAvailableServices(KSHandle server, KSHandle meta, int32_t* count,

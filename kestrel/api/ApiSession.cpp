@@ -87,12 +87,7 @@ KSStatus KSReleaseSession(KSHandle session) {
 }
 
 KSStatus KSSessionSetUserData(KSHandle session, void* userData) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    Session* s = GetState().sessions.Get(session);
-    if (s == nullptr) return KS_ERR_INVALID_HANDLE;
-    s->userData = userData;
-    return KS_OK;
-  });
+  return SetUserData(GetState().sessions, session, userData);
 }
 
 KSStatus KSChangeSessionLanguage(KSHandle session, const char16_t* languageCode) {

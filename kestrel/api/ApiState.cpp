@@ -77,6 +77,7 @@ void ReleaseTransaction(KSHandle transaction) {
   if (!t) return;
   for (const KSHandle child : t->children) ReleaseTransaction(child);
   for (const KSHandle object : t->objects) s.objects.Remove(object);
+  for (const KSHandle cursor : t->cursors) s.cursors.Remove(cursor);
   if (OpenTransaction* parent = s.transactions.Get(t->parent)) {
     auto& siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), transaction), siblings.end());

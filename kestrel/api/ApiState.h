@@ -3,18 +3,23 @@
 // runs its body through Guard, which takes the lock and turns an unexpected exception into
 // its failure answer, so no exception ever crosses the C boundary.
 //
-// A session owns the handles of its transactions (its root among them) and their objects:
-// releasing a transaction releases its child transactions and objects first, releasing the
-// session releases them all.
+// A session owns the handles of its transactions (its root among them) and their objects and
+// cursors: releasing a transaction releases its child transactions, objects and cursors first,
+// releasing the session releases them all. Sort and condition handles belong to nobody: they
+// live until released.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
 
 #include "kestrel/api/EventDispatcher.h"
+#include "kestrel/api/FetchBuffer.h"
 #include "kestrel/api/HandleTable.h"
 #include "kestrel/api/Results.h"
+#include "kestrel/engine/Condition.h"
+#include "kestrel/engine/Cursor.h"
 #include "kestrel/engine/Server.h"
 #include "kestrel/engine/Text.h"
 #include "kestrel/engine/Transaction.h"
@@ -63,6 +68,7 @@ struct OpenTransaction {
   std::shared_ptr<kestrel::Transaction> engine;
   std::vector<KSHandle> children;
   std::vector<KSHandle> objects;
+  std::vector<KSHandle> cursors;
   KSStatus startStatus = KS_OK;  // of this start, or of the last failed start of a child
   std::vector<KSErrorRecord> errors;  // findings of the last commit
   void* userData = nullptr;
@@ -76,6 +82,22 @@ struct ObjectRef {
   Results results;
 };
 
+// A cursor of a transaction with the rows it holds read ahead.
+struct OpenCursor {
+  OpenCursor(KSHandle t, std::unique_ptr<kestrel::Cursor> c)
+      : transaction(t), engine(std::move(c)), buffer(engine->Fields()) {}
+  KSHandle transaction = 0;
+  std::unique_ptr<kestrel::Cursor> engine;
+  FetchBuffer buffer;
+  void* userData = nullptr;
+  Results results;
+};
+
+// A condition (shared with the conditions made from it and the sort handles it filters).
+struct ConditionRef {
+  ConditionPtr condition;
+};
+
 struct State {
   std::recursive_mutex mutex;
   HandleTable<Connection> connections{1};
@@ -83,6 +105,9 @@ struct State {
   HandleTable<Session> sessions{3};
   HandleTable<OpenTransaction> transactions{4};
   HandleTable<ObjectRef> objects{5};
+  HandleTable<OpenCursor> cursors{6};
+  HandleTable<CursorShape> sorts{7};
+  HandleTable<ConditionRef> conditions{8};
   uint64_t nextLogon = 1;
   std::map<std::string, ServerPtr> servers;  // by directory, served by this process
   // Destroyed before the tables, so no callback runs while they go away.
@@ -138,11 +163,59 @@ KSStatus WithTransaction(KSHandle handle, F&& body) {
   });
 }
 
+// Runs body(entry) with an entry of `table` that names a live transaction (an object or a
+// cursor); `failure` otherwise.
+template <typename R, typename T, typename F>
+R WithLive(HandleTable<T>& table, KSHandle handle, R failure, F&& body) {
+  return Guard<R>(failure, [&]() -> R {
+    T* entry = table.Get(handle);
+    KSStatus status;
+    return entry && LiveTransaction(entry->transaction, status) ? body(*entry) : failure;
+  });
+}
+
+// The same for functions that answer a status: the status why the entry is not live.
+template <typename T, typename F>
+KSStatus WithLiveStatus(HandleTable<T>& table, KSHandle handle, F&& body) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
+    T* entry = table.Get(handle);
+    KSStatus status = KS_ERR_INVALID_HANDLE;
+    return entry && LiveTransaction(entry->transaction, status) ? body(*entry) : status;
+  });
+}
+
+// Stores the caller's pointer on an entry of `table`: KS_OK or KS_ERR_INVALID_HANDLE.
+template <typename T>
+KSStatus SetUserData(HandleTable<T>& table, KSHandle handle, void* userData) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    T* entry = table.Get(handle);
+    if (entry == nullptr) return KS_ERR_INVALID_HANDLE;
+    entry->userData = userData;
+    return KS_OK;
+  });
+}
+
+// Releases an entry of `table` that its transaction lists in `owned` (its objects or cursors):
+// KS_OK or KS_ERR_INVALID_HANDLE.
+template <typename T>
+KSStatus ReleaseOwned(HandleTable<T>& table, KSHandle handle,
+                      std::vector<KSHandle> OpenTransaction::*owned) {
+  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
+    const std::unique_ptr<T> released = table.Remove(handle);
+    if (!released) return KS_ERR_INVALID_HANDLE;
+    if (OpenTransaction* t = GetState().transactions.Get(released->transaction)) {
+      std::vector<KSHandle>& list = t->*owned;
+      list.erase(std::remove(list.begin(), list.end(), handle), list.end());
+    }
+    return KS_OK;
+  });
+}
+
 // Adds a transaction handle to its session (and to its parent's children); 0 when the table
 // is full.
 KSHandle AddTransaction(Session& session, KSHandle sessionHandle, KSHandle parent,
                         std::shared_ptr<kestrel::Transaction> engine);
-// Releases a transaction handle with its children and objects.
+// Releases a transaction handle with its children, objects and cursors.
 void ReleaseTransaction(KSHandle transaction);
 
 }  // namespace kestrel::api

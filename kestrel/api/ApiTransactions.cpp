@@ -33,12 +33,7 @@ KSStatus CommitNow(KSHandle handle, int32_t flags, int32_t reserved, const Progr
 extern "C" {
 
 KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData) {
-  return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
-    OpenTransaction* t = GetState().transactions.Get(transaction);
-    if (t == nullptr) return KS_ERR_INVALID_HANDLE;
-    t->userData = userData;
-    return KS_OK;
-  });
+  return SetUserData(GetState().transactions, transaction, userData);
 }
 
 void* KSTransactionGetUserData(KSHandle transaction) {

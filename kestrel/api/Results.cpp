@@ -96,6 +96,16 @@ bool FromApiField(const KSField& field, int32_t fieldType, Value& value) {
   }
 }
 
+bool ComparableFromApiField(const KSField& field, Value& value) {
+  if (field.type == type::kLinks) {
+    value = field.value.asInteger;
+    return true;
+  }
+  if (!FromApiField(field, field.type, value)) return false;
+  if (IsNull(value)) value = NullAsRead(field.type);
+  return true;
+}
+
 KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& text,
                    const std::vector<uint8_t>& blob) {
   KSField field{};
@@ -115,7 +125,8 @@ KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& 
       field.value.asDouble = std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
       break;
     case 3:
-      field.value.asString = std::holds_alternative<std::u16string>(value) ? text.c_str() : nullptr;
+      field.value.asString =
+          std::holds_alternative<std::u16string>(value) && !text.empty() ? text.c_str() : nullptr;
       break;
     case 4:
       field.value.asBlob = blob.empty() ? nullptr : blob.data();

@@ -48,5 +48,9 @@ KSField ToApiField(const Value& value, int32_t fieldType, const std::u16string& 
 // a reference); false when the types do not fit or a blob length is negative. The API's null
 // values become null when the engine stores the value.
 bool FromApiField(const KSField& field, int32_t fieldType, Value& value);
+// Reads an API field as a value to compare with (as a condition's value): the type's null value
+// stays that value, as the fields it is compared with read. False for a type that holds no
+// value (0, 12, 13, unknown) or a negative blob length.
+bool ComparableFromApiField(const KSField& field, Value& value);
 
 }  // namespace kestrel::api

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,37 @@ std::vector<std::string> Strings(const char16_t* const* array, const int32_t& co
   std::vector<std::string> result;
   for (int32_t i = 0; i < count; ++i) result.push_back(N(array[i]));
   return result;
+}
+
+KSField TextField(const char16_t* text, const char16_t* name) {
+  KSField field{};
+  field.type = KS_TYPE_STRING;
+  field.value.asString = text;
+  field.name = name;
+  return field;
+}
+
+KSField IntField(int32_t type, int32_t value, const char16_t* name) {
+  KSField field{};
+  field.type = type;
+  field.value.asInteger = value;
+  field.name = name;
+  return field;
+}
+
+std::string FieldText(const KSField& value) {
+  switch (value.type) {
+    case KS_TYPE_STRING:
+      return N(value.value.asString);
+    case KS_TYPE_FLOAT:
+    case KS_TYPE_CURRENCY: {
+      char text[32];
+      std::snprintf(text, sizeof text, "%g", value.value.asDouble);
+      return text;
+    }
+    default:
+      return std::to_string(value.value.asInteger);
+  }
 }
 
 std::string ReadFile(const std::string& path) {
@@ -81,7 +113,8 @@ std::string ShopSchema() {
          {"name": "code", "type": 9, "access": 0},
          {"name": "supplierP", "type": 11, "references": "Supplier"}]},
       {"name": "Tag", "fields": [{"name": "label", "type": 9}]},
-      {"name": "Archive", "rootAccess": 0, "fields": [{"name": "note", "type": 9}]}],
+      {"name": "Archive", "rootAccess": 0, "fields": [{"name": "note", "type": 9}]},
+      {"name": "Secret", "rootAccess": 3, "fields": [{"name": "note", "type": 9}]}],
     "linkIndexes": [
       {"name": "itemsPV", "class": "Supplier", "target": "Item", "via": "supplierP",
        "fields": ["name"]},
@@ -244,6 +277,26 @@ int32_t ShopTest::Int(KSHandle t, KSRecordID id, const char16_t* field) {
     return status;
   });
   return n;
+}
+
+KSHandle ShopTest::Cursor(KSHandle t, const char16_t* cls, std::vector<const char16_t*> fields,
+                          const char16_t* index, KSHandle sort) {
+  return KSCreateCursor(t, cls, fields.data(), static_cast<int32_t>(fields.size()), index, sort);
+}
+
+std::vector<std::string> ShopTest::Rows(KSHandle cursor, size_t fields) {
+  std::vector<std::string> rows;
+  std::vector<KSField> values(fields + 1);
+  auto row = [&] {
+    std::string text;
+    for (size_t i = 0; i < fields; ++i) text += (i ? "|" : "") + FieldText(values[i]);
+    rows.push_back(text);
+  };
+  if (KSGotoFirst(cursor) != KS_OK) return rows;
+  KSStatus status = KSGetCurrentValues(cursor, values.data());
+  for (; status == KS_OK; status = KSGetNextRecord(cursor, values.data())) row();
+  if (status != KS_NO_FURTHER_RECORD) rows.push_back("<status " + std::to_string(status) + ">");
+  return rows;
 }
 
 std::vector<std::pair<int32_t, int16_t>> ShopTest::Errors(KSHandle t) {

@@ -16,6 +16,12 @@ std::string N(const char16_t* text);  // "" for null
 // `count` is read when the function runs, after the call that fills it.
 std::vector<std::string> Strings(const char16_t* const* array, const int32_t& count);
 
+// API values for conditions and writes; `name` names the field written (null: none).
+KSField TextField(const char16_t* text, const char16_t* name = nullptr);
+KSField IntField(int32_t type, int32_t value, const char16_t* name = nullptr);
+// A value as text: texts as they are (null ""), floats with %g, everything else as an integer.
+std::string FieldText(const KSField& value);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 
@@ -56,7 +62,8 @@ class ApiTest : public ::testing::Test {
 
 // A fixture with the database "Shop" of schema Shop 1.0 (see ShopSchema) holding suppliers 1
 // (Nordic) and 2 (Alpine), items 3 (Chair, supplier 1), 4 (Table, supplier 1) and 5 (Lamp,
-// protected), tag 6, archive record 7; `session` is logged on as system in the actual plan.
+// protected), tag 6, archive record 7 (a read-only class; the class Secret is invisible);
+// `session` is logged on as system in the actual plan.
 class ShopTest : public ApiTest {
  protected:
   void SetUp() override;
@@ -68,6 +75,12 @@ class ShopTest : public ApiTest {
   // Reads one field through an object: "<missing>" / -99 when the record is not seen.
   std::string Text(KSHandle t, KSRecordID id, const char16_t* field);
   int32_t Int(KSHandle t, KSRecordID id, const char16_t* field);
+  // A cursor on the class in `t` with the fields, index and sort handle; 0 when refused.
+  KSHandle Cursor(KSHandle t, const char16_t* cls, std::vector<const char16_t*> fields,
+                  const char16_t* index = u"", KSHandle sort = 0);
+  // Every row of the cursor from the first on as "value|value|...", read with KSGotoFirst,
+  // KSGetCurrentValues and KSGetNextRecord; "<status n>" ends the list when a read fails.
+  std::vector<std::string> Rows(KSHandle cursor, size_t fields);
   // The error records of the transaction's last commit as (code, severity) pairs, read from
   // the records' bytes: the code in the second 32-bit word, the severity as 16 bits at byte 8.
   std::vector<std::pair<int32_t, int16_t>> Errors(KSHandle t);

@@ -107,6 +107,7 @@ void Database::ApplyToBase(RecordID id, std::optional<Record> record, uint64_t v
   }
   baseVersions_[id] = version;
   modified_ = true;
+  ++changes_;
 }
 
 Value Database::FieldValue(RecordID id, const std::string& field) const {

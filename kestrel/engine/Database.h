@@ -51,6 +51,7 @@ class Database {
   // Direct access for loading, repairs and tools; makes the indexes stale.
   Store& Data() {
     indexes_.Invalidate();
+    ++changes_;
     return store_;
   }
   const Store& Data() const { return store_; }
@@ -59,10 +60,21 @@ class Database {
   Indexes& Index() { return indexes_; }
   // The persistent transactions, for the engine's scenario functions (Scenarios.h); changing
   // them leaves the record indexes valid.
-  std::vector<PersistentTransaction>& Scenarios() { return store_.transactions; }
+  std::vector<PersistentTransaction>& Scenarios() {
+    ++changes_;
+    return store_.transactions;
+  }
   PersistentTransaction* FindScenario(const std::string& name) { return store_.FindTransaction(name); }
   // A new commit sequence number: every write of a record, at any level, gets its own.
-  uint64_t NextSequence() { return ++sequence_; }
+  uint64_t NextSequence() {
+    ++changes_;
+    return ++sequence_;
+  }
+  // Counts the changes of anything a view may show: committed records, layers of changes (every
+  // write, commit and rollback) and scenarios. While it stands still, what was read through a
+  // view is still what the view shows, so readers may keep it (cursors keep fetched rows).
+  uint64_t Changes() const { return changes_; }
+  void NoteChange() { ++changes_; }
   // Version of a committed record: the sequence number of its last write since the database
   // came online (or of its deletion), 0 when it was not written since.
   uint64_t BaseVersion(RecordID id) const;
@@ -111,6 +123,7 @@ class Database {
   Store store_;
   Indexes indexes_;
   uint64_t sequence_ = 0;
+  uint64_t changes_ = 0;
   std::unordered_map<RecordID, uint64_t> baseVersions_;
   std::vector<DatabaseLock> locks_;
   bool busy_ = false;

@@ -61,6 +61,22 @@ const IndexDef* Schema::FindIndex(const ClassDef& cls, const std::string& indexN
   return nullptr;
 }
 
+const ClassDef* Schema::LinkTarget(const IndexDef& linkIndex) const {
+  const ClassDef* owner = FindClass(linkIndex.className);
+  const int at = owner ? owner->FieldIndex(linkIndex.name) : -1;
+  if (at < 0 || owner->allFields[static_cast<size_t>(at)].type != type::kLinks) return nullptr;
+  return FindClass(owner->allFields[static_cast<size_t>(at)].referencedClass);
+}
+
+std::vector<const IndexDef*> Schema::OrderingIndexesOf(const ClassDef& cls) const {
+  std::vector<const IndexDef*> result = GlobalIndexesOf(cls);
+  for (const IndexDef& index : linkIndexes) {
+    const ClassDef* target = LinkTarget(index);
+    if (target != nullptr && IsDescendant(cls, *target)) result.push_back(&index);
+  }
+  return result;
+}
+
 const ServiceDef* Schema::FindService(const std::string& serviceName) const {
   for (const ServiceDef& service : services)
     if (service.name == serviceName) return &service;

@@ -115,6 +115,11 @@ class Schema {
   // Global indexes of the class and its ancestors, ancestors' first.
   std::vector<const IndexDef*> GlobalIndexesOf(const ClassDef& cls) const;
   const IndexDef* FindIndex(const ClassDef& cls, const std::string& indexName) const;
+  // The class a link index leads to (its link field's referenced class), or null.
+  const ClassDef* LinkTarget(const IndexDef& linkIndex) const;
+  // The indexes that order the records of the class: its global indexes (ancestors' first), then
+  // the link indexes that lead to the class or an ancestor (their fields are its fields).
+  std::vector<const IndexDef*> OrderingIndexesOf(const ClassDef& cls) const;
   const ServiceDef* FindService(const std::string& serviceName) const;
 
   // Fills ids, flattened field lists and children after classes were added in an order where

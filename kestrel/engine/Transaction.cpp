@@ -251,17 +251,19 @@ KSStatus Transaction::Destroy(RecordID id) {
   return DestroyRecords(*view, {id});
 }
 
-KSStatus Transaction::DestroyAll(const ClassDef& cls,
-                                 const std::function<bool(const Record&)>& keep, int32_t& count) {
+KSStatus Transaction::DestroyAll(const ClassDef& cls, const Keep& keep, int32_t& count) {
   count = 0;
   const std::optional<View> view = GetView();
   if (!view) return KS_ERR_NO_SUCH_TRANSACTION;
   if (const KSStatus status = CheckChangeable(); status != KS_OK) return status;
-  std::vector<RecordID> ids = view->MembersOf(cls);
-  if (keep)
-    ids.erase(std::remove_if(ids.begin(), ids.end(),
-                             [&](RecordID id) { return keep(*view->Find(id)); }),
-              ids.end());
+  std::vector<RecordID> ids;
+  for (const RecordID id : view->MembersOf(cls)) {
+    bool kept = false;
+    if (keep)
+      if (const KSStatus status = keep(*view, id, *view->Find(id), kept); status != KS_OK)
+        return status;
+    if (!kept) ids.push_back(id);
+  }
   if (const KSStatus status = DestroyRecords(*view, ids); status != KS_OK) return status;
   count = static_cast<int32_t>(ids.size());
   return KS_OK;
@@ -365,6 +367,7 @@ CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
     if (restart) {
       own.delta->clear();
       own.versions->Clear();
+      db_->NoteChange();
     } else {
       out.findings = std::move(conflicts);
     }
@@ -406,6 +409,7 @@ CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
   if (kind_ == Kind::kScenario || into != nullptr) db_->SetModified(true);
   own.delta->clear();
   own.versions->Clear();
+  db_->NoteChange();
   ReleaseLocks();
   return finish(out.findings.empty() ? KS_OK : KS_COMMITTED_WITH_WARNINGS, u"committed");
 }
@@ -417,6 +421,7 @@ KSStatus Transaction::Rollback(std::vector<std::string>& removedRoots) {
   if (kind_ == Kind::kPlain) {
     delta_.clear();
     versions_.Clear();
+    db_->NoteChange();
     ReleaseLocks();
     return KS_OK;
   }

@@ -112,10 +112,12 @@ class Transaction : public std::enable_shared_from_this<Transaction> {
   KSStatus Insert(const ClassDef& cls, std::vector<Value> values, RecordID& id);
   // Deletes the record: KS_ERR_DELETE_REFERENCED while another record refers to it.
   KSStatus Destroy(RecordID id);
-  // Deletes every record of the class and its subclasses that `keep` does not keep; all or
-  // nothing. `count` gets the number deleted.
-  KSStatus DestroyAll(const ClassDef& cls, const std::function<bool(const Record&)>& keep,
-                      int32_t& count);
+  // Deletes every record of the class and its subclasses that `keep` does not keep (none keeps
+  // nothing); all or nothing. `keep` decides for each record (given the view, its ID and the
+  // record) before anything is deleted; a status other than KS_OK from it ends the call with
+  // that status and nothing deleted. `count` gets the number deleted.
+  using Keep = std::function<KSStatus(const View&, RecordID, const Record&, bool& keep)>;
+  KSStatus DestroyAll(const ClassDef& cls, const Keep& keep, int32_t& count);
   // Links `to` to `from` through the type-14 field `field` of from's class (a stored list, or
   // the reference `via` of a computed link), or removes that link.
   KSStatus Link(RecordID from, const std::string& field, RecordID to, bool create);

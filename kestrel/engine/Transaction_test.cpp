@@ -119,5 +119,39 @@ TEST_F(EngineTransactionTest, AScenarioLoadedWithoutVersionsCommitsAndItsRowFoll
   EXPECT_TRUE(other->ReadOnly()) << "protected for everybody but its owner";
 }
 
+// Cursors keep what they read while the change count stands still: every change that a view
+// may show must move it, and reading must not.
+TEST_F(EngineTransactionTest, EveryChangeThatAViewMayShowMovesTheChangeCount) {
+  uint64_t seen = db_->Changes();
+  auto moved = [&] {
+    const bool changed = db_->Changes() != seen;
+    seen = db_->Changes();
+    return changed;
+  };
+  const auto t = Child(root_);
+  const RecordID a = Insert(*t, u"a");
+  EXPECT_TRUE(moved()) << "a write";
+  ASSERT_NE(t->GetView()->Find(a), nullptr);
+  EXPECT_FALSE(moved()) << "a read";
+  const auto inner = Child(t);
+  Insert(*inner, u"b");
+  moved();
+  ASSERT_EQ(inner->Commit(false, kQuiet).status, KS_OK);
+  EXPECT_TRUE(moved()) << "a commit into the parent's layer";
+  ASSERT_EQ(t->Commit(false, kQuiet).status, KS_OK);
+  EXPECT_TRUE(moved()) << "a commit into the data";
+  Insert(*t, u"c");
+  moved();
+  std::vector<std::string> removed;
+  ASSERT_EQ(t->Rollback(removed), KS_OK);
+  EXPECT_TRUE(moved()) << "a rollback";
+  std::shared_ptr<Transaction> scenario;
+  KSStatus granted;
+  ASSERT_EQ(root_->Start(0x100, "S", scenario, granted), KS_OK);
+  EXPECT_TRUE(moved()) << "a new scenario";
+  ASSERT_EQ(scenario->Rollback(removed), KS_OK);
+  EXPECT_TRUE(moved()) << "a removed scenario";
+}
+
 }  // namespace
 }  // namespace kestrel

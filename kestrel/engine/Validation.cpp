@@ -16,7 +16,7 @@ bool HasNull(const IndexKey& key) {
 class Validator {
  public:
   Validator(const View& merged, const View& parent)
-      : merged_(merged), parent_(parent), schema_(merged.GetSchema()) {}
+      : merged_(merged), parent_(parent), schema_(merged.GetSchema()), keys_(merged) {}
 
   std::vector<Finding> Run(const Delta& changes, const std::function<void(size_t)>& progress) {
     size_t done = 0;
@@ -78,42 +78,8 @@ class Validator {
       }
     }
     for (const IndexDef* index : schema_.GlobalIndexesOf(*cls))
-      if (index->unique) CheckUnique(id, *cls, *index, record);
-  }
-
-  void CheckUnique(RecordID id, const ClassDef& cls, const IndexDef& index, const Record& record) {
-    const IndexKey key = KeyOf(cls, index, record);
-    if (HasNull(key)) return;
-    std::vector<RecordID> candidates = merged_.Db().Index().Find(index, key);
-    const auto& layered = LayerKeys(index);
-    const auto [first, last] = layered.equal_range(key);
-    for (auto it = first; it != last; ++it) candidates.push_back(it->second);
-    const ClassDef& owner = *schema_.FindClass(index.className);
-    for (const RecordID other : candidates) {
-      if (other == id) continue;
-      const Record* found = merged_.Find(other);
-      const ClassDef* otherClass = found ? schema_.FindClass(found->classId) : nullptr;
-      if (otherClass != nullptr && schema_.IsDescendant(*otherClass, owner) &&
-          KeyOf(*otherClass, index, *found) == key)
-        return Add(id, KS_ERR_DUPLICATE_KEY, cls, cls.FieldIndex(index.fields.front()));
-    }
-  }
-
-  // Keys of the index among the records of every layer (the topmost entry of each record).
-  const std::multimap<IndexKey, RecordID>& LayerKeys(const IndexDef& index) {
-    const auto found = layerKeys_.find(&index);
-    if (found != layerKeys_.end()) return found->second;
-    auto& keys = layerKeys_[&index];
-    const ClassDef& owner = *schema_.FindClass(index.className);
-    std::unordered_set<RecordID> decided;
-    for (const Layer& layer : merged_.Layers())
-      for (const auto& [id, entry] : *layer.delta) {
-        if (!decided.insert(id).second || !entry) continue;
-        const ClassDef* cls = schema_.FindClass(entry->classId);
-        if (cls != nullptr && schema_.IsDescendant(*cls, owner))
-          keys.emplace(KeyOf(*cls, index, *entry), id);
-      }
-    return keys;
+      if (index->unique && keys_.Clashes(id, *cls, *index, record))
+        Add(id, KS_ERR_DUPLICATE_KEY, *cls, cls->FieldIndex(index->fields.front()));
   }
 
   void CheckDeletion(RecordID id, const Record& before) {
@@ -128,7 +94,7 @@ class Validator {
   const View& parent_;
   const Schema& schema_;
   std::optional<ReferenceMap> references_;  // built at the first deletion
-  std::map<const IndexDef*, std::multimap<IndexKey, RecordID>> layerKeys_;
+  UniqueKeys keys_;
   std::vector<Finding> findings_;
 };
 
@@ -137,6 +103,44 @@ class Validator {
 std::vector<Finding> Validate(const View& merged, const View& parent, const Delta& changes,
                               const std::function<void(size_t)>& progress) {
   return Validator(merged, parent).Run(changes, progress);
+}
+
+bool UniqueKeys::Clashes(RecordID id, const ClassDef& cls, const IndexDef& index,
+                         const Record& record) {
+  const IndexKey key = KeyOf(cls, index, record);
+  if (HasNull(key)) return false;
+  const Schema& schema = view_.GetSchema();
+  std::vector<RecordID> candidates = view_.Db().Index().Find(index, key);
+  const auto& layered = LayerKeys(index);
+  const auto [first, last] = layered.equal_range(key);
+  for (auto it = first; it != last; ++it) candidates.push_back(it->second);
+  const ClassDef& owner = *schema.FindClass(index.className);
+  for (const RecordID other : candidates) {
+    if (other == id) continue;
+    const Record* found = view_.Find(other);
+    const ClassDef* otherClass = found ? schema.FindClass(found->classId) : nullptr;
+    if (otherClass != nullptr && schema.IsDescendant(*otherClass, owner) &&
+        KeyOf(*otherClass, index, *found) == key)
+      return true;
+  }
+  return false;
+}
+
+const std::multimap<IndexKey, RecordID>& UniqueKeys::LayerKeys(const IndexDef& index) {
+  const auto found = layerKeys_.find(&index);
+  if (found != layerKeys_.end()) return found->second;
+  auto& keys = layerKeys_[&index];
+  const Schema& schema = view_.GetSchema();
+  const ClassDef& owner = *schema.FindClass(index.className);
+  std::unordered_set<RecordID> decided;
+  for (const Layer& layer : view_.Layers())
+    for (const auto& [id, entry] : *layer.delta) {
+      if (!decided.insert(id).second || !entry) continue;
+      const ClassDef* cls = schema.FindClass(entry->classId);
+      if (cls != nullptr && schema.IsDescendant(*cls, owner))
+        keys.emplace(KeyOf(*cls, index, *entry), id);
+    }
+  return keys;
 }
 
 }  // namespace kestrel

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "kestrel/engine/Transaction.h"
@@ -21,5 +22,22 @@ namespace kestrel {
 
 std::vector<Finding> Validate(const View& merged, const View& parent, const Delta& changes,
                               const std::function<void(size_t)>& progress);
+
+// The keys of unique global indexes as a view shows them: the committed keys from the
+// database's index, corrected by the records of the view's layers (gathered per index on first
+// need). Valid while the view is.
+class UniqueKeys {
+ public:
+  explicit UniqueKeys(const View& view) : view_(view) {}
+  // Whether another record that the view shows has the record's key in `index` (a unique index
+  // of the record's class or an ancestor). Keys with a null field are never compared.
+  bool Clashes(RecordID id, const ClassDef& cls, const IndexDef& index, const Record& record);
+
+ private:
+  const std::multimap<IndexKey, RecordID>& LayerKeys(const IndexDef& index);
+
+  const View& view_;
+  std::map<const IndexDef*, std::multimap<IndexKey, RecordID>> layerKeys_;
+};
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 #include "kestrel/engine/Value.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kestrel {
@@ -59,6 +60,61 @@ Value Normalize(Value v, int32_t fieldType) {
     if (b->empty()) return {};
   }
   return v;
+}
+
+const Value& NullAsRead(int32_t fieldType) {
+  static const Value kMinusOne{int32_t{-1}};
+  static const Value kNoDuration{std::numeric_limits<int32_t>::max()};
+  static const Value kZero{int32_t{0}};
+  static const Value kZeroFloat{0.0};
+  static const Value kEmptyText{std::u16string()};
+  static const Value kNoBytes{Blob()};
+  switch (fieldType) {
+    case type::kId:
+    case type::kReference:
+      return kMinusOne;
+    case type::kDuration:
+      return kNoDuration;
+    case type::kFloat:
+    case type::kCurrency:
+      return kZeroFloat;
+    case type::kString:
+      return kEmptyText;
+    case type::kBlob:
+      return kNoBytes;
+    default:
+      return kZero;
+  }
+}
+
+namespace {
+
+template <typename T>
+int Order(const T& a, const T& b) {
+  return a < b ? -1 : b < a ? 1 : 0;
+}
+
+}  // namespace
+
+int CompareRead(const Value& a, const Value& b) {
+  if (const auto* x = std::get_if<int32_t>(&a)) {
+    if (const auto* y = std::get_if<int32_t>(&b)) return Order(*x, *y);
+    if (const auto* y = std::get_if<double>(&b)) return Order(static_cast<double>(*x), *y);
+  } else if (const auto* x = std::get_if<double>(&a)) {
+    if (const auto* y = std::get_if<double>(&b)) return Order(*x, *y);
+    if (const auto* y = std::get_if<int32_t>(&b)) return Order(*x, static_cast<double>(*y));
+  } else if (const auto* x = std::get_if<std::u16string>(&a)) {
+    if (const auto* y = std::get_if<std::u16string>(&b)) {
+      const int c = x->compare(*y);
+      return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+  } else if (a.index() == b.index()) {
+    return Order(a, b);
+  }
+  const auto kind = [](const Value& v) {
+    return std::holds_alternative<double>(v) ? size_t{1} : v.index();
+  };
+  return Order(kind(a), kind(b));
 }
 
 }  // namespace kestrel

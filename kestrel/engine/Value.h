@@ -50,4 +50,13 @@ bool FitsType(const Value& v, int32_t fieldType);
 Value Normalize(Value v, int32_t fieldType);
 inline bool IsNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
 
+// Values as a client reads them (cursor rows, conditions, sort orders): a null reads as its
+// type's null value of the API (-1 for IDs and references, 2147483647 for durations, 0 for the
+// other integer types and booleans, 0.0, the empty text, no bytes, no linked records).
+const Value& NullAsRead(int32_t fieldType);
+// Orders two values as read: numbers by value, integers and floating-point alike; texts by
+// UTF-16 code units (case-sensitive); blobs bytewise. Values of different kinds (a text and a
+// number) order by kind. Answers -1, 0 or 1.
+int CompareRead(const Value& a, const Value& b);
+
 }  // namespace kestrel

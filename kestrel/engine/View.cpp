@@ -97,4 +97,72 @@ std::vector<RecordID> ReferenceMap::Referrers(RecordID target) const {
   return ids;
 }
 
+RecordFinder::RecordFinder(const View& view)
+    : records_(view.Db().Committed().records), next_(records_.begin()) {
+  for (const Layer& layer : view.Layers())
+    if (!layer.delta->empty()) deltas_.push_back(layer.delta);
+}
+
+const Record* RecordFinder::Find(RecordID id) {
+  for (const Delta* delta : deltas_) {
+    const auto it = delta->find(id);
+    if (it != delta->end()) return it->second ? &*it->second : nullptr;
+  }
+  // A few steps forward serve an ascending walk; anything else searches.
+  for (int steps = 0; steps < 4 && next_ != records_.end() && next_->first < id; ++steps) ++next_;
+  if (next_ == records_.end() || next_->first != id) {
+    next_ = records_.lower_bound(id);
+    if (next_ == records_.end() || next_->first != id) return nullptr;
+  }
+  return &(next_++)->second;
+}
+
+const ReferenceMap& ReadContext::References() {
+  if (!references_) references_.emplace(view_);
+  return *references_;
+}
+
+std::vector<RecordID> LinkedRecords(ReadContext& context, const FieldDef& link, RecordID owner,
+                                    const Record& record) {
+  const View& view = context.GetView();
+  const Schema& schema = view.GetSchema();
+  const ClassDef* target = schema.FindClass(link.referencedClass);
+  auto fits = [&](const Record* r) {
+    const ClassDef* cls = r ? schema.FindClass(r->classId) : nullptr;
+    return cls != nullptr && (target == nullptr || schema.IsDescendant(*cls, *target));
+  };
+  std::vector<RecordID> ids;
+  if (!link.IsComputedLink()) {
+    const ClassDef* cls = schema.FindClass(record.classId);
+    const int at = cls ? cls->FieldIndex(link.name) : -1;
+    const auto* list = at >= 0 ? std::get_if<LinkList>(&record.values[static_cast<size_t>(at)])
+                               : nullptr;
+    if (list != nullptr)
+      for (const RecordID id : *list)
+        if (fits(view.Find(id)) && std::find(ids.begin(), ids.end(), id) == ids.end())
+          ids.push_back(id);
+    return ids;
+  }
+  for (const RecordID from : context.References().Referrers(owner)) {
+    const Record* r = view.Find(from);
+    if (!fits(r)) continue;
+    const int via = schema.FindClass(r->classId)->FieldIndex(link.linkVia);
+    if (via >= 0 && r->values[static_cast<size_t>(via)] == Value{owner}) ids.push_back(from);
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+int32_t CountLinked(ReadContext& context, const FieldDef& link, RecordID owner,
+                    const Record& record) {
+  if (link.IsComputedLink())
+    return static_cast<int32_t>(LinkedRecords(context, link, owner, record).size());
+  const ClassDef* cls = context.GetView().GetSchema().FindClass(record.classId);
+  const int at = cls ? cls->FieldIndex(link.name) : -1;
+  const auto* list =
+      at >= 0 ? std::get_if<LinkList>(&record.values[static_cast<size_t>(at)]) : nullptr;
+  return list ? static_cast<int32_t>(list->size()) : 0;
+}
+
 }  // namespace kestrel

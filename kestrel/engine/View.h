@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -59,5 +60,41 @@ class ReferenceMap {
   const View& view_;
   std::unordered_multimap<RecordID, RecordID> fromLayers_;
 };
+
+// Finds many records of one view; fast when asked in ascending ID order, as a walk through the
+// committed records would be. Valid while the view is.
+class RecordFinder {
+ public:
+  explicit RecordFinder(const View& view);
+  const Record* Find(RecordID id);
+
+ private:
+  std::vector<const Delta*> deltas_;  // the layers that hold changes, topmost first
+  const std::map<RecordID, Record>& records_;
+  std::map<RecordID, Record>::const_iterator next_;
+};
+
+// What one call reads through a view: the view, and who refers to whom, gathered on first need.
+class ReadContext {
+ public:
+  explicit ReadContext(const View& view) : view_(view) {}
+  const View& GetView() const { return view_; }
+  const ReferenceMap& References();
+
+ private:
+  const View& view_;
+  std::optional<ReferenceMap> references_;
+};
+
+// The records that `owner` (a record of the class of the type-14 field `link`) links through
+// the field: those of its stored list, or those whose back reference (`linkVia`) leads to it;
+// each once, of the field's class. A stored list keeps its order, back references come in ID
+// order.
+std::vector<RecordID> LinkedRecords(ReadContext& context, const FieldDef& link, RecordID owner,
+                                    const Record& record);
+// Their number as a link field reads: the stored list's length, or the number of back
+// references.
+int32_t CountLinked(ReadContext& context, const FieldDef& link, RecordID owner,
+                    const Record& record);
 
 }  // namespace kestrel

@@ -14,8 +14,9 @@
  *   KSGetAvailableServices the meta handle) or until that handle is released; KSFormatMessage
  *   with handle 0 keeps its result until its next such call on the same thread.
  * - Functions that answer a count through `count` set it to 0 on every failure.
- * - A function of the interface that this version does not implement answers
- *   KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
+ * - A function of the interface that this version does not implement (the signal functions and
+ *   KSCreateDBFromRDBMS) answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status)
+ *   and changes nothing.
  * - Functions documented as answering a status never return anything else than the codes listed
  *   below; the text of each is given by KSFormatMessage.
  *
@@ -94,6 +95,7 @@ typedef int32_t KSClassID;
 #define KS_ERR_TRANSACTION_BUSY 3027   /* a commit of the database is running (progress callback) */
 #define KS_ERR_DATABASE_FULL 3028      /* no record IDs are left */
 #define KS_ERR_NOT_LINKED 3029         /* the two records are not linked through the field */
+#define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
 #define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
 #define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
@@ -291,7 +293,8 @@ typedef void (*KSCommitProgressCallback)(int32_t percentage, const char16_t* tex
 KS_API KSStatus KSUseWideStrings(KSBool flag);
 
 /* The number of handles of every kind that this process obtained and has not released yet
- * (connections, metas, sessions with their root transactions, transactions, objects, ...):
+ * (connections, metas, sessions with their root transactions, transactions, objects, cursors,
+ * sort and condition handles):
  * lets a client check that it releases everything it obtains. */
 KS_API int32_t KSGetOpenHandleCount(void);
 
@@ -462,7 +465,9 @@ KS_API KSBool KSIsDescendentOf(KSHandle session, const char16_t* parentName,
                                const char16_t* className);
 /* Names of every class (system classes included), sorted. */
 KS_API const char16_t* const* KSGetTableNames(KSHandle session, int32_t* count);
-/* Global indexes defined on the class or inherited from its ancestors, in definition order. */
+/* The indexes that order a cursor on the class (KSCreateCursor): the global indexes defined on
+ * the class or inherited from its ancestors, in definition order, then the link indexes that
+ * lead to the class or an ancestor (their key fields are fields of the class). */
 KS_API const char16_t* const* KSGetGlobalIndexes(KSHandle session, const char16_t* className,
                                                  int32_t* count);
 /* Fields of a global or link index of the class. withLinkedClass 1: a link index answers its
@@ -623,11 +628,12 @@ KS_API KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char
                                 KSRecordID id2);
 KS_API KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                               KSRecordID id2);
-/* Deletes every record of the class and its subclasses that the transaction sees, all or
- * nothing; `count` gets the number. condition: 0 (condition handles come with a later version:
- * any other value is KS_ERR_INVALID_HANDLE). KS_OK, KS_ERR_NO_SUCH_CLASS,
- * KS_ERR_DELETE_REFERENCED (a record outside the deleted ones refers to one of them),
- * KS_ERR_ACCESS_DENIED, KS_ERR_INVALID_ARGUMENT (null count), and the write refusals. */
+/* Deletes every record of the class and its subclasses that the transaction sees and that
+ * satisfies the condition (0: every record), all or nothing; `count` gets the number. The
+ * condition stays the caller's. KS_OK, KS_ERR_NO_SUCH_CLASS, KS_ERR_DELETE_REFERENCED (a record
+ * outside the deleted ones refers to one of them), KS_ERR_ACCESS_DENIED,
+ * KS_ERR_INVALID_ARGUMENT (null count), KS_ERR_INVALID_HANDLE (a bad condition), the statuses of
+ * a condition that does not fit the class (see Conditions), and the write refusals. */
 KS_API KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle condition,
                              int32_t* count);
 
@@ -643,11 +649,13 @@ KS_API KSStatus KSReleaseObject(KSHandle object);
 /* Deletes the record in the object's transaction. KS_OK, KS_ERR_DELETE_REFERENCED (another
  * record refers to it through a reference or a link), KS_ERR_NO_SUCH_RECORD, write refusals. */
 KS_API KSStatus KSDestroyObject(KSHandle object);
-/* Fills values[0..count) with the named fields (the pseudo field "id" gives the record ID,
- * type 1), each with its type, its value (null values as described at KSField) and its name.
- * A link field (type 14) answers the number of linked records in value.asInteger. Texts and
+/* Fills values[0..count) with the named fields, each with its type, its value (null values as
+ * described at KSField) and its name. Fields are named by path as in a cursor's field list (see
+ * Conditions and sort handles): stored fields, "id" (the record ID, type 1), paths through
+ * references, link fields (the number of linked records, type 14) and "Count()" (1). Texts and
  * blobs stay valid until the next call on the object. KS_OK, KS_ERR_NO_SUCH_FIELD,
- * KS_ERR_NO_SUCH_RECORD, KS_ERR_INVALID_ARGUMENT (null arrays, negative count). */
+ * KS_ERR_ACCESS_DENIED (a field invisible in the transaction's plan, such as a user's password
+ * hash), KS_ERR_NO_SUCH_RECORD, KS_ERR_INVALID_ARGUMENT (null arrays, negative count). */
 KS_API KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
                             KSField* values);
 /* Writes count values, each naming its field in `name`, all or nothing. A value's type must be
@@ -657,58 +665,211 @@ KS_API KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, 
 KS_API KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count);
 
 /* ---------------------------------------------------------------------------------------------
- * Sorting and conditions
+ * Conditions and sort handles
+ *
+ * Field paths. Conditions, sort handles and cursor field lists name fields of the cursor's (or
+ * condition's) class by path, resolved when the cursor is made or the condition used:
+ * - a stored field ("name"); names match exactly, else without regard to the case of a-z;
+ * - "id" (any case): the record ID (type 1);
+ * - a path through reference fields ("customerP.name", "customerP.id"): the referenced
+ *   record's field; it reads as the null value when a reference on the way is null;
+ * - a link field ("ordersPV"): the number of linked records (type 14), and "ordersPV.Count()"
+ *   the same number as type 8;
+ * - "Count()": the number of records a row stands for (type 8): 1, or for a row of a cursor with
+ *   distinct fields the number of records that share its distinct values;
+ * - "[Class].path": the path on a subclass (or ancestor) of the class; records not of that class
+ *   read it as the null value.
+ * Values read as a client reads them: nulls as their type's null value (see KSField). A path
+ * that leads to no field answers KS_ERR_NO_SUCH_FIELD; one that names a field or class
+ * invisible in the transaction's plan (access 3) KS_ERR_ACCESS_DENIED.
+ *
+ * Conditions are made without a class and never change; the class that uses them resolves
+ * their paths. A condition handle is the caller's until KSReleaseCondition, except that
+ * KSMakeANDConditions, KSMakeORConditions and KSMakeContainsFieldAsCondition take over the
+ * handles they are given (those handles are released when the new condition is made; when it is
+ * not made, nothing is taken). Sort and condition handles belong to no session and count in
+ * KSGetOpenHandleCount until released.
  * ------------------------------------------------------------------------------------------- */
 
+/* A new, empty sort handle (no sort, distinct fields or filter), or 0 when no handle is left. */
 KS_API KSHandle KSGetNewSortHandle(void);
+/* KS_OK, KS_ERR_INVALID_HANDLE. Cursors made with the handle are not affected. */
 KS_API KSStatus KSReleaseSortHandle(KSHandle sort);
+/* Makes `condition` the filter of cursors made with the handle (0: no filter, every record).
+ * The handle keeps its own share of the condition: the caller still releases its handle. The
+ * condition's fields are resolved, and its faults reported, when a cursor is made.
+ * KS_OK, KS_ERR_INVALID_HANDLE (a bad sort or condition handle). */
 KS_API KSStatus KSSetFilterCondition(KSHandle sort, KSHandle condition);
+/* Adds a sort field (a path), ascending or (descending 1) descending; several fields order one
+ * after the other, and the record ID orders what they leave equal. Texts order by their UTF-16
+ * code units (case-sensitive); numbers by value; nulls as their type's null value. The name is
+ * resolved when a cursor is made. KS_OK, KS_ERR_INVALID_HANDLE, KS_ERR_INVALID_ARGUMENT (an
+ * empty name). */
 KS_API KSStatus KSAddSortField(KSHandle sort, const char16_t* fieldName, KSBool descending);
+/* Adds a distinct field (a path): of the rows whose distinct fields read alike only the first
+ * in the cursor's order stays, standing for the others ("Count()" tells for how many records).
+ * KS_OK, KS_ERR_INVALID_HANDLE, KS_ERR_INVALID_ARGUMENT (an empty name). */
 KS_API KSStatus KSAddDistinctField(KSHandle sort, const char16_t* fieldName);
-/* target: 0 compare with the value, 1 the value is a regular expression, 2 the value names
- * another field. */
+/* A comparison: field <op> target, op 0 <, 1 <=, 2 =, 3 <>, 4 >=, 5 >.
+ * target 0: the field is compared with *value, whose type tells its kind (numbers of every
+ *   integer and floating type compare with each other; texts with texts, case-sensitive; blobs
+ *   with blobs). A type's null value finds the nulls of that type (see KSField).
+ * target 1: value is a text holding a regular expression (ICU syntax, on UTF-16), compiled once
+ *   here; op 2 means the field's text matches it, op 3 that it does not. It matches when it is
+ *   found anywhere in the text; ^ and $ anchor it at the start and end. The field must be a
+ *   text. Case matters unless the expression says otherwise ("[aA]", "(?i)").
+ * target 2: value is a text naming another field (a path) of the same record to compare with.
+ * The value is copied. Answers the condition's handle, or 0 for a null or empty field name, a
+ * null value, a value type that holds no value (0, 12, 13), op or target out of range.
+ * Faults found here make a condition that every use refuses: KS_ERR_INVALID_PATTERN (an
+ * expression that does not compile), KS_ERR_INVALID_ARGUMENT (an expression with another op
+ * than 2 or 3, or a target 1 or 2 whose value is not a text). Faults found when a class uses
+ * it: KS_ERR_NO_SUCH_FIELD / KS_ERR_ACCESS_DENIED (a path), KS_ERR_INVALID_ARGUMENT (a value
+ * or field of another kind than the field, an expression on a field that is not a text). An
+ * expression that runs for about a second on one text gives up: the use answers
+ * KS_ERR_INVALID_PATTERN. */
 KS_API KSHandle KSMakeNewCondition(const char16_t* fieldName, int32_t op, const KSField* value,
                                    int32_t target);
+/* Both conditions hold / either holds. A 0 handle stands for no condition: with one 0 operand
+ * the result is (a new handle of) the other one; both 0 answer 0. Takes the given handles over.
+ * 0 when a handle is bad (nothing is taken over). */
 KS_API KSHandle KSMakeANDConditions(KSHandle left, KSHandle right);
 KS_API KSHandle KSMakeORConditions(KSHandle left, KSHandle right);
+/* Through the link field `indexName` of the class (a link index, type 14): mode 0, some linked
+ * record satisfies `condition`; mode 1, every linked record does (so that a record without
+ * linked records satisfies it). `condition` applies to the linked class; 0 means any linked
+ * record. Takes the condition handle over. 0 for an empty name or a bad handle. A name that is
+ * no link field of the class using it answers KS_ERR_NO_SUCH_INDEX there. */
 KS_API KSHandle KSMakeContainsFieldAsCondition(const char16_t* indexName, KSHandle condition,
                                                KSBool mode);
+/* KS_OK, KS_ERR_INVALID_HANDLE (also for a handle taken over by a combination). */
 KS_API KSStatus KSReleaseCondition(KSHandle condition);
 
 /* ---------------------------------------------------------------------------------------------
- * Cursors. Values are exchanged in the order of the cursor's field list.
+ * Cursors. A cursor shows rows of one class and its subclasses as its transaction sees them
+ * (with the transaction's own uncommitted changes, never another transaction's), or the records
+ * linked to a parent record (KSCreateChildCursor); each row is one record. Values are exchanged
+ * as arrays of KSField in the order of the cursor's field list, each naming its field (the
+ * path as given) and holding its type's null value for a null (see KSField).
+ *
+ * Rows and values. Which records are rows, and in which order, is fixed when the cursor is made
+ * (filtered, sorted and made distinct once) and then follows the cursor's own inserts, changes
+ * and deletions. Values are read when a row is read, so changes made elsewhere show in them; a
+ * row whose record the transaction no longer sees is stepped over (and leaves the count) when a
+ * step meets it. Records added elsewhere show in a cursor made later.
+ *
+ * Order: the sort fields, then the key fields of the index (KSGetGlobalIndexes lists those of a
+ * class; a child cursor's link index orders it too), then the record ID. A link index without
+ * key fields keeps the order of a stored link list.
+ *
+ * Positions: a new cursor stands before its first row. Steps that run off an end leave it
+ * before the first row (status KS_BEGIN_OF_TABLE) or after the last (KS_END_OF_TABLE); record
+ * steps answer KS_NO_FURTHER_RECORD (-4) for both. Positions of rows (sequences) count from 0.
+ *
+ * Fetch buffer: rows are read ahead, KSSetFetchBuffer rows at a time (1 at first), in the
+ * direction of travel, and steps onto rows already read cost no reading (a remote client needs
+ * one round trip per buffer). Rows read are read again after any change of the data.
+ *
+ * Texts and blobs in returned values stay valid until the next call on the cursor. A cursor is
+ * released with its transaction (and session); its handle then answers KS_ERR_INVALID_HANDLE.
+ * Write refusals of every call that changes records: KS_ERR_READ_ONLY, KS_ERR_LOCKED,
+ * KS_ERR_ACCESS_DENIED, KS_ERR_TRANSACTION_BUSY.
  * ------------------------------------------------------------------------------------------- */
 
+/* A cursor on the class `className` (with its subclasses) in the transaction, with `fieldCount`
+ * fields (paths; they may repeat, and the list may be longer than the class; at most 4096),
+ * ordered by `indexName` (empty or null: none) after the sort fields, and filtered, sorted and
+ * made distinct as the sort handle says (0: none; the cursor takes a copy). Returns the cursor's
+ * handle, released with the transaction, or 0; then KSGetLastCursorError tells why. */
 KS_API KSHandle KSCreateCursor(KSHandle transaction, const char16_t* className,
                                const char16_t* const* fields, int32_t fieldCount,
                                const char16_t* indexName, KSHandle sort);
+/* A cursor on the records that record `parentID` links through its link field `indexName` (a
+ * link index of the parent's class): those whose back reference leads to it, or those of its
+ * stored list. childClass: empty or null for the link's class, else that class (the rows are
+ * the linked records of it or its subclasses). Ordered by the link index's key fields after the
+ * sort fields. Inserts through it link the new record to the parent. 0 on failure, as
+ * KSCreateCursor. */
 KS_API KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction,
                                     const char16_t* indexName, const char16_t* childClass,
                                     const char16_t* const* fields, int32_t fieldCount,
                                     KSHandle sort);
+/* The status of the calling thread's last KSCreateCursor or KSCreateChildCursor: KS_OK after
+ * a success; KS_ERR_INVALID_HANDLE (transaction or sort handle), KS_ERR_INVALID_ARGUMENT (a
+ * negative or too long field count, a null field list or name), KS_ERR_NO_SUCH_INDEX (the index
+ * does not order the class; for a child cursor: no link index of the parent's class),
+ * KS_ERR_NO_MASTER_RECORD (a child cursor with parentID -1), the statuses of paths and
+ * conditions (see Conditions), transaction and database statuses, and KS_ERR_NO_SUCH_CLASS when
+ * the cursor would have nothing to show: the class does not exist or is invisible in the
+ * transaction's plan (access 3), or a child cursor's parent record is not seen by the
+ * transaction (deleted meanwhile). */
 KS_API KSStatus KSGetLastCursorError(void);
+/* KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSReleaseCursor(KSHandle cursor);
+/* Stores the caller's pointer on the handle. KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSCursorSetUserData(KSHandle cursor, void* userData);
+/* Rows read ahead at a time, 1 to 100000. KS_OK, KS_ERR_INVALID_ARGUMENT, handle statuses. */
 KS_API KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records);
+/* The number of rows (counting the rows' IDs only; no record is read); -1 for a bad handle. */
 KS_API int32_t KSGetCount(KSHandle cursor);
+/* Onto the first / last row: KS_OK; with no rows KS_END_OF_TABLE / KS_BEGIN_OF_TABLE. */
 KS_API KSStatus KSGotoFirst(KSHandle cursor);
 KS_API KSStatus KSGotoLast(KSHandle cursor);
+/* Onto the next / previous row: KS_OK, or KS_END_OF_TABLE after the last / KS_BEGIN_OF_TABLE
+ * before the first (the cursor then stands there; a further step answers the same). */
 KS_API KSStatus KSGotoNext(KSHandle cursor);
 KS_API KSStatus KSGotoPrevious(KSHandle cursor);
+/* Onto the row at `position` (0 the first): KS_OK; KS_BEGIN_OF_TABLE for a negative position,
+ * KS_END_OF_TABLE for one at or beyond the count (the cursor stays). */
 KS_API KSStatus KSGoto(KSHandle cursor, int32_t position);
+/* Onto the record's row: KS_OK, or KS_ERR_NO_SUCH_RECORD (the cursor stays). */
 KS_API KSStatus KSGotoRecordID(KSHandle cursor, KSRecordID id);
-KS_API KSStatus KSGotoFirstMatch(KSHandle cursor, const KSField* values);
+/* Onto the first row in the cursor's order that satisfies the condition (0: the first row):
+ * KS_OK, or KS_END_OF_TABLE when none does (the cursor stays); KS_ERR_INVALID_HANDLE for a bad
+ * condition, and the statuses of a condition that does not fit the class (see Conditions).
+ * The condition stays the caller's. */
+KS_API KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition);
+/* Fills values[0..field count) with the current row: KS_OK; KS_BEGIN_OF_TABLE /
+ * KS_END_OF_TABLE when the cursor stands before the first / after the last row;
+ * KS_ERR_NO_SUCH_RECORD when the row's record is gone; KS_ERR_INVALID_ARGUMENT (null values
+ * with a field list). */
 KS_API KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values);
+/* One step forward / back, then the values of the row reached: KS_OK, or KS_NO_FURTHER_RECORD
+ * (-4) when the step runs off the end (the cursor then stands after the last / before the first
+ * row); statuses as KSGetCurrentValues. */
 KS_API KSStatus KSGetNextRecord(KSHandle cursor, KSField* values);
 KS_API KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values);
+/* The current row's position (0 the first), -1 off the rows and for a bad handle. */
 KS_API int32_t KSGetCurrentRecordPos(KSHandle cursor);
+/* The current row's record ID, -1 off the rows and for a bad handle. */
 KS_API KSRecordID KSGetCurrentRecordID(KSHandle cursor);
-/* fieldNames null: the values follow the cursor's field list. */
+/* Inserts a record of the cursor's class (a child cursor's: linked to its parent) and puts its
+ * ID into *newID. Value i names its field by fieldNames[i] when fieldNames is given, else by
+ * values[i].name, else it is the cursor's field i; fields not given take their defaults. Only
+ * stored fields of the class that the plan lets an insert give (access 1 or 2) may be named;
+ * a type's null value stores null. KS_OK: the cursor stands on the new row in its place in the
+ * order. KS_RECORD_NOT_IN_CURSOR (-11): the record was created (with *newID) but the filter
+ * does not show it, or a distinct row stands for it; the cursor stays. Refused, creating
+ * nothing (*newID -1): KS_ERR_DUPLICATE_KEY (another record has its key in a unique global
+ * index), KS_ERR_NO_SUCH_FIELD, KS_ERR_ACCESS_DENIED (a path, pseudo or link field, a field
+ * the plan does not let an insert give), KS_ERR_INVALID_ARGUMENT (a value of another type,
+ * null arrays, a negative count, an unnamed value beyond the field list, a class without records
+ * of its own), and the write refusals. */
 KS_API KSStatus KSInsertNewRecord(KSHandle cursor, const KSField* values, int32_t count,
                                   const char16_t* const* fieldNames, KSRecordID* newID);
+/* Writes count values into the current row's record, all or nothing; values are named as by
+ * KSInsertNewRecord without fieldNames. Count 0 writes nothing (KS_OK). The row moves to its
+ * place in the order, or leaves the rows when the filter no longer shows it (the cursor then
+ * stands on the row that followed). KS_OK, KS_BEGIN_OF_TABLE / KS_END_OF_TABLE (off the rows),
+ * KS_ERR_DUPLICATE_KEY, the refusals of KSSetValues. */
 KS_API KSStatus KSSetCurrentValues(KSHandle cursor, const KSField* values, int32_t count);
+/* Deletes the current row's record; the cursor stands on the row that followed, else on the new
+ * last row (before the first when none is left). KS_OK, KS_ERR_DELETE_REFERENCED (1033: another
+ * record refers to it), KS_ERR_ACCESS_DENIED (1037: class access or record protection),
+ * KS_BEGIN_OF_TABLE / KS_END_OF_TABLE (off the rows), write refusals. */
 KS_API KSStatus KSDeleteCurrentRecord(KSHandle cursor);
-/* 0 invalid, 1 id1 before id2, 2 equal, 3 id1 after id2. */
+/* Compares the rows of two records: 1 id1's row comes first, 2 the same row, 3 id1's row comes
+ * after; 0 when either record is no row of the cursor, or for a bad handle. */
 KS_API int32_t KSCursorIDCompare(KSHandle cursor, KSRecordID id1, KSRecordID id2);
 
 /* ---------------------------------------------------------------------------------------------
