@@ -103,7 +103,8 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // Notification handlers. OnExpand inserts the children when `arg` is set
   // (S_OK); OnRename puts the wide text `param` into the folder's name (S_OK,
   // or S_FALSE without a folder or a text); OnDelete answers S_OK when it
-  // deleted the folder, S_FALSE otherwise.
+  // deleted the folder, S_FALSE otherwise. A rename or deletion that was
+  // done marks the console state dirty.
   HRESULT OnExpand(IDataObject* dataObject, LPARAM arg, LPARAM param);
   HRESULT OnRename(IDataObject* dataObject, LPARAM arg, LPARAM param);
   HRESULT OnDelete(IDataObject* dataObject);
@@ -224,15 +225,18 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
                                  std::string& password);
   // Shuts the krftServer folder's server down (when it can be reached) and
   // empties the folder: its child folders leave the console and the tree,
-  // its result items go; the folder is left dirty.
-  void CloseServer(TKRFolder& serverFolder);
+  // its result items go; the folder is left dirty. True when the server was
+  // reached and told to shut down.
+  bool CloseServer(TKRFolder& serverFolder);
   // Loads the dump that a database group's result item stands for (the
   // group's directory, '/', the item's name) into the server of the
   // krftServer folder, in that schema. An unreachable server is reported
   // ("Unable to establish connection with server."); a schema that cannot
-  // be reached ends the operation silently.
-  void LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
-                        const std::string& schemaVersion, const TKRResultData& item);
+  // be reached ends the operation silently. Answers the name of the
+  // database the schema lists since the load; empty when none appeared (the
+  // server refused the dump, or was not asked).
+  std::string LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
+                               const std::string& schemaVersion, const TKRResultData& item);
   // The remembered passwords, created on first use; they go with the
   // component data.
   TKRPasswordContainer& PasswordContainer();
@@ -251,6 +255,10 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   HRESULT AddDBGroupFromStream(IStream* stream);
   HRESULT AddComputerFromStream(IStream* stream);
   HRESULT AddServerFromStream(IStream* stream);
+
+  // Puts `text` on the console's status line (through IConsole2); a console
+  // without one shows nothing.
+  void SetConsoleStatus(const std::string& text);
 
   // The console-state flag.
   bool GetIsDirty() const { return FIsDirty; }
@@ -279,6 +287,7 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // Save (krmcSaveDatabase), save and close, or close without saving.
   void SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder);
   void CheckIntegrity(TKRFolder& databaseFolder);
+  void ShutDownServer(TKRFolder& serverFolder);
   // Runs a command offered on the node; failures propagate.
   void RunCommand(TKRMenuCommand command, const TKRInternal& node);
   // Hands a folder already attached to the tree to the console under its

@@ -30,6 +30,13 @@ ComPtr<IKRServer> NewServerProxy(const std::string& hostName, const std::string&
 ComPtr<IKRSchema> NewSchemaProxy(IKRServer* server, const std::string& name,
                                  const std::string& version);
 
+// Calls `visit` with each text of a list (none for no list).
+template <class Visit>
+void ForEachString(IKRStringList* list, Visit visit) {
+  const int32_t count = list != nullptr ? list->Get_Count() : 0;
+  for (int32_t i = 0; i < count; ++i) visit(list->Get_Strings(i));
+}
+
 // Splits a connected user's text "user (host)": without '(' the user is the
 // whole text and the host is empty; otherwise the user is the text before
 // the first '(' and the host the text after it without one ')' at its very

@@ -161,7 +161,7 @@ void TKRComponentData::RunCommand(TKRMenuCommand command, const TKRInternal& nod
       AddWorkstation(folder);
       break;
     case krmcCloseServer:
-      CloseServer(folder);
+      ShutDownServer(folder);
       break;
     case krmcCheckIntegrity:
       CheckIntegrity(folder);

@@ -57,6 +57,14 @@ StringTable SnapinStringTable() {
       {krsIntegrityResult, "Result: %s"},
       {krsNoErrorsFound, "No errors found."},
       {krsSelectDirectory, "Select directory"},
+      {krsStatusPlace, "%0:s, %1:s %2:s"},
+      {krsStatusLoaded, "Loaded %0:s into %1:s"},
+      {krsStatusNothingLoaded, "Nothing was loaded from %0:s into %1:s"},
+      {krsStatusSaved, "Saved %0:s on %1:s"},
+      {krsStatusSavedAndClosed, "Saved and closed %0:s on %1:s"},
+      {krsStatusClosedDatabase, "Closed %0:s on %1:s without saving it"},
+      {krsStatusCreatedDatabase, "Created %0:s on %1:s"},
+      {krsStatusShutDown, "Shut down %0:s on %1:s"},
   };
 }
 

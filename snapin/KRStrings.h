@@ -41,6 +41,15 @@ inline constexpr UINT krsAskFixErrors = 15863;
 inline constexpr UINT krsIntegrityResult = 15864;
 inline constexpr UINT krsNoErrorsFound = 15865;
 inline constexpr UINT krsSelectDirectory = 15866;
+// What a command did to a server, for the console's status line.
+inline constexpr UINT krsStatusPlace = 15874;
+inline constexpr UINT krsStatusLoaded = 15875;
+inline constexpr UINT krsStatusNothingLoaded = 15876;
+inline constexpr UINT krsStatusSaved = 15877;
+inline constexpr UINT krsStatusSavedAndClosed = 15878;
+inline constexpr UINT krsStatusClosedDatabase = 15879;
+inline constexpr UINT krsStatusCreatedDatabase = 15880;
+inline constexpr UINT krsStatusShutDown = 15881;
 // Result-pane column titles and the context-help text.
 inline constexpr UINT krsColumnName = 15831;
 inline constexpr UINT krsColumnNumberOfItems = 15832;
