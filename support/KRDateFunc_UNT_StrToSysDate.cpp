@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <vector>
 
 #include "platform/text/DateTimeText.h"
 #include "platform/text/FormatSettings.h"
