@@ -58,6 +58,8 @@ struct IKRServer;
 struct IKRSchema;
 struct IKRDatabase;
 struct IKRSession;
+struct IKRBaseTransaction;
+struct IKRScenario;
 class TKRInternal;
 
 // The snap-in's class identifier.
@@ -75,6 +77,7 @@ enum TKRMenuCommand : LONG {
   krmcAddWorkstation = 7,
   krmcCloseServer = 8,
   krmcCheckIntegrity = 9,
+  krmcCreateScenario = 10,
   krmcCreateEmptyDatabase = 11,
 };
 
@@ -153,7 +156,8 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // type: database groups "Add Database Group...", servers "Add Server...",
   // workstations "Add Workstation...", a server "Close", a schema "Create
   // Empty Database...", a database on a server "Save Database", "Save and
-  // Close Database", "Close database", "Check Integrity" in that order.
+  // Close Database", "Close database", "Check Integrity" in that order, a
+  // scenarios folder "Create Scenario...".
   // Other nodes, and data objects without the snap-in's record, get none.
   // The texts stay valid until the next call. S_OK (E_POINTER without a
   // callback).
@@ -174,6 +178,15 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // nothing was found. False, with an empty report, when the folder is of
   // another type or its database could not be opened.
   bool CheckDatabaseIntegrity(TKRFolder& folder, bool fix, std::string& result);
+  // Starts the scenario `name` below `parent` (a scenario proxy standing for
+  // an existing scenario, or for the actual plan), with the visibility and,
+  // when not empty, the description. The visibility is set first: it only
+  // reaches a scenario that is not started yet, and setting a description
+  // starts it. None when the scenario could not be started; `refusal` then
+  // holds the library's reason (0 when the parent could not be reached).
+  ComPtr<IKRScenario> CreateScenario(const std::u16string& name, const std::u16string& description,
+                                     int32_t visibility, IKRBaseTransaction* parent,
+                                     int32_t& refusal);
   // Asks for a directory and adds a database group for it (named after the
   // directory's last component, made unique among the groups with a counter)
   // with the dumps it holds; nothing when the browser is cancelled or
@@ -288,6 +301,10 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   void SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder);
   void CheckIntegrity(TKRFolder& databaseFolder);
   void ShutDownServer(TKRFolder& serverFolder);
+  // Logs on to the database (asking when the remembered logon fails), asks
+  // for the new scenario and starts it; the scenarios folder is then due
+  // for a new listing.
+  void AddScenario(TKRFolder& scenariosFolder);
   // Runs a command offered on the node; failures propagate.
   void RunCommand(TKRMenuCommand command, const TKRInternal& node);
   // Hands a folder already attached to the tree to the console under its

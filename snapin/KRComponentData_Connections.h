@@ -17,8 +17,8 @@
 #include "snapin/KRFolder.h"
 
 // Raised out of OpenSession when the user cancels the logon form; its
-// message is empty.
-KR_DECLARE_EXCEPTION(KRLogonCancelException, Exception);
+// message is empty. It is an abort: what the user cancelled ends silently.
+KR_DECLARE_EXCEPTION(KRLogonCancelException, EAbort);
 
 // A server proxy whose host is the workstation folder's name in lower case
 // and whose server name is the server folder's name (empty for a missing

@@ -10,6 +10,7 @@
 inline constexpr UINT krsWorkstations = 15801;
 inline constexpr UINT krsDatabaseGroups = 15802;
 inline constexpr UINT krsServers = 15803;
+inline constexpr UINT krsUnableToConnectDatabase = 15804;
 inline constexpr UINT krsUnableToConnect = 15805;
 inline constexpr UINT krsSnapinName = 15821;
 inline constexpr UINT krsInvalidFolderType = 15843;
@@ -34,6 +35,8 @@ inline constexpr UINT krsStatusAddWorkstation = 15820;
 inline constexpr UINT krsMenuCreateEmptyDatabase = 15851;
 inline constexpr UINT krsMenuCheckIntegrity = 15852;
 inline constexpr UINT krsStatusCheckIntegrity = 15853;
+inline constexpr UINT krsMenuCreateScenario = 15854;
+inline constexpr UINT krsStatusCreateScenario = 15855;
 inline constexpr UINT krsMenuCloseServer = 15856;
 inline constexpr UINT krsStatusCloseServer = 15857;
 inline constexpr UINT krsStatusCreateEmptyDatabase = 15858;
