@@ -210,6 +210,5 @@ void TKRReadWriteTransactionInterface<I>::ReleaseHandle() {
   api.KSReleaseTransaction(this->FHandle);
 }
 
-template class TKRReadWriteTransactionInterface<IKRReadWriteTransaction>;
-template class TKRReadWriteTransactionInterface<IKRScenario>;
-template class TKRReadWriteTransactionInterface<IKRTransaction>;
+#define KR_INSTANTIATE_READ_WRITE_KIND(I) template class TKRReadWriteTransactionInterface<I>;
+KR_FOR_EACH_READ_WRITE_KIND(KR_INSTANTIATE_READ_WRITE_KIND)

@@ -146,8 +146,6 @@ class TKRReadWriteTransactionInterface : public TKRBaseTransactionInterface<I>,
   std::u16string FCommitProgressText;
   bool FRestartOnErrors = true;
   bool FCommitting = false;
-  // False only while the library's commit call runs.
-  bool FCommitFinished = true;
 
  private:
   // Starts the transaction `name` under its connected parent (see above).
@@ -170,6 +168,6 @@ class TKRReadWriteTransactionInterface : public TKRBaseTransactionInterface<I>,
   std::unique_ptr<std::vector<ComPtr<IKRDBError>>> FErrors;
 };
 
-extern template class TKRReadWriteTransactionInterface<IKRReadWriteTransaction>;
-extern template class TKRReadWriteTransactionInterface<IKRScenario>;
-extern template class TKRReadWriteTransactionInterface<IKRTransaction>;
+#define KR_DECLARE_READ_WRITE_KIND(I) extern template class TKRReadWriteTransactionInterface<I>;
+KR_FOR_EACH_READ_WRITE_KIND(KR_DECLARE_READ_WRITE_KIND)
+#undef KR_DECLARE_READ_WRITE_KIND

@@ -70,11 +70,7 @@ int32_t TKRReadWriteTransactionInterface<I>::InternalCommit(bool withProgress) {
     ForEachReadWriteChild([&](IKRReadWriteTransaction& child) {
       level = std::max(level, child.InternalCommit(withProgress));
     });
-    if (level >= krclErrors) {
-      FCommitFinished = true;
-    } else {
-      level = CommitOwnChanges(level, withProgress);
-    }
+    if (level < krclErrors) level = CommitOwnChanges(level, withProgress);
     if (level >= krclRestarted) this->FRestarted = true;
     FCommitProgressPercentage = 100;
     FCommitProgressText.clear();
@@ -113,7 +109,6 @@ int32_t TKRReadWriteTransactionInterface<I>::CommitOwnChanges(int32_t level, boo
   }
   if (level < krclRestarted) {
     this->Disconnect();
-    FCommitFinished = true;
     if (level < krclErrors) {
       // The siblings learn of the change; one that fails to keeps the
       // commit from nothing.
@@ -131,7 +126,6 @@ int32_t TKRReadWriteTransactionInterface<I>::CommitOwnChanges(int32_t level, boo
 template <class I>
 KSStatus TKRReadWriteTransactionInterface<I>::CallCommit(bool withProgress) {
   if (withProgress) GetGlobalCommitProgressReceptionManager().Subscribe(this);
-  FCommitFinished = false;
   // The library reports progress from its own thread while this call
   // waits; the reports wait as posted messages, handled in order below.
   const KSStatus status = KRAPI().KSCommit(
