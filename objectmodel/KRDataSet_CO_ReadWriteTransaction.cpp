@@ -59,6 +59,15 @@ int32_t TKRReadWriteTransactionInterface<I>::Get_Level() {
 }
 
 template <class I>
+void TKRReadWriteTransactionInterface<I>::InternalRefresh() {
+  this->Guard([&] {
+    TKRBaseTransactionInterface<I>::InternalRefresh();
+    // A refresh inside a commit keeps the errors the commit found.
+    if (!FCommitting) ClearErrors(true);
+  });
+}
+
+template <class I>
 bool TKRReadWriteTransactionInterface<I>::IsLinkedTo(IKRBaseTransaction* transaction) {
   return this->Guard([&] {
     for (ComPtr<IKRBaseTransaction> at(transaction); at; at = at->Get_ParentTransaction()) {
@@ -79,8 +88,14 @@ void TKRReadWriteTransactionInterface<I>::Set_Isolated(bool isolated) {
 }
 
 template <class I>
-void TKRReadWriteTransactionInterface<I>::NotifyDataChange(IKRProxy* source, bool) {
+void TKRReadWriteTransactionInterface<I>::NotifyDataChange(IKRProxy* source, bool clearErrors) {
   this->Guard([&] {
+    OleVariant data;
+    if (FCommitting) {
+      this->SendEvent(kKREventDataChange, data);
+      return;
+    }
+    if (clearErrors) ClearErrors(true);
     const intptr_t sourceID = source != nullptr ? source->Get_UniqueID() : 0;
     const ComPtr<IKRTransaction> plainSource = ProxyAs<IKRTransaction>(source);
     const int32_t sourceCluster = plainSource ? plainSource->Get_ClusterID() : kKRNoCluster;
@@ -96,7 +111,6 @@ void TKRReadWriteTransactionInterface<I>::NotifyDataChange(IKRProxy* source, boo
       } catch (const Exception&) {
       }
     });
-    OleVariant data;
     this->SendEvent(kKREventDataChange, data);
   });
 }
@@ -196,6 +210,5 @@ void TKRReadWriteTransactionInterface<I>::ReleaseHandle() {
   api.KSReleaseTransaction(this->FHandle);
 }
 
-template class TKRReadWriteTransactionInterface<IKRReadWriteTransaction>;
-template class TKRReadWriteTransactionInterface<IKRScenario>;
-template class TKRReadWriteTransactionInterface<IKRTransaction>;
+#define KR_INSTANTIATE_READ_WRITE_KIND(I) template class TKRReadWriteTransactionInterface<I>;
+KR_FOR_EACH_READ_WRITE_KIND(KR_INSTANTIATE_READ_WRITE_KIND)

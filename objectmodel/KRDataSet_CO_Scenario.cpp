@@ -36,6 +36,15 @@ void TKRScenarioInterface::Set_Visibility(int32_t visibility) {
   });
 }
 
+void TKRScenarioInterface::InternalRollback() {
+  struct Restore {
+    bool& persistent;
+    ~Restore() { persistent = true; }
+  } restore{FPersistent};
+  FPersistent = false;
+  TKRReadWriteTransactionInterface::InternalRollback();
+}
+
 int32_t TKRScenarioInterface::SetCreationFlags(int32_t flags) {
   switch (FVisibility) {
     case krsvPrivate:

@@ -4,7 +4,8 @@
 // exists (its handle's release keeps it). Its visibility becomes a creation
 // flag (private 0x1000, restricted 0x2000) and so only reaches a scenario
 // that this proxy starts: set it before anything connects the proxy, since
-// setting a description connects it.
+// setting a description connects it. A rollback removes the scenario: it
+// counts as not persistent while it is released.
 
 #include <string>
 
@@ -25,6 +26,7 @@ class TKRScenarioInterface final : public TKRReadWriteTransactionInterface<IKRSc
 
  protected:
   int32_t SetCreationFlags(int32_t flags) override;
+  void InternalRollback() override;
 
  private:
   bool FPersistent = true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "objectmodel/KRDataSet_CO_Scenario.h"
@@ -30,6 +31,26 @@ class DemoTransactionTest : public TDemoServerTest {
     scenario->Set_ParentTransaction(parent);
     scenario->Set_Name(name);
     return scenario;
+  }
+
+  // A plain transaction of the session, below its root.
+  static ComPtr<TKRTransactionInterface> Plain(TProxyTree& tree) {
+    auto plain = MakeComObject<TKRTransactionInterface>();
+    plain->Set_ParentTransaction(tree.session->Get_RootTransaction().Get());
+    return plain;
+  }
+
+  // The number of orders the transaction sees, counted by deleting them in
+  // a child that is rolled back.
+  static int32_t Orders(IKRTransaction& transaction) {
+    auto probe = MakeComObject<TKRTransactionInterface>();
+    probe->Set_ParentTransaction(&transaction);
+    int32_t count = -1;
+    if (probe->CheckConnected()) {
+      KRAPI().KSDestroyAll(probe->Get_Handle(), u"Order", 0, &count);
+    }
+    probe->Rollback(false);
+    return count;
   }
 
   static bool Lists(IKRDatabase& database, const std::u16string& name) {
@@ -88,6 +109,56 @@ TEST_F(DemoTransactionTest, PlainTransactionsAreStartedUnderTheRootAndRolledBack
   EXPECT_FALSE(other->LockDatabase(1));
   writer->Disconnect();
   EXPECT_TRUE(other->LockDatabase(1));
+}
+
+TEST_F(DemoTransactionTest, CommitProgressFromTheLibrarysThreadArrivesOnTheCallersThread) {
+  TProxyTree anna = Logon(u"anna");
+  const auto t = Plain(anna);
+  ASSERT_TRUE(t->CheckConnected());
+  ASSERT_GT(Orders(*t), 0);
+  t->DeleteAllRecords(anna.session->GetClassID(u"Order"));
+  std::vector<int32_t> percentages;
+  const std::thread::id test = std::this_thread::get_id();
+  bool elsewhere = false;
+  auto handler = MakeComObject<TRecordingHandler>();
+  handler->answer = [&](int32_t event, OleVariant& data) {
+    if (event != kKREventCommitProgress) return;
+    percentages.push_back(data.AsInteger());
+    elsewhere = elsewhere || std::this_thread::get_id() != test;
+  };
+  t->RegisterEventHandler(handler.Get());
+
+  EXPECT_TRUE(t->Commit(false, true));
+  ASSERT_FALSE(percentages.empty());
+  EXPECT_TRUE(std::is_sorted(percentages.begin(), percentages.end()));
+  EXPECT_EQ(percentages.back(), 100);
+  EXPECT_FALSE(elsewhere);
+  EXPECT_EQ(t->Get_ErrorCount(), 0);
+  EXPECT_EQ(Orders(*Plain(anna)), 0);
+  t->UnregisterEventHandler(handler.Get());
+}
+
+TEST_F(DemoTransactionTest, AConflictRestartsTheTransactionOverTheNewState) {
+  TProxyTree anna = Logon(u"anna");
+  TProxyTree ben = Logon(u"ben");
+  const auto first = Plain(anna);
+  const auto second = Plain(ben);
+  const KSClassID order = anna.session->GetClassID(u"Order");
+  ASSERT_TRUE(first->CheckConnected());
+  ASSERT_TRUE(second->CheckConnected());
+  first->DeleteAllRecords(order);
+  second->DeleteAllRecords(order);
+  ASSERT_TRUE(second->Commit(false, false));
+
+  EXPECT_FALSE(first->Commit(false, false));
+  EXPECT_TRUE(first->Get_Connected());
+  ASSERT_EQ(first->Get_ErrorCount(), 1);
+  const ComPtr<IKRLocalDBError> error = ProxyAs<IKRLocalDBError>(first->Get_Errors(0).Get());
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Get_RscStringID(), kKRChangedElsewhere);
+  // Restarted over the parent's new state, its own changes dropped.
+  first->Refresh();
+  EXPECT_EQ(Orders(*first), 0);
 }
 
 }  // namespace
