@@ -1,0 +1,165 @@
+#include "dataset/KRDataSet_CMP_FilterStream.h"
+
+#include <memory>
+#include <string>
+
+#include "dataset/KRDataSet_CMP_Filter.h"
+#include "platform/text/Utf.h"
+#include "platform/vcl/Reader.h"
+#include "platform/vcl/Streams.h"
+#include "platform/vcl/Writer.h"
+
+namespace {
+
+// How a field node's value of `fieldType` is written.
+enum class TStreamValue { None, Integer, Boolean, Float, Text };
+
+TStreamValue StreamValueOf(int32_t fieldType) {
+  switch (fieldType) {
+    case KS_TYPE_ID:
+    case KS_TYPE_INTEGER:
+    case KS_TYPE_DURATION:
+    case KS_TYPE_UNSIGNED:
+    case KS_TYPE_UNSIGNED2:
+    case KS_TYPE_ENUMERATED:
+    case KS_TYPE_REFERENCE:
+      return TStreamValue::Integer;
+    case KS_TYPE_BOOLEAN:
+      return TStreamValue::Boolean;
+    case KS_TYPE_FLOAT:
+    case KS_TYPE_DATETIME:
+    case KS_TYPE_CURRENCY:
+      return TStreamValue::Float;
+    case KS_TYPE_STRING:
+      return TStreamValue::Text;
+    default:
+      return TStreamValue::None;
+  }
+}
+
+void WriteFieldValue(TWriter& writer, const TKRFieldFilterNode& field) {
+  const OleVariant value = field.GetFieldValue();
+  switch (StreamValueOf(field.FieldType())) {
+    case TStreamValue::Integer:
+      writer.WriteInteger(value.AsInteger());
+      break;
+    case TStreamValue::Boolean:
+      writer.WriteBoolean(value.AsBool());
+      break;
+    case TStreamValue::Float:
+      writer.WriteFloat(value.AsDouble());
+      break;
+    case TStreamValue::Text:
+      writer.WriteString(Utf16ToUtf8(field.EnteredText()));
+      break;
+    case TStreamValue::None:
+      break;
+  }
+}
+
+void WriteNode(TWriter& writer, const TKRFilterNode* node) {
+  writer.WriteListBegin();
+  writer.WriteBoolean(node != nullptr);
+  if (node != nullptr) {
+    writer.WriteBoolean(node->Kind() != krfnkLogical);
+    writer.WriteBoolean(node->Kind() == krfnkIndex);
+    switch (node->Kind()) {
+      case krfnkLogical: {
+        const auto& logical = static_cast<const TKRLogicalFilterNode&>(*node);
+        writer.WriteInteger(logical.Operator());
+        WriteNode(writer, logical.Left());
+        WriteNode(writer, logical.Right());
+        break;
+      }
+      case krfnkIndex: {
+        const auto& index = static_cast<const TKRIndexFilterNode&>(*node);
+        writer.WriteString(index.IndexName());
+        writer.WriteInteger(index.Mode());
+        WriteNode(writer, index.SubFilter());
+        break;
+      }
+      case krfnkField: {
+        const auto& field = static_cast<const TKRFieldFilterNode&>(*node);
+        writer.WriteString(field.FieldName());
+        writer.WriteInteger(field.Operator());
+        writer.WriteBoolean(field.IsNull());
+        writer.WriteInteger(field.FieldType());
+        if (!field.IsNull()) WriteFieldValue(writer, field);
+        break;
+      }
+    }
+  }
+  writer.WriteListEnd();
+}
+
+// An integer of the stream that must lie in low..high.
+int32_t ReadIntegerIn(TReader& reader, int32_t low, int32_t high, const char* what) {
+  const int32_t value = reader.ReadInteger();
+  if (value < low || value > high) {
+    throw EReadError("Invalid filter node: " + std::string(what) + " " + std::to_string(value));
+  }
+  return value;
+}
+
+OleVariant ReadFieldValue(TReader& reader, int32_t fieldType) {
+  switch (StreamValueOf(fieldType)) {
+    case TStreamValue::Integer:
+      return OleVariant(reader.ReadInteger());
+    case TStreamValue::Boolean:
+      return OleVariant(reader.ReadBoolean());
+    case TStreamValue::Float:
+      return fieldType == KS_TYPE_DATETIME ? OleVariant::FromDate(reader.ReadFloat())
+                                           : OleVariant(reader.ReadFloat());
+    case TStreamValue::Text:
+      return OleVariant(Utf8ToUtf16(reader.ReadString()));
+    case TStreamValue::None:
+      break;
+  }
+  return OleVariant::Null();
+}
+
+std::unique_ptr<TKRFilterNode> ReadNode(TReader& reader, TKRFilter& filter, int depth) {
+  if (depth > kMaxFilterNodeDepth) {
+    throw EReadError("Invalid filter: nodes nested deeper than " +
+                     std::to_string(kMaxFilterNodeDepth) + " levels");
+  }
+  reader.ReadListBegin();
+  std::unique_ptr<TKRFilterNode> node;
+  if (reader.ReadBoolean()) {
+    const bool isLeaf = reader.ReadBoolean();
+    const bool isIndex = reader.ReadBoolean();
+    if (!isLeaf && isIndex) throw EReadError("Invalid filter node: an index node is a leaf");
+    if (!isLeaf) {
+      auto logical = std::make_unique<TKRLogicalFilterNode>(
+          filter, TKRLogicalOperator(ReadIntegerIn(reader, krloAnd, krloOr, "logical operator")));
+      logical->SetLeft(ReadNode(reader, filter, depth + 1));
+      logical->SetRight(ReadNode(reader, filter, depth + 1));
+      node = std::move(logical);
+    } else if (isIndex) {
+      auto index = std::make_unique<TKRIndexFilterNode>(filter);
+      index->SetIndexName(reader.ReadString());
+      index->SetMode(uint8_t(ReadIntegerIn(reader, 0, 255, "index mode")));
+      index->SetSubFilter(ReadNode(reader, filter, depth + 1));
+      node = std::move(index);
+    } else {
+      auto field = std::make_unique<TKRFieldFilterNode>(filter);
+      field->SetFieldName(reader.ReadString());
+      field->SetOperator(TKRAPIConditionOperator(
+          ReadIntegerIn(reader, krapicoLess, krapicoGreater, "condition operator")));
+      const bool isNull = reader.ReadBoolean();
+      field->SetFieldType(reader.ReadInteger());
+      field->SetFieldValue(isNull ? OleVariant::Null() : ReadFieldValue(reader, field->FieldType()));
+      node = std::move(field);
+    }
+  }
+  reader.ReadListEnd();
+  return node;
+}
+
+}  // namespace
+
+void WriteFilterNodes(TWriter& writer, const TKRFilter& filter) { WriteNode(writer, filter.Root()); }
+
+void ReadFilterNodes(TReader& reader, TKRFilter& filter) {
+  filter.SetRoot(ReadNode(reader, filter, 1));
+}
