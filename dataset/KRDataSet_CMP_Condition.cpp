@@ -22,6 +22,6 @@ TKRAPICondition& TKRAPICondition::operator=(TKRAPICondition&& other) noexcept {
 KSHandle TKRAPICondition::Detach() { return std::exchange(FHandle, 0); }
 
 void TKRAPICondition::Reset() {
-  // A handle exists only after the table was loaded, so KRAPI() cannot fail here.
+  // The table that made the handle is still in place: KRAPI() answers it at once.
   if (FHandle != 0) KRAPI().KSReleaseCondition(std::exchange(FHandle, 0));
 }

@@ -2,42 +2,37 @@
 #include "dataset/KRDataSet_CMP_Filter.h"
 #include "dataset/KRDataSet_CMP_FilterPattern.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
+#include "objectmodel/KRDataSet_CO_Functions.h"
 #include "objectmodel/KRDataSet_CO_Values.h"
 #include "objectmodel/KRDateConversion_UNT.h"
 #include "platform/text/Utf.h"
 
-namespace {
 
-// How a field node keeps a value of each API field type.
-enum class TValueKind { None, RecordID, Boolean, Integer, Duration, Float, Stamp, Text };
-
-TValueKind KindOf(int32_t fieldType) {
+TKRFilterValueKind FilterValueKindOf(int32_t fieldType) {
   switch (fieldType) {
     case KS_TYPE_ID:
     case KS_TYPE_REFERENCE:
-      return TValueKind::RecordID;
+      return TKRFilterValueKind::RecordID;
     case KS_TYPE_BOOLEAN:
-      return TValueKind::Boolean;
+      return TKRFilterValueKind::Boolean;
     case KS_TYPE_INTEGER:
     case KS_TYPE_UNSIGNED:
     case KS_TYPE_UNSIGNED2:
     case KS_TYPE_ENUMERATED:
-      return TValueKind::Integer;
+      return TKRFilterValueKind::Integer;
     case KS_TYPE_DURATION:
-      return TValueKind::Duration;
+      return TKRFilterValueKind::Duration;
     case KS_TYPE_FLOAT:
     case KS_TYPE_CURRENCY:
-      return TValueKind::Float;
+      return TKRFilterValueKind::Float;
     case KS_TYPE_DATETIME:
-      return TValueKind::Stamp;
+      return TKRFilterValueKind::Stamp;
     case KS_TYPE_STRING:
-      return TValueKind::Text;
+      return TKRFilterValueKind::Text;
     default:
-      return TValueKind::None;
+      return TKRFilterValueKind::None;
   }
 }
-
-}  // namespace
 
 int32_t FilterFieldTypeOf(const KSFieldDescription* description) {
   if (description == kKRIdentifierField) return KS_TYPE_ID;
@@ -87,93 +82,71 @@ void TKRFieldFilterNode::SetCompareWithField(bool value) {
 
 OleVariant TKRFieldFilterNode::GetFieldValue() const {
   if (FIsNull) return OleVariant::Null();
-  switch (KindOf(FFieldType)) {
-    case TValueKind::RecordID:
-    case TValueKind::Integer:
-    case TValueKind::Duration:
-      return OleVariant(std::get<int32_t>(FValue));
-    case TValueKind::Boolean:
-      return OleVariant(ConvertToBoolean(std::get<int32_t>(FValue)));
-    case TValueKind::Float:
-      return OleVariant(std::get<double>(FValue));
-    case TValueKind::Stamp:
-      return OleVariant::FromDate(ConvertUTCToDateTime(std::get<int32_t>(FValue)));
-    case TValueKind::Text:
-      return OleVariant(FCompareWithField ? FComparedFieldName : FEnteredText);
-    case TValueKind::None:
-      break;
+  if (FFieldType == KS_TYPE_STRING) {
+    return OleVariant(FCompareWithField ? FComparedFieldName : FEnteredText);
   }
-  return OleVariant::Null();
+  OleVariant value;
+  ConvertAPIFieldToOleVariant(GetAPIFieldValue(), value);
+  return value;
 }
 
 void TKRFieldFilterNode::SetFieldValue(const OleVariant& value) {
-  const TValueKind kind = KindOf(FFieldType);
-  if (value.IsNull() || value.IsEmpty() || kind == TValueKind::None) {
+  const TKRFilterValueKind kind = FilterValueKindOf(FFieldType);
+  if (value.IsNull() || value.IsEmpty() || kind == TKRFilterValueKind::None) {
     ClearFieldValue();
     return;
   }
-  if (kind == TValueKind::Text) {
+  if (kind == TKRFilterValueKind::Text) {
     StoreText(value.AsString());
     return;
   }
   // Converted before anything changes, so that a value that does not
   // convert leaves the node as it was.
   TValue converted;
-  bool isNull = false;
   switch (kind) {
-    case TValueKind::RecordID:
+    case TKRFilterValueKind::RecordID:
+    case TKRFilterValueKind::Integer:
+    case TKRFilterValueKind::Duration:
       converted = value.AsInteger();
-      isNull = std::get<int32_t>(converted) == -1;
       break;
-    case TValueKind::Boolean:
+    case TKRFilterValueKind::Boolean:
       converted = ConvertToAPIBoolean(value.AsBool());
       break;
-    case TValueKind::Integer:
-      converted = value.AsInteger();
-      isNull = std::get<int32_t>(converted) == 0;
-      break;
-    case TValueKind::Duration:
-      converted = value.AsInteger();
-      isNull = std::get<int32_t>(converted) == kKRNullDuration;
-      break;
-    case TValueKind::Float:
+    case TKRFilterValueKind::Float:
       converted = value.AsDouble();
-      isNull = std::get<double>(converted) == 0.0;
       break;
-    case TValueKind::Stamp:
+    case TKRFilterValueKind::Stamp:
       converted = ConvertDateTimeToUTC(value.AsDate());
-      isNull = std::get<int32_t>(converted) == 0;
       break;
-    case TValueKind::None:
-    case TValueKind::Text:
+    case TKRFilterValueKind::None:
+    case TKRFilterValueKind::Text:
       break;
   }
   ClearFieldValue();
-  if (isNull) return;
   FValue = std::move(converted);
-  FIsNull = false;
+  FIsNull = IsAPIFieldNull(GetAPIFieldValue());
 }
 
 void TKRFieldFilterNode::ClearFieldValue() {
-  switch (KindOf(FFieldType)) {
-    case TValueKind::RecordID:
+  switch (FilterValueKindOf(FFieldType)) {
+    case TKRFilterValueKind::RecordID:
       FValue = int32_t{-1};
       break;
-    case TValueKind::Duration:
+    case TKRFilterValueKind::Duration:
       FValue = kKRNullDuration;
       break;
-    case TValueKind::Boolean:
-    case TValueKind::Integer:
-    case TValueKind::Stamp:
+    case TKRFilterValueKind::Boolean:
+    case TKRFilterValueKind::Integer:
+    case TKRFilterValueKind::Stamp:
       FValue = int32_t{0};
       break;
-    case TValueKind::Float:
+    case TKRFilterValueKind::Float:
       FValue = 0.0;
       break;
-    case TValueKind::Text:
+    case TKRFilterValueKind::Text:
       FValue = std::u16string();
       break;
-    case TValueKind::None:
+    case TKRFilterValueKind::None:
       FValue = std::monostate();
       break;
   }
@@ -197,7 +170,7 @@ void TKRFieldFilterNode::StoreText(const std::u16string& text) {
 }
 
 void TKRFieldFilterNode::RestoreText() {
-  if (KindOf(FFieldType) == TValueKind::Text && !FEnteredText.empty()) StoreText(FEnteredText);
+  if (FFieldType == KS_TYPE_STRING && !FEnteredText.empty()) StoreText(FEnteredText);
 }
 
 bool TKRFieldFilterNode::CheckValueFieldName(const std::u16string& name) const {

@@ -88,6 +88,11 @@ class TKRFilterNode {
   TKRFilterNode* FParent = nullptr;
 };
 
+// How a field node keeps a value of an API field type (see below); None for
+// the types that keep no value.
+enum class TKRFilterValueKind { None, RecordID, Boolean, Integer, Duration, Float, Stamp, Text };
+TKRFilterValueKind FilterValueKindOf(int32_t fieldType);
+
 // A comparison of one field with a value, a regular expression or another
 // field. The value is kept as the Database API expects it for the node's API
 // field type:

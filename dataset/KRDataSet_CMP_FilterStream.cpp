@@ -11,48 +11,25 @@
 
 namespace {
 
-// How a field node's value of `fieldType` is written.
-enum class TStreamValue { None, Integer, Boolean, Float, Text };
-
-TStreamValue StreamValueOf(int32_t fieldType) {
-  switch (fieldType) {
-    case KS_TYPE_ID:
-    case KS_TYPE_INTEGER:
-    case KS_TYPE_DURATION:
-    case KS_TYPE_UNSIGNED:
-    case KS_TYPE_UNSIGNED2:
-    case KS_TYPE_ENUMERATED:
-    case KS_TYPE_REFERENCE:
-      return TStreamValue::Integer;
-    case KS_TYPE_BOOLEAN:
-      return TStreamValue::Boolean;
-    case KS_TYPE_FLOAT:
-    case KS_TYPE_DATETIME:
-    case KS_TYPE_CURRENCY:
-      return TStreamValue::Float;
-    case KS_TYPE_STRING:
-      return TStreamValue::Text;
-    default:
-      return TStreamValue::None;
-  }
-}
-
 void WriteFieldValue(TWriter& writer, const TKRFieldFilterNode& field) {
   const OleVariant value = field.GetFieldValue();
-  switch (StreamValueOf(field.FieldType())) {
-    case TStreamValue::Integer:
+  switch (FilterValueKindOf(field.FieldType())) {
+    case TKRFilterValueKind::RecordID:
+    case TKRFilterValueKind::Integer:
+    case TKRFilterValueKind::Duration:
       writer.WriteInteger(value.AsInteger());
       break;
-    case TStreamValue::Boolean:
+    case TKRFilterValueKind::Boolean:
       writer.WriteBoolean(value.AsBool());
       break;
-    case TStreamValue::Float:
+    case TKRFilterValueKind::Float:
+    case TKRFilterValueKind::Stamp:
       writer.WriteFloat(value.AsDouble());
       break;
-    case TStreamValue::Text:
+    case TKRFilterValueKind::Text:
       writer.WriteString(Utf16ToUtf8(field.EnteredText()));
       break;
-    case TStreamValue::None:
+    case TKRFilterValueKind::None:
       break;
   }
 }
@@ -102,17 +79,20 @@ int32_t ReadIntegerIn(TReader& reader, int32_t low, int32_t high, const char* wh
 }
 
 OleVariant ReadFieldValue(TReader& reader, int32_t fieldType) {
-  switch (StreamValueOf(fieldType)) {
-    case TStreamValue::Integer:
+  switch (FilterValueKindOf(fieldType)) {
+    case TKRFilterValueKind::RecordID:
+    case TKRFilterValueKind::Integer:
+    case TKRFilterValueKind::Duration:
       return OleVariant(reader.ReadInteger());
-    case TStreamValue::Boolean:
+    case TKRFilterValueKind::Boolean:
       return OleVariant(reader.ReadBoolean());
-    case TStreamValue::Float:
-      return fieldType == KS_TYPE_DATETIME ? OleVariant::FromDate(reader.ReadFloat())
-                                           : OleVariant(reader.ReadFloat());
-    case TStreamValue::Text:
+    case TKRFilterValueKind::Float:
+      return OleVariant(reader.ReadFloat());
+    case TKRFilterValueKind::Stamp:
+      return OleVariant::FromDate(reader.ReadFloat());
+    case TKRFilterValueKind::Text:
       return OleVariant(Utf8ToUtf16(reader.ReadString()));
-    case TStreamValue::None:
+    case TKRFilterValueKind::None:
       break;
   }
   return OleVariant::Null();

@@ -60,14 +60,7 @@ class FilterStreamTest : public ::testing::Test {
  protected:
   FilterStreamTest() {
     source.SetName("Table");
-    source.AddField("name", KS_TYPE_STRING);
-    source.AddField("rating", KS_TYPE_ENUMERATED);
-    source.AddField("leadTime", KS_TYPE_DURATION);
-    source.AddField("since", KS_TYPE_DATETIME);
-    source.AddField("price", KS_TYPE_CURRENCY);
-    source.AddField("paid", KS_TYPE_BOOLEAN);
-    source.AddField("supplierP", KS_TYPE_REFERENCE);
-    source.AddField("photo", KS_TYPE_BLOB);
+    source.AddSalesFields();
   }
 
   TKRFieldFilterNode& Add(TKRLogicalOperator op, const std::string& name, const OleVariant& value) {

@@ -9,7 +9,6 @@
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
 #include "objectmodel/KRDataSet_CO_Values.h"
 #include "platform/text/Utf.h"
-#include "platform/win32/Library.h"
 
 using namespace kr_session_test;
 
@@ -29,16 +28,6 @@ class TSessionTable : public TKRFilterTable {
   IKRSession& FSession;
   KSClassID FClassID;
 };
-
-// The library's count of the handles this process has not released.
-int32_t OpenHandleCount() {
-  const HMODULE library = LoadLibrary(BuiltKestrelAPI().c_str());
-  const auto count = reinterpret_cast<decltype(&KSGetOpenHandleCount)>(
-      GetProcAddress(library, "KSGetOpenHandleCount"));
-  const int32_t open = count != nullptr ? count() : -1;
-  FreeLibrary(library);
-  return open;
-}
 
 class FilterConditionTest : public TDemoServerTest {
  protected:

@@ -12,17 +12,7 @@ namespace {
 
 class FilterTest : public ::testing::Test {
  protected:
-  FilterTest() {
-    table.AddField("name", KS_TYPE_STRING);
-    table.AddField("city", KS_TYPE_STRING);
-    table.AddField("rating", KS_TYPE_ENUMERATED);
-    table.AddField("leadTime", KS_TYPE_DURATION);
-    table.AddField("since", KS_TYPE_DATETIME);
-    table.AddField("price", KS_TYPE_CURRENCY);
-    table.AddField("paid", KS_TYPE_BOOLEAN);
-    table.AddField("supplierP", KS_TYPE_REFERENCE);
-    table.AddField("photo", KS_TYPE_BLOB);
-  }
+  FilterTest() { table.AddSalesFields(); }
 
   // Adds a field node on `name` with `value`.
   TKRFieldFilterNode& AddField(TKRLogicalOperator op, const std::string& name,

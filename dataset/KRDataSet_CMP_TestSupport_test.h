@@ -46,6 +46,18 @@ class TTestTable : public TComponent, public TKRFilterTable {
     description.type = type;
     FFields[name] = description;
   }
+  // A field of every kind a filter node keeps, named as in the demo schema.
+  void AddSalesFields() {
+    AddField("name", KS_TYPE_STRING);
+    AddField("city", KS_TYPE_STRING);
+    AddField("rating", KS_TYPE_ENUMERATED);
+    AddField("leadTime", KS_TYPE_DURATION);
+    AddField("since", KS_TYPE_DATETIME);
+    AddField("price", KS_TYPE_CURRENCY);
+    AddField("paid", KS_TYPE_BOOLEAN);
+    AddField("supplierP", KS_TYPE_REFERENCE);
+    AddField("photo", KS_TYPE_BLOB);
+  }
 
   TKRFilter& Filter() { return FFilter; }
   TKRFieldNames& DistinctFields() { return FDistinctFields; }
