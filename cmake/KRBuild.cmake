@@ -45,6 +45,18 @@ function(kr_tests name)
                        PROPERTIES TIMEOUT 300)
 endfunction()
 
+# kr_tests_use_kestrel(NAME): the test binary NAME runs integration tests on
+# the built Database API library and seeds the demo server with kestrel-admin,
+# when both are part of the build; without them those tests skip themselves.
+function(kr_tests_use_kestrel name)
+  if(TARGET ${name} AND TARGET KestrelAPI AND TARGET kestrel-admin)
+    target_compile_definitions(${name} PRIVATE
+      KR_KESTREL_API_PATH="$<TARGET_FILE:KestrelAPI>"
+      KR_KESTREL_ADMIN_PATH="$<TARGET_FILE:kestrel-admin>")
+    add_dependencies(${name} KestrelAPI kestrel-admin)
+  endif()
+endfunction()
+
 # kr_fuzzer(NAME SOURCES ... [DEPS ...]): a libFuzzer target, built only with
 # KR_BUILD_FUZZ under clang.
 function(kr_fuzzer name)

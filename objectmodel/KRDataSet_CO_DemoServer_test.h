@@ -12,6 +12,7 @@
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRDataSet_CO_Events.h"
 #include "objectmodel/KRDataSet_CO_Session_TestSupport_test.h"
+#include "platform/win32/Library.h"
 
 namespace kr_session_test {
 
@@ -35,6 +36,17 @@ inline bool HaveBuiltKestrel() {
 }
 inline constexpr const char* kNoBuiltKestrel =
     "the Database API library and kestrel-admin are not part of this build";
+
+// The built library's count of the handles this process has not released;
+// -1 when it cannot be asked.
+inline int32_t OpenHandleCount() {
+  const HMODULE library = LoadLibrary(BuiltKestrelAPI().c_str());
+  const auto count = reinterpret_cast<decltype(&KSGetOpenHandleCount)>(
+      GetProcAddress(library, "KSGetOpenHandleCount"));
+  const int32_t open = count != nullptr ? count() : -1;
+  FreeLibrary(library);
+  return open;
+}
 
 // The demo server in a $KESTREL_HOME of its own below `directory`, served by
 // the built library, on the computer TESTBOX. Seed() runs

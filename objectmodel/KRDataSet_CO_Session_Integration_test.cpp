@@ -9,21 +9,10 @@
 
 #include "objectmodel/KRDataSet_CO_RootTransaction.h"
 #include "objectmodel/KRDataSet_CO_DemoServer_test.h"
-#include "platform/win32/Library.h"
 
 using namespace kr_session_test;
 
 namespace {
-
-// The library's count of the handles this process has not released.
-int32_t OpenHandleCount() {
-  const HMODULE library = LoadLibrary(BuiltKestrelAPI().c_str());
-  const auto count = reinterpret_cast<decltype(&KSGetOpenHandleCount)>(
-      GetProcAddress(library, "KSGetOpenHandleCount"));
-  const int32_t open = count != nullptr ? count() : -1;
-  FreeLibrary(library);
-  return open;
-}
 
 class DemoServerTest : public TDemoServerTest {
  protected:
