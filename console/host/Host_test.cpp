@@ -3,10 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "console/host/ConsoleError.h"
 #include "console/host/testing/FakeSnapin.h"
 #include "console/host/testing/HostTestSupport.h"
 #include "platform/com/ClassFactory.h"
+#include "platform/testing/Scaling.h"
 #include "platform/ui/ScriptPresenter.h"
 #include "platform/win32/Library.h"
 #include "platform/win32/Registry.h"
@@ -73,6 +78,45 @@ TEST(SnapinRegistryTest, ListsOnlyStandAloneSnapinsWithTheirModules) {
   RegisterModule(FakeSnapinPath(), true);
   EXPECT_TRUE(FindStandAloneSnapins().empty());
   EXPECT_THROW(ChooseSnapin(""), EConsoleError);
+}
+
+// A registration that fails on a damaged registry says where the registry
+// is damaged, not only the module's result code.
+TEST(SnapinModuleTest, ARegistrationFailureNamesTheRegistrysProblem) {
+  TTestRegistry registry(false);
+  WriteFile(registry.File("registry.reg"), "REGEDIT4\n[HKEY_NOWHERE]\n");
+  try {
+    RegisterModule(FakeSnapinPath(), false);
+    ADD_FAILURE() << "the registration went through";
+  } catch (const EConsoleError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("DllRegisterServer of " + FakeSnapinPath() + " failed"));
+    EXPECT_THAT(e.Message(), HasSubstr(registry.File("registry.reg") + ":2: bad key path"));
+  }
+}
+
+// A registration holds the registry from its first key to its last, so that
+// an unregistration in another process at the same moment waits for it
+// instead of deleting keys half-way through it.
+TEST(SnapinModuleTest, ARegistrationHoldsTheRegistryThroughout) {
+  TTestRegistry registry(false);
+  ScopedEnv pause("FAKE_SNAPIN_REGISTER_PAUSE_MS", "400");
+  std::atomic<bool> done{false};
+  std::thread registration([&] {
+    RegisterModule(FakeSnapinPath(), false);
+    done = true;
+  });
+  // Another writer, trying again and again while the registration runs,
+  // finds the registry held by it at some point of its pause.
+  bool foundItHeld = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!foundItHeld && !done && std::chrono::steady_clock::now() < deadline) {
+    const TRegistryLock probe(std::chrono::milliseconds(20));
+    foundItHeld = !probe.Held();
+  }
+  registration.join();
+  EXPECT_TRUE(foundItHeld);
+  ASSERT_EQ(FindStandAloneSnapins().size(), 1u);
+  EXPECT_EQ(FindStandAloneSnapins()[0].name, "Fake Snap-in");
 }
 
 TEST(SnapinModuleTest, RefusesWhatIsNoSnapinModule) {

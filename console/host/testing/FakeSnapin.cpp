@@ -1,9 +1,11 @@
 #include "console/host/testing/FakeSnapin.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
@@ -571,6 +573,9 @@ HRESULT DllRegisterServer() {
     return SELFREG_E_CLASS;
   }
   RegCloseKey(key);
+  if (const char* pause = std::getenv("FAKE_SNAPIN_REGISTER_PAUSE_MS")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
+  }
   RegCreateKeyEx(HKEY_LOCAL_MACHINE, kSnapinKey, &key);
   RegSetValueEx(key, "NameString", std::string("Fake Snap-in"));
   RegCloseKey(key);

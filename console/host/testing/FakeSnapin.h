@@ -25,6 +25,9 @@
 // "Forget" (10) drops Two from the snap-in's data and then rebuilds them. The component data saves the names of the
 // nodes it added; the component saves the word 7.
 //
+// With FAKE_SNAPIN_REGISTER_PAUSE_MS set, DllRegisterServer pauses that long
+// between its first key and the others.
+//
 // Every notification and call is written to the journal the module exports
 // as FakeSnapinJournal (a std::vector<std::string>*).
 
