@@ -396,4 +396,29 @@ TEST_F(HostTest, EverySettingOfTheStatusTextCounts) {
   EXPECT_EQ(Console().StatusText(), "");
 }
 
+// Selecting a node lists its children in the result pane; a node of many
+// children must cost the same per child as a node of a few (the snap-in
+// inserts them one by one, and the pane is read row by row).
+TEST(ConsoleScaleTest, SelectingAndListingANodeCostsTheSamePerChild) {
+  TTestRegistry registry;
+  const double growth = GrowthPerUnit(250, 2000, [](int n) {
+    ScopedEnv wide("FAKE_SNAPIN_WIDE", std::to_string(n));
+    THost host;
+    host.New();
+    TConsole& console = host.Console();
+    console.ExpandNode(console.StaticNode());
+    const std::vector<HSCOPEITEM> top = console.Tree().Find(console.StaticNode())->children;
+    ASSERT_EQ(console.NodeName(top.back()), "Wide");
+    console.SelectNode(top.back());
+    ASSERT_EQ(console.RowCount(), n);
+    for (int row = 0; row < n; ++row) {
+      ASSERT_EQ(console.CellText(row, 0), "w" + std::to_string(row));
+      console.CellText(row, 1);
+    }
+    console.PickRows({n - 1});
+    ASSERT_EQ(console.PickedRows(), std::vector<int>{n - 1});
+  });
+  EXPECT_LT(growth, 3.0);
+}
+
 }  // namespace

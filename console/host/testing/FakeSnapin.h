@@ -13,6 +13,7 @@
 //     Two (4)
 //       Leaf (5)       inserted when Two is shown, not when it is expanded
 //   Beta/Gamma (2)     deletable
+//   Wide (6)           only with FAKE_SNAPIN_WIDE=N: children w0 ... w<N-1>
 // Every node is renameable except the static node; "Add Node" (command 1) on
 // Alpha inserts a node "Node N"; "Ask" (2) shows a form "Ask" with NameEdit,
 // OKBtn and CancelBtn and inserts the name typed; "Greyed" (3) is disabled;
