@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-folders="kestrel;platform/testing;platform/text;platform/com;platform/win32;support;objectmodel"
+folders="kestrel;platform/testing;platform/text;platform/com;platform/win32;platform/ui;support;objectmodel"
 binaries=(
   platform/com/kr_platform_com_tests
   platform/win32/kr_platform_win32_tests
