@@ -19,11 +19,14 @@ void RequireWideStrings(const TKRAPITable& table, const std::string& origin) {
 }
 
 // The places to look for the library, in the order they are tried: the
-// configured path, beside the module that holds this code, the loader's path.
+// configured path alone when there is one (a library named on purpose is
+// never replaced by another copy found elsewhere); otherwise beside the
+// module that holds this code, then the loader's path.
 std::vector<std::string> Candidates() {
   std::vector<std::string> candidates;
   if (const char* env = std::getenv("KESTREL_API_LIBRARY"); env != nullptr && *env != 0) {
     candidates.emplace_back(env);
+    return candidates;
   }
   const std::string own =
       GetModuleFileName(GetModuleHandleFromAddress(reinterpret_cast<const void*>(&KRAPI)));

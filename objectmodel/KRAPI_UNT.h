@@ -2,9 +2,11 @@
 // The import unit of the Database API. The object model reaches the library
 // only through the table of function pointers that KRAPI() answers.
 //
-// The first KRAPI() loads libKestrelAPI.so once with dlopen, trying in turn
-// the path in $KESTREL_API_LIBRARY, the directory of the module that holds
-// this code, and the dynamic loader's search path; it then resolves every
+// The first KRAPI() loads libKestrelAPI.so once with dlopen: the path in
+// $KESTREL_API_LIBRARY when it is set (and that one only, so that a library
+// named on purpose is never silently replaced by another copy), otherwise
+// the directory of the module that holds this code and then the dynamic
+// loader's search path, in turn; it then resolves every
 // function and calls KSUseWideStrings(1) before anything else. A missing
 // library, a missing function or a refused string mode raises EKRAPILoadError
 // naming what is missing, and the next KRAPI() tries again.

@@ -14,8 +14,9 @@ R TKRDatabaseInterface::WhenConnected(R empty, Call&& call) {
 }
 
 template <class Call>
-void TKRDatabaseInterface::WhenConnected(Call&& call) {
-  if (CheckConnected()) call(Handles());
+void TKRDatabaseInterface::Attempt(Call&& call) {
+  FLastError = 0;
+  if (CheckConnected()) FLastError = call(Handles());
 }
 
 TKRDatabaseInterface::TKRDatabaseCall TKRDatabaseInterface::Handles() {
@@ -57,16 +58,17 @@ ComPtr<IKRProxyList> TKRDatabaseInterface::Get_Sessions() {
 
 void TKRDatabaseInterface::Load() {
   Guard([&] {
-    WhenConnected(
-        [](const TKRDatabaseCall& c) { KRAPI().KSRestoreDBFromArchive(c.server, c.meta, c.name); });
+    Attempt([](const TKRDatabaseCall& c) {
+      return KRAPI().KSRestoreDBFromArchive(c.server, c.meta, c.name);
+    });
   });
 }
 
 void TKRDatabaseInterface::LoadFromASCII(const std::u16string& fileName) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
-      KRAPI().KSCreateDBFromAsciiFile(c.server, c.meta, c.name,
-                                      ConvertWideStringToAPIString(fileName));
+    Attempt([&](const TKRDatabaseCall& c) {
+      return KRAPI().KSCreateDBFromAsciiFile(c.server, c.meta, c.name,
+                                             ConvertWideStringToAPIString(fileName));
     });
   });
 }
@@ -74,22 +76,23 @@ void TKRDatabaseInterface::LoadFromASCII(const std::u16string& fileName) {
 void TKRDatabaseInterface::LoadFromRDBMS(const std::u16string& first,
                                          const std::u16string& second) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
-      KRAPI().KSCreateDBFromRDBMS(c.server, c.meta, ConvertWideStringToAPIString(second),
-                                  ConvertWideStringToAPIString(first), c.name);
+    Attempt([&](const TKRDatabaseCall& c) {
+      return KRAPI().KSCreateDBFromRDBMS(c.server, c.meta, ConvertWideStringToAPIString(second),
+                                         ConvertWideStringToAPIString(first), c.name);
     });
   });
 }
 
 void TKRDatabaseInterface::Save() {
-  Guard(
-      [&] { WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSSaveDB(c.server, c.name); }); });
+  Guard([&] {
+    Attempt([](const TKRDatabaseCall& c) { return KRAPI().KSSaveDB(c.server, c.name); });
+  });
 }
 
 void TKRDatabaseInterface::SaveAsASCII(const std::u16string& fileName) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
-      KRAPI().KSSaveDBToAsciiFile(c.server, c.name, ConvertWideStringToAPIString(fileName));
+    Attempt([&](const TKRDatabaseCall& c) {
+      return KRAPI().KSSaveDBToAsciiFile(c.server, c.name, ConvertWideStringToAPIString(fileName));
     });
   });
 }
@@ -111,45 +114,42 @@ int32_t TKRDatabaseInterface::Get_MemoryUsage() {
 
 void TKRDatabaseInterface::Shutdown() {
   Guard([&] {
-    WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSShutdownDB(c.server, c.name); });
+    Attempt([](const TKRDatabaseCall& c) { return KRAPI().KSShutdownDB(c.server, c.name); });
   });
 }
 
 void TKRDatabaseInterface::CreateArchive() {
-  Guard([&] { WhenConnected([&](const TKRDatabaseCall& c) { CreateEmpty(c); }); });
+  Guard([&] { Attempt([&](const TKRDatabaseCall& c) { return CreateEmpty(c); }); });
 }
 
 void TKRDatabaseInterface::DestroyArchive() {
   Guard([&] {
-    WhenConnected([](const TKRDatabaseCall& c) { KRAPI().KSDestroyDB(c.server, c.name); });
+    Attempt([](const TKRDatabaseCall& c) { return KRAPI().KSDestroyDB(c.server, c.name); });
   });
 }
 
 void TKRDatabaseInterface::Clone(const std::u16string& newName) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
-      KRAPI().KSCloneDB(c.server, c.name, ConvertWideStringToAPIString(newName));
+    Attempt([&](const TKRDatabaseCall& c) {
+      return KRAPI().KSCloneDB(c.server, c.name, ConvertWideStringToAPIString(newName));
     });
   });
 }
 
 void TKRDatabaseInterface::Set_JournalEnabled(bool enabled) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
+    Attempt([&](const TKRDatabaseCall& c) {
       const TKRAPIString file = ConvertWideStringToAPIString(FJournalFileName);
-      if (enabled) {
-        KRAPI().KSEnableJournal(c.server, c.name, file);
-      } else {
-        KRAPI().KSDisableJournal(c.server, c.name, file);
-      }
+      return enabled ? KRAPI().KSEnableJournal(c.server, c.name, file)
+                     : KRAPI().KSDisableJournal(c.server, c.name, file);
     });
   });
 }
 
 void TKRDatabaseInterface::ShutdownEx(int32_t option, bool flag) {
   Guard([&] {
-    WhenConnected([&](const TKRDatabaseCall& c) {
-      KRAPI().KSShutdownDBEx(c.server, c.name, option, ConvertToAPIBoolean(flag));
+    Attempt([&](const TKRDatabaseCall& c) {
+      return KRAPI().KSShutdownDBEx(c.server, c.name, option, ConvertToAPIBoolean(flag));
     });
   });
 }
@@ -224,6 +224,7 @@ ComPtr<IKRStringList> TKRDatabaseInterface::TransactionNames(bool rootOnly) {
   });
 }
 
-void TKRDatabaseInterface::CreateEmpty(const TKRDatabaseCall& call) {
-  KRAPI().KSCreateEmptyDB(call.server, call.meta, call.name, FLanguageCode.Get(FLocaleID, false));
+KSStatus TKRDatabaseInterface::CreateEmpty(const TKRDatabaseCall& call) {
+  return KRAPI().KSCreateEmptyDB(call.server, call.meta, call.name,
+                                 FLanguageCode.Get(FLocaleID, false));
 }

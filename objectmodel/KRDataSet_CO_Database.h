@@ -5,8 +5,10 @@
 // handle when it connects (and never releases it), and names the database
 // by the server handle, sometimes the schema handle, and its name. Every
 // operation connects first and does nothing (answering empty or 0) when the
-// schema cannot connect; the status the library answers is dropped, its
-// effect shows in later listings and events.
+// schema cannot connect. The operations that change a database (load, save,
+// shut down, create, destroy, clone, journal) keep the library's status in
+// LastError, as opens keep theirs, so that a caller can tell the user why one
+// failed; LastError is 0 after one that did not reach the library.
 //
 // - Connecting creates the database empty (in the language of LocaleID)
 //   when the schema does not list it.
@@ -109,13 +111,15 @@ class TKRDatabaseInterface : public TKRProxyInterface<IKRDatabase> {
   // Runs call(handles) when the database connects; else answers `empty`.
   template <class R, class Call>
   R WhenConnected(R empty, Call&& call);
+  // Runs call(handles), which answers the library's status, when the
+  // database connects, and keeps that status in FLastError (else 0).
   template <class Call>
-  void WhenConnected(Call&& call);
+  void Attempt(Call&& call);
   TKRDatabaseCall Handles();
   // The transaction names of the library's listing, without "Root" when
   // rootOnly is set.
   ComPtr<IKRStringList> TransactionNames(bool rootOnly);
-  void CreateEmpty(const TKRDatabaseCall& call);
+  KSStatus CreateEmpty(const TKRDatabaseCall& call);
 
   std::u16string FName = kKRDefaultDatabaseName;
   ComPtr<IKRProxyList> FSessions;

@@ -125,4 +125,32 @@ TEST_F(DatabaseTest, ChangingTheNameDisconnectsTheSessionsButTheJournalFileDoesN
   EXPECT_EQ(api.CountOf(TKRAPIFunction::KSReleaseSession), 1);
 }
 
+// A change the library refused keeps its status, as an open keeps its
+// error, until the next change; one that did not reach the library leaves 0.
+// The status's text comes from the library.
+TEST_F(DatabaseTest, AChangeKeepsTheLibrarysStatusForItsCaller) {
+  api.On<TKRAPIFunction::KSRestoreDBFromArchive>(
+      [](KSHandle, KSHandle, TKRAPIString) { return KSStatus(KS_ERR_DUMP_CORRUPT); });
+  api.On<TKRAPIFunction::KSFormatMessage>([](KSHandle, KSStatus code, int32_t) {
+    return code == KS_ERR_DUMP_CORRUPT ? u"the dump is corrupt or truncated" : u"other";
+  });
+  TProxyTree tree;
+  IKRDatabase& db = *tree.database;
+  EXPECT_EQ(db.Get_LastError(), 0);
+  db.Load();
+  EXPECT_EQ(db.Get_LastError(), KS_ERR_DUMP_CORRUPT);
+  EXPECT_EQ(GetAPIStatusText(db.Get_LastError()), u"the dump is corrupt or truncated");
+  EXPECT_EQ(api.CallsOf(TKRAPIFunction::KSFormatMessage).back(),
+            "KSFormatMessage(0, " + std::to_string(KS_ERR_DUMP_CORRUPT) + ", 0)");
+  db.Save();
+  EXPECT_EQ(db.Get_LastError(), 0);
+  db.Load();
+  ASSERT_EQ(db.Get_LastError(), KS_ERR_DUMP_CORRUPT);
+  api.On<TKRAPIFunction::KSSearchMeta>(
+      [](KSHandle, TKRAPIString, TKRAPIString) { return KSHandle(0); });
+  tree.schema->Disconnect();
+  db.Load();
+  EXPECT_EQ(db.Get_LastError(), 0);
+}
+
 }  // namespace

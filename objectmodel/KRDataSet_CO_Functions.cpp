@@ -1,7 +1,9 @@
 #include "objectmodel/KRDataSet_CO_Functions.h"
 
+#include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDateConversion_UNT.h"
+#include "platform/text/Utf.h"
 
 namespace {
 
@@ -47,4 +49,10 @@ void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant) {
     default:
       break;
   }
+}
+
+std::u16string GetAPIStatusText(KSStatus code) {
+  std::u16string text = ConvertAPIStringToWideString(KRAPI().KSFormatMessage(0, code, 0));
+  if (text.empty()) text = u"status " + Utf8ToUtf16(std::to_string(code));
+  return text;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Free functions over proxies, proxy lists and API fields.
 
+#include <string>
+
 #include "kestrel/include/KestrelAPI.h"
 #include "objectmodel/KRDataSet_CO_Interfaces.h"
 
@@ -15,3 +17,8 @@ bool AreProxyListsEqual(IKRProxyList* a, IKRProxyList* b);
 // for 5 and 15; date-time from the time stamp for 6; wide text for 9. Other
 // types leave the variant as it was.
 void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant);
+
+// The library's English text of a status code ("unknown status N" for a
+// code it does not define; "status N" when the library gives no text): what
+// the user is told when an operation failed.
+std::u16string GetAPIStatusText(KSStatus code);

@@ -247,9 +247,12 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // ("Unable to establish connection with server."); a schema that cannot
   // be reached ends the operation silently. Answers the name of the
   // database the schema lists since the load; empty when none appeared (the
-  // server refused the dump, or was not asked).
+  // server refused the dump, or was not asked). When the server refused it,
+  // `refusal` (optional) receives the library's reason; it stays empty when
+  // the load was not attempted.
   std::string LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
-                               const std::string& schemaVersion, const TKRResultData& item);
+                               const std::string& schemaVersion, const TKRResultData& item,
+                               std::string* refusal = nullptr);
   // The remembered passwords, created on first use; they go with the
   // component data.
   TKRPasswordContainer& PasswordContainer();

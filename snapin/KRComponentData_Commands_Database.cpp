@@ -63,8 +63,9 @@ void TKRComponentData::LoadIntoServer(const TKRResultData& item) {
   // The form enables OK only with a server chosen; without one nothing loads.
   TKRFolder* server = dialog.ServerSelected().As<TKRFolder>();
   if (server == nullptr) return;
+  std::string refusal;
   const std::string loaded =
-      LoadDBIntoServer(*server, dialog.SchemaName(), dialog.SchemaVersion(), item);
+      LoadDBIntoServer(*server, dialog.SchemaName(), dialog.SchemaVersion(), item, &refusal);
   TKRNodeNames target;
   target.server = server->ColumnText(0);
   target.schemaName = dialog.SchemaName();
@@ -73,6 +74,9 @@ void TKRComponentData::LoadIntoServer(const TKRResultData& item) {
   if (loaded.empty()) {
     const std::string dump = item.Columns().empty() ? std::string() : item.Columns()[0];
     SetConsoleStatus(Format(SnapinString(krsStatusNothingLoaded), {dump, place}));
+    // The server's reason, when it refused the dump, is the user's to see.
+    if (!refusal.empty())
+      ShowSnapinError(Format(SnapinString(krsLoadRefused), {dump, place, refusal}));
     return;
   }
   // The schema's next selection lists the new database.

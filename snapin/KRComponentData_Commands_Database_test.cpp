@@ -249,9 +249,38 @@ TEST_F(DatabaseCommands, ALoadMarksTheSchemaForListingAndSaysWhatItLoaded) {
   schemaB_->SetDirty(false);
   api_.On<TKRAPIFunction::KSRestoreDBFromArchive>(
       [](KSHandle, KSHandle, const char16_t*) { return KSStatus(KS_ERR_DUMP_SCHEMA); });
-  Run(krmcLoadIntoServer, DataOf(dump), loadIntoB);
+  Run(krmcLoadIntoServer, DataOf(dump),
+      loadIntoB + "; expect message containing 'Nothing was loaded'; answer IDOK");
   EXPECT_FALSE(schemaB_->Dirty());
   EXPECT_EQ(console_->statusTexts.back(), "Nothing was loaded from Westwind.dmp into OS1, B 1.0");
+}
+
+// The server's reason for refusing a dump (corrupt, truncated, empty, of
+// another schema, already online) reaches the user in the error box, in the
+// library's words; a load that was never attempted, because the schema is
+// not there, stays silent.
+TEST_F(DatabaseCommands, ARefusedLoadShowsTheServersReason) {
+  TKRFolder& group = AddFolder(DatabaseGroups(), "Dumps", krftDBGroup, 8);
+  group.GetColumns()[2] = "/srv/dumps";
+  const TKRResultData& dump = AddItem(group, {"Westwind.dmp", "10", "-"});
+  api_.On<TKRAPIFunction::KSRestoreDBFromArchive>(
+      [](KSHandle, KSHandle, const char16_t*) { return KSStatus(KS_ERR_DATABASE_ONLINE); });
+  api_.On<TKRAPIFunction::KSFormatMessage>([](KSHandle, KSStatus code, int32_t) {
+    return code == KS_ERR_DATABASE_ONLINE ? u"a database of this name is already online" : u"?";
+  });
+  const std::string loadIntoB =
+      "expect form 'Load database into server...'; select SchemaNameComboBox 'B'; press enter";
+  Run(krmcLoadIntoServer, DataOf(dump),
+      loadIntoB +
+          "; expect message containing 'Nothing was loaded from Westwind.dmp into OS1, B 1.0: "
+          "a database of this name is already online.'; answer IDOK");
+  EXPECT_EQ(console_->statusTexts.back(), "Nothing was loaded from Westwind.dmp into OS1, B 1.0");
+
+  api_.On<TKRAPIFunction::KSSearchMeta>(
+      [](KSHandle, const char16_t*, const char16_t*) { return KSHandle(0); });
+  api_.ClearCalls();
+  Run(krmcLoadIntoServer, DataOf(dump), loadIntoB);
+  EXPECT_EQ(api_.CountOf(TKRAPIFunction::KSRestoreDBFromArchive), 0);
 }
 
 // A failure the object model raises inside a command is shown with its

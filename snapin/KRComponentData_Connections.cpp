@@ -168,7 +168,7 @@ bool TKRComponentData::CloseServer(TKRFolder& serverFolder) {
 std::string TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder,
                                                const std::string& schemaName,
                                                const std::string& schemaVersion,
-                                               const TKRResultData& item) {
+                                               const TKRResultData& item, std::string* refusal) {
   const TKRFolder* group = item.Parent();
   if (serverFolder.FolderType() != krftServer || group == nullptr) return {};
   const ComPtr<IKRServer> server =
@@ -200,6 +200,9 @@ std::string TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder,
       added = Utf16ToUtf8(name);
     }
   });
+  if (const int32_t status = database->Get_LastError(); added.empty() && status != 0 && refusal) {
+    *refusal = Utf16ToUtf8(GetAPIStatusText(status));
+  }
   return added;
 }
 

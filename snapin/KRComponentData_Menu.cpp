@@ -6,8 +6,6 @@
 
 #include "platform/text/Exception.h"
 #include "platform/text/Utf.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/MessageBox.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMDataObj.h"
 #include "snapin/KRStrings.h"
@@ -86,7 +84,7 @@ std::vector<TKRMenuCommand> CommandsOffered(TKRComponentData& data, const TKRInt
 void ShowCommandFailure(const std::exception& failure) {
   const auto* ours = dynamic_cast<const Exception*>(&failure);
   if (ours != nullptr && IsSilentException(*ours)) return;
-  MessageBox(failure.what(), Application().Title(), MB_OK | MB_ICONERROR);
+  ShowSnapinError(failure.what());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "snapin/KRFolder.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -14,6 +15,28 @@ std::unordered_set<MMC_COOKIE>& LiveItems() {
   return *items;
 }
 
+// The live folders by the cookie they hold, once it is not -1 (a folder not
+// handed to the console yet is not listed). Cookies are a folder's own
+// identity, so each has one folder; the roots share 0. Never destroyed, for
+// the same reason as the set of items.
+std::unordered_multimap<MMC_COOKIE, TKRFolder*>& FoldersByCookie() {
+  static auto* const folders = new std::unordered_multimap<MMC_COOKIE, TKRFolder*>();
+  return *folders;
+}
+
+constexpr MMC_COOKIE kNoCookie = -1;
+
+void Unlist(MMC_COOKIE cookie, const TKRFolder* folder) {
+  if (cookie == kNoCookie) return;
+  auto [first, last] = FoldersByCookie().equal_range(cookie);
+  for (auto it = first; it != last; ++it) {
+    if (it->second == folder) {
+      FoldersByCookie().erase(it);
+      return;
+    }
+  }
+}
+
 // Writes a count into column 1, which every folder has (a column list cut
 // shorter by a caller gets it back).
 void SetCountColumn(std::vector<std::string>& columns, size_t count) {
@@ -25,7 +48,14 @@ void SetCountColumn(std::vector<std::string>& columns, size_t count) {
 
 TKRFolder::TKRFolder() : FColumns{"", "0"} {}
 
-TKRFolder::~TKRFolder() = default;
+TKRFolder::~TKRFolder() { Unlist(FCookie, this); }
+
+void TKRFolder::SetCookie(MMC_COOKIE cookie) {
+  if (cookie == FCookie) return;
+  Unlist(FCookie, this);
+  FCookie = cookie;
+  if (cookie != kNoCookie) FoldersByCookie().emplace(cookie, this);
+}
 
 void TKRFolder::Init(std::string_view name, int image, int openImage, TKRFolderType folderType,
                      bool hasChildren) {
@@ -72,7 +102,7 @@ void TKRFolder::PrepareScopeItem(HSCOPEITEM relativeID) {
   FScopeItem->relativeID = relativeID;
   FScopeItem->mask |= SDI_PARAM;
   FScopeItem->lParam = Identity();
-  FCookie = Identity();
+  SetCookie(Identity());
 }
 
 std::vector<std::string>& TKRFolder::GetColumns() {
@@ -100,10 +130,31 @@ void TKRFolder::CreateUniqueCode() {
 
 TKRFolder* TKRFolder::SearchFolderByCookie(MMC_COOKIE cookie) {
   if (FCookie == cookie) return this;
+  if (cookie == kNoCookie) return WalkForCookie(cookie);
+  TKRFolder* found = nullptr;
+  auto [first, last] = FoldersByCookie().equal_range(cookie);
+  for (auto it = first; it != last; ++it) {
+    if (!it->second->IsWithin(this)) continue;
+    // Which of several comes first in pre-order only the walk can tell.
+    if (found != nullptr) return WalkForCookie(cookie);
+    found = it->second;
+  }
+  return found;
+}
+
+TKRFolder* TKRFolder::WalkForCookie(MMC_COOKIE cookie) {
+  if (FCookie == cookie) return this;
   for (const auto& child : FChilds) {
-    if (TKRFolder* found = child->SearchFolderByCookie(cookie)) return found;
+    if (TKRFolder* found = child->WalkForCookie(cookie)) return found;
   }
   return nullptr;
+}
+
+bool TKRFolder::IsWithin(const TKRFolder* ancestor) const {
+  for (const TKRFolder* f = this; f != nullptr; f = f->FParent) {
+    if (f == ancestor) return true;
+  }
+  return false;
 }
 
 TKRFolder* TKRFolder::SearchFolderByType(TKRFolderType folderType) {

@@ -9,7 +9,10 @@
 // any other folder's is -1 until it is handed to the console, then its own
 // address. A result item's cookie is its own address. SearchItemByCookie
 // answers only items that are alive, so a cookie from the console is never
-// turned into a pointer blindly.
+// turned into a pointer blindly. Both searches by cookie go through an index
+// of the live folders and items (a folder's by the cookie it holds), so a
+// lookup costs the same however large the tree: listing a folder of n
+// children makes n lookups.
 //
 // Unique code: a folder's Columns[0] followed by its parent's unique code,
 // computed when the folder is attached and kept even if the name changes.
@@ -111,7 +114,9 @@ class TKRFolder {
   void CreateUniqueCode();
 
   // The folder in this subtree (pre-order, this folder first) with the
-  // cookie or type; null when there is none.
+  // cookie or type; null when there is none. A cookie is looked up in the
+  // index and checked to lie in this subtree (the cost of the tree's depth);
+  // only -1 and a cookie that several folders of the subtree share walk it.
   TKRFolder* SearchFolderByCookie(MMC_COOKIE cookie);
   TKRFolder* SearchFolderByType(TKRFolderType folderType);
   // The nearest proper ancestor of the type, or null.
@@ -125,7 +130,7 @@ class TKRFolder {
 
   SCOPEDATAITEM* ScopeItem() const { return FScopeItem.get(); }
   MMC_COOKIE Cookie() const { return FCookie; }
-  void SetCookie(MMC_COOKIE cookie) { FCookie = cookie; }
+  void SetCookie(MMC_COOKIE cookie);
   bool Enumerated() const { return FEnumed; }
   void SetEnumerated(bool enumerated) { FEnumed = enumerated; }
   TKRFolderType FolderType() const { return FType; }
@@ -141,6 +146,11 @@ class TKRFolder {
 
  private:
   friend class TKRResultData;
+
+  // The pre-order walk behind SearchFolderByCookie.
+  TKRFolder* WalkForCookie(MMC_COOKIE cookie);
+  // True when this folder is `ancestor` or lies below it.
+  bool IsWithin(const TKRFolder* ancestor) const;
 
   std::unique_ptr<SCOPEDATAITEM> FScopeItem;
   MMC_COOKIE FCookie = -1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/Scaling.h"
+
 namespace {
 
 // Creates, initialises and attaches a folder.
@@ -204,4 +206,58 @@ TEST(KRFolder, NodeTypesSet) {
   EXPECT_TRUE(items.Contains(krntItem));
   EXPECT_FALSE(items.Contains(krntFolder));
   EXPECT_TRUE(both.Contains(krntFolder) && both.Contains(krntItem));
+}
+
+// Cookies are looked up through an index, which must stay true to the tree:
+// a folder is found only in its own subtree, only while it lives, under the
+// cookie it holds now; among folders sharing a cookie the first in
+// pre-order wins; a folder not handed to the console keeps -1.
+TEST(KRFolder, CookieLookupsFollowTheTreeAsItChanges) {
+  auto root = Root();
+  TKRFolder* a = Attach(*root, "a");
+  TKRFolder* b = Attach(*root, "b");
+  TKRFolder* child = Attach(*a, "child");
+  child->PrepareScopeItem(5);
+  const MMC_COOKIE childCookie = child->Cookie();
+  EXPECT_EQ(root->SearchFolderByCookie(childCookie), child);
+  EXPECT_EQ(a->SearchFolderByCookie(childCookie), child);
+  EXPECT_EQ(b->SearchFolderByCookie(childCookie), nullptr);
+  auto otherTree = Root();
+  EXPECT_EQ(otherTree->SearchFolderByCookie(childCookie), nullptr);
+  EXPECT_EQ(otherTree->SearchFolderByCookie(0), otherTree.get());
+
+  EXPECT_EQ(root->SearchFolderByCookie(-1), a);  // the first folder never handed over
+  child->SetCookie(77);
+  EXPECT_EQ(root->SearchFolderByCookie(childCookie), nullptr);
+  EXPECT_EQ(root->SearchFolderByCookie(77), child);
+  b->SetCookie(77);
+  EXPECT_EQ(root->SearchFolderByCookie(77), child);  // a's subtree comes before b
+  EXPECT_EQ(b->SearchFolderByCookie(77), b);
+
+  std::unique_ptr<TKRFolder> removed = root->RemoveChild(a);
+  EXPECT_EQ(root->SearchFolderByCookie(77), b);
+  EXPECT_EQ(removed->SearchFolderByCookie(77), child);
+  removed.reset();
+  EXPECT_EQ(root->SearchFolderByCookie(77), b);
+  EXPECT_EQ(b->SearchFolderByCookie(childCookie), nullptr);
+}
+
+// The result pane asks for a folder by cookie for every row it lists, and
+// for item cookies that are no folder's; a lookup must not walk the tree.
+TEST(KRFolder, ACookieLookupCostsTheSameInAWideTree) {
+  const double growth = GrowthPerUnit(500, 4000, [](int n) {
+    auto root = Root();
+    TKRFolder* servers = Attach(*root, "Servers", krftServers);
+    std::vector<TKRFolder*> folders;
+    for (int i = 0; i < n; ++i) {
+      folders.push_back(Attach(*servers, "OS" + std::to_string(i)));
+      folders.back()->PrepareScopeItem(1);
+    }
+    const MMC_COOKIE item = AttachItem(*servers, "not a folder")->Cookie();
+    for (TKRFolder* folder : folders) {
+      ASSERT_EQ(root->SearchFolderByCookie(folder->Cookie()), folder);
+      ASSERT_EQ(root->SearchFolderByCookie(item), nullptr);
+    }
+  });
+  EXPECT_LT(growth, 3.0);
 }

@@ -68,6 +68,7 @@ StringTable SnapinStringTable() {
       {krsStatusClosedDatabase, "Closed %0:s on %1:s without saving it"},
       {krsStatusCreatedDatabase, "Created %0:s on %1:s"},
       {krsStatusShutDown, "Shut down %0:s on %1:s"},
+      {krsLoadRefused, "Nothing was loaded from %0:s into %1:s: %2:s."},
   };
 }
 
@@ -90,3 +91,7 @@ HINSTANCE SnapinInstance() { return RegisteredInstance(); }
 std::string SnapinString(UINT id) { return LoadString(RegisteredInstance(), id); }
 
 void ShowSnapinMessage(UINT id) { MessageBox(SnapinString(id), Application().Title(), MB_OK); }
+
+void ShowSnapinError(const std::string& text) {
+  MessageBox(text, Application().Title(), MB_OK | MB_ICONERROR);
+}

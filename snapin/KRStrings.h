@@ -53,6 +53,8 @@ inline constexpr UINT krsStatusSavedAndClosed = 15878;
 inline constexpr UINT krsStatusClosedDatabase = 15879;
 inline constexpr UINT krsStatusCreatedDatabase = 15880;
 inline constexpr UINT krsStatusShutDown = 15881;
+// Why a command's work was refused, in its error box.
+inline constexpr UINT krsLoadRefused = 15882;
 // Result-pane column titles and the context-help text.
 inline constexpr UINT krsColumnName = 15831;
 inline constexpr UINT krsColumnNumberOfItems = 15832;
@@ -78,3 +80,6 @@ std::string SnapinString(UINT id);
 // Shows string `id` in a plain message box: the application's title as
 // caption and an OK button.
 void ShowSnapinMessage(UINT id);
+// Shows a failure in the snap-in's error box: the application's title as
+// caption, the error icon and an OK button.
+void ShowSnapinError(const std::string& text);

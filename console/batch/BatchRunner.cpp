@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 #include "console/batch/BatchWords.h"
 #include "console/host/ConsoleError.h"
@@ -36,6 +37,24 @@ std::string Join(const std::vector<std::string>& cells, bool csv) {
     line += csv ? Csv(cells[i]) : cells[i];
   }
   return line;
+}
+
+// A message for the error stream: control bytes (which a script line or a
+// name may carry) are written as \xNN, so that they cannot act on the
+// terminal; line breaks between the message's own lines stay.
+std::string Printable(const std::string& message) {
+  std::string out;
+  for (unsigned char c : message) {
+    if ((c < 0x20 && c != '\n') || c == 0x7F) {
+      constexpr char kDigits[] = "0123456789abcdef";
+      out += "\\x";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 0xF];
+    } else {
+      out.push_back(char(c));
+    }
+  }
+  return out;
 }
 
 // A menu text compared without its '&' accelerator marks.
@@ -90,11 +109,11 @@ int TBatchRunner::Run(std::istream& script) {
       RunLine(line);
     } catch (const Exception& e) {
       out_.flush();
-      err_ << "line " << number << ": " << e.Message() << "\n";
+      err_ << "line " << number << ": " << Printable(e.Message()) << "\n";
       return 1;
     } catch (const std::exception& e) {
       out_.flush();
-      err_ << "line " << number << ": " << e.what() << "\n";
+      err_ << "line " << number << ": " << Printable(e.what()) << "\n";
       return 1;
     }
   }
@@ -148,11 +167,23 @@ void TBatchRunner::SelectIfGiven(const Words& words, size_t index) {
   if (words.size() > index) Console().SelectNode(Resolve(words[index]));
 }
 
-void TBatchRunner::New(const Words& w) { host_.New(w.empty() ? std::string() : w[0]); }
+void TBatchRunner::New(const Words& w) {
+  ReplaceDocument([&] { host_.New(w.empty() ? std::string() : w[0]); });
+}
 
 void TBatchRunner::Open(const Words& w) {
   if (w.empty()) return Console().RunVerb(MMC_VERB_OPEN);
-  host_.Open(w[0]);
+  ReplaceDocument([&] { host_.Open(w[0]); });
+}
+
+void TBatchRunner::ReplaceDocument(const std::function<void()>& replace) {
+  const bool unsaved = host_.IsDirty();
+  const std::string old = host_.DocumentPath();
+  replace();
+  // A script has no one to ask whether to save: it is told what was lost.
+  if (unsaved) {
+    out_ << "dropped: the unsaved changes of " << (old.empty() ? "the new document" : old) << "\n";
+  }
 }
 
 void TBatchRunner::Save(const Words& w) { host_.Save(w.empty() ? std::string() : w[0]); }

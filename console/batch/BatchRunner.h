@@ -4,9 +4,12 @@
 // by UsageText() in CommandLine.h and by README.md). Modal user interface goes to the runner's
 // TBatchPresenter, installed for the runner's lifetime. Posted messages are
 // pumped after every line. The first line that fails ends the run: its
-// number and the reason go to `err` ("line N: reason") and Run answers 1;
-// when every line ran it answers 0.
+// number and the reason go to `err` ("line N: reason", control bytes written
+// as \xNN) and Run answers 1; when every line ran it answers 0. `open` and
+// `new` over a document with unsaved changes print "dropped: the unsaved
+// changes of PATH" once the other document is there.
 
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -41,6 +44,9 @@ class TBatchRunner {
   int FindRow(const std::string& text, const std::vector<int>& taken);
   TMenuItem FindMenuItem(const std::string& text);
 
+  // Runs `replace` (which opens or makes another document) and says when
+  // the document it replaced had unsaved changes.
+  void ReplaceDocument(const std::function<void()>& replace);
   void New(const Words& w);
   void Open(const Words& w);
   void Save(const Words& w);

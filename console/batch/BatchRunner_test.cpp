@@ -248,6 +248,31 @@ TEST_F(BatchRunnerTest, SavesAndOpensDocuments) {
   EXPECT_EQ(run.err, "line 2: the document has no file name yet\n");
 }
 
+// A script cannot be asked whether to save: replacing a document with
+// unsaved changes says that they were dropped; a clean one, or a refused
+// open that keeps the document, says nothing.
+TEST_F(BatchRunnerTest, ReplacingADocumentWithUnsavedChangesSaysSo) {
+  const std::string path = registry_.File("saved.vzc");
+  TRun run = Run("new\nsave " + path + "\nopen " + path + "\nrun \"Add Node\" Alpha\nopen " +
+                 registry_.File("missing.vzc") + "\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  run = Run("new\nrun \"Add Node\" Alpha\nnew\nopen " + path + "\nrun \"Add Node\" Alpha\nnew\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "dropped: the unsaved changes of the new document\n"
+            "dropped: the unsaved changes of " + path + "\n");
+}
+
+// The reason of a failed line quotes the script's words; their control
+// bytes are written out, so that they cannot act on the terminal.
+TEST_F(BatchRunnerTest, ControlBytesInAFailureAreWrittenOut) {
+  const TRun run = Run("new\nselect \"Al\x1b[2Jpha\tx\x7f\"\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("no node \"Al\\x1b[2Jpha\\x09x\\x7f\""));
+  EXPECT_EQ(run.err.find('\x1b'), std::string::npos);
+}
+
 TEST(CommandLineTest, ReadsTheModesAndRefusesWhatItDoesNotKnow) {
   TCommandLine line = ParseCommandLine({"--batch", "-", "doc.vzc"});
   EXPECT_EQ(line.mode, TCommandLine::Batch);

@@ -215,7 +215,8 @@ void TConsole::SendSelect(const Target& target, bool select) {
 void TConsole::DeselectRows() {
   if (PickedRows().empty()) return;
   Target target = CurrentTarget();
-  for (int i = 0; i < pane_.Count(); ++i) pane_.At(i)->state &= ~(LVIS_SELECTED | LVIS_FOCUSED);
+  TResultPane& pane = Pane();
+  for (int i = 0; i < pane.Count(); ++i) pane.At(i)->state &= ~(LVIS_SELECTED | LVIS_FOCUSED);
   SendSelect(target, false);
 }
 
@@ -259,7 +260,13 @@ void TConsole::SelectNode(HSCOPEITEM node) {
   if (selected_ == node) SendSelect(NodeTarget(), true);
 }
 
+TResultPane& TConsole::Pane() {
+  if (scopeRowsStale_) SyncScopeRows();
+  return pane_;
+}
+
 void TConsole::SyncScopeRows() {
+  scopeRowsStale_ = false;
   const TScopeNode* node = tree_.Find(selected_);
   std::vector<TResultRow> rows;
   if (node != nullptr && !(viewOptions_ & MMC_VIEW_OPTIONS_EXCLUDE_SCOPE_ITEMS_FROM_LIST)) {
@@ -278,19 +285,20 @@ void TConsole::SyncScopeRows() {
 
 std::vector<int> TConsole::VisibleColumns() {
   std::vector<int> columns;
-  for (size_t i = 0; i < pane_.Columns().size(); ++i) {
-    if (pane_.Columns()[i].width != HIDE_COLUMN) columns.push_back(int(i));
+  const std::vector<TColumn>& all = Pane().Columns();
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i].width != HIDE_COLUMN) columns.push_back(int(i));
   }
   return columns;
 }
 
 std::string TConsole::ColumnTitle(int column) {
-  const TColumn* c = pane_.Column(column);
+  const TColumn* c = Pane().Column(column);
   return c != nullptr ? Utf16ToUtf8(c->title) : std::string();
 }
 
 const TResultRow& TConsole::Row(int row) {
-  const TResultRow* found = pane_.At(row);
+  const TResultRow* found = Pane().At(row);
   if (found == nullptr) throw EConsoleError("the result pane has no row " + std::to_string(row));
   return *found;
 }
@@ -317,8 +325,9 @@ std::string TConsole::CellText(int row, int column) {
 
 std::vector<int> TConsole::PickedRows() {
   std::vector<int> rows;
-  for (int i = 0; i < pane_.Count(); ++i) {
-    if (pane_.At(i)->state & LVIS_SELECTED) rows.push_back(i);
+  TResultPane& pane = Pane();
+  for (int i = 0; i < pane.Count(); ++i) {
+    if (pane.At(i)->state & LVIS_SELECTED) rows.push_back(i);
   }
   return rows;
 }
@@ -333,7 +342,7 @@ void TConsole::PickRows(const std::vector<int>& rows) {
   }
   DeselectRows();
   for (size_t i = 0; i < rows.size(); ++i) {
-    pane_.At(rows[i])->state |= LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
+    Pane().At(rows[i])->state |= LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
   }
   SendSelect(CurrentTarget(), true);
 }
@@ -359,7 +368,7 @@ TConsole::Target TConsole::CurrentTarget() {
           "the snap-in gave no data object for the selection");
     return target;
   }
-  const TResultRow& row = *pane_.At(picked[0]);
+  const TResultRow& row = *Pane().At(picked[0]);
   if (row.scope) {
     target.scope = true;
     target.node = row.id;
@@ -374,7 +383,7 @@ TConsole::Target TConsole::CurrentTarget() {
 void TConsole::SortByColumn(int column, bool descending) {
   Action action(*this);
   if (viewStyle_ & MMC_NOSORTHEADER) throw EConsoleError("the result pane cannot be sorted");
-  if (pane_.Column(column) == nullptr)
+  if (Pane().Column(column) == nullptr)
     throw EConsoleError("there is no column " + std::to_string(column));
   const DWORD options = descending ? RSI_DESCENDING : 0;
   Check(component_->Notify(nullptr, MMCN_COLUMN_CLICK, column, options),
@@ -420,7 +429,7 @@ void TConsole::RunVerb(MMC_CONSOLE_VERB verb, const std::string& newName) {
       TScopeNode* node = target.scope ? tree_.Find(target.node) : nullptr;
       if (node != nullptr && !node->callbackName) node->name = wide;
       if (!target.scope) {
-        if (TResultRow* row = pane_.At(PickedRows()[0]); row && !row->callbackText)
+        if (TResultRow* row = Pane().At(PickedRows()[0]); row && !row->callbackText)
           row->text = wide;
       }
       return;

@@ -101,7 +101,7 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   HSCOPEITEM SelectedNode() const { return selected_; }
 
   // The result pane.
-  int RowCount() const { return pane_.Count(); }
+  int RowCount() { return Pane().Count(); }
   // The columns not hidden (HIDE_COLUMN), in order, and a column's title.
   std::vector<int> VisibleColumns();
   std::string ColumnTitle(int column);
@@ -220,6 +220,10 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   void DeselectRows();
   void SendSelect(const Target& target, bool select);
   void SyncScopeRows();
+  // The result pane, its scope rows brought up to date first: the scope
+  // items a snap-in inserts or deletes are listed once they are looked at,
+  // not at every insertion, so listing a node of n children costs O(n).
+  TResultPane& Pane();
   HRESULT Check(HRESULT result, const std::string& what);
   // Remembers the expanded and selected nodes among those a deletion of
   // `item` (and its children; `item` itself when `deleteThis`) removes.
@@ -240,6 +244,7 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   bool initialized_ = false;
   TScopeTree tree_;
   TResultPane pane_;
+  bool scopeRowsStale_ = false;  // the tree changed since the scope rows were listed
   HSCOPEITEM selected_ = 0;
   HSCOPEITEM pendingSelect_ = 0;
   int actionDepth_ = 0;

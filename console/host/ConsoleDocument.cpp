@@ -1,13 +1,10 @@
 #include "console/host/ConsoleDocument.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "console/host/ConsoleError.h"
 #include "platform/win32/AtomicSave.h"
+#include "platform/win32/RegularFile.h"
 
 namespace {
 
@@ -56,8 +53,9 @@ class TReader {
   size_t pos_ = 0;
 };
 
-[[noreturn]] void FileFailure(const std::string& what, const std::string& path) {
-  throw EConsoleError(what + " " + path + ": " + std::strerror(errno));
+[[noreturn]] void FileFailure(const std::string& what, const std::string& path,
+                              const TFileFailure& failure) {
+  throw EConsoleError(what + " " + path + ": " + failure.reason);
 }
 
 }  // namespace
@@ -118,17 +116,14 @@ TConsoleDocument DecodeConsoleDocument(const std::string& bytes, const std::stri
 }
 
 TConsoleDocument ReadConsoleDocument(const std::string& path) {
-  if (std::filesystem::is_directory(path)) throw EConsoleError(path + " is a directory");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) FileFailure("cannot open", path);
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) FileFailure("cannot read", path);
+  std::string bytes;
+  if (TFileFailure failure = ReadRegularFile(path, bytes))
+    FileFailure("cannot open", path, failure);
   return DecodeConsoleDocument(bytes, path);
 }
 
 void WriteConsoleDocument(const std::string& path, const TConsoleDocument& document) {
-  if (const int error = SaveFileAtomically(path, EncodeConsoleDocument(document))) {
-    errno = error;
-    FileFailure("cannot save", path);
+  if (TFileFailure failure = SaveFileAtomically(path, EncodeConsoleDocument(document))) {
+    FileFailure("cannot save", path, failure);
   }
 }

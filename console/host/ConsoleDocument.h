@@ -15,12 +15,16 @@
 //   36+n+m  4     CRC-32 (the zlib polynomial) of every byte before it
 //
 // The file ends there. Reading refuses, with a message naming the file and
-// the problem, anything else: a missing or unreadable file, a foreign magic,
-// another version, sizes past the end, bytes after the checksum, a checksum
-// that does not match. Writing goes to a temporary file in the same
-// directory that is flushed and renamed over the target, so the old document
-// stays whole until the new one is complete; the file keeps the old one's
-// permissions (a new one gets those the process's umask allows). Failures raise EConsoleError.
+// the problem, anything else: a missing or unreadable file, anything but a
+// regular file (a FIFO at once, without waiting for a writer), a foreign
+// magic, another version, sizes past the end, bytes after the checksum, a
+// checksum that does not match; it allocates no more than the file's size.
+// Writing goes to a temporary file in the same directory that is flushed and
+// renamed over the target, so the old document stays whole until the new one
+// is complete; the file keeps the old one's permissions (a new one gets those
+// the process's umask allows). A document reached through a symbolic link is
+// saved to the file the link leads to; a target that is not a regular file or
+// that is read-only is refused. Failures raise EConsoleError.
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "console/host/ConsoleDocument.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -20,13 +21,19 @@ TConsoleDocument Sample() {
   return document;
 }
 
-std::string Refusal(const std::string& bytes) {
+// The message of the failure of `action`, or "" when it did not fail.
+template <class Action>
+std::string Failure(Action action) {
   try {
-    DecodeConsoleDocument(bytes, "doc.vzc");
+    action();
   } catch (const EConsoleError& e) {
     return e.Message();
   }
   return "";
+}
+
+std::string Refusal(const std::string& bytes) {
+  return Failure([&] { DecodeConsoleDocument(bytes, "doc.vzc"); });
 }
 
 TEST(ConsoleDocumentTest, KeepsItsDocumentedLayout) {
@@ -89,6 +96,37 @@ TEST(ConsoleDocumentTest, WritesAtomicallyAndLeavesNoTemporaryFile) {
   EXPECT_THROW(WriteConsoleDocument(registry.File("missing/doc.vzc"), Sample()), EConsoleError);
   EXPECT_THROW(ReadConsoleDocument(registry.File("none.vzc")), EConsoleError);
   EXPECT_THROW(ReadConsoleDocument(registry.Dir()), EConsoleError);
+}
+
+// A document is read and saved only where a document belongs: through a
+// link to its target, never over a FIFO, a device or a read-only document,
+// and a FIFO is refused when opened instead of waited on.
+TEST(ConsoleDocumentTest, IsReadAndSavedOnlyWhereItBelongs) {
+  TTestRegistry registry(false);
+  namespace fs = std::filesystem;
+  const std::string real = registry.File("real.vzc");
+  WriteConsoleDocument(real, Sample());
+  fs::create_symlink(real, registry.File("link.vzc"));
+  TConsoleDocument changed = Sample();
+  changed.dataBytes = "through the link";
+  WriteConsoleDocument(registry.File("link.vzc"), changed);
+  EXPECT_TRUE(fs::is_symlink(registry.File("link.vzc")));
+  EXPECT_EQ(ReadConsoleDocument(real).dataBytes, "through the link");
+
+  const std::string fifo = registry.File("fifo.vzc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Failure([&] { ReadConsoleDocument(fifo); }),
+            "cannot open " + fifo + ": it is not a regular file");
+  EXPECT_EQ(Failure([&] { WriteConsoleDocument(fifo, Sample()); }),
+            "cannot save " + fifo + ": it is not a regular file");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Failure([&] { ReadConsoleDocument("/dev/zero"); }),
+            "cannot open /dev/zero: it is not a regular file");
+
+  fs::permissions(real, fs::perms(0444));
+  EXPECT_EQ(Failure([&] { WriteConsoleDocument(registry.File("link.vzc"), Sample()); }),
+            "cannot save " + registry.File("link.vzc") + ": it is read-only");
+  EXPECT_EQ(ReadConsoleDocument(real).dataBytes, "through the link");
 }
 
 }  // namespace

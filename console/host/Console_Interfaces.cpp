@@ -103,7 +103,7 @@ HRESULT TConsole::InsertItem(SCOPEDATAITEM* item) {
   const HRESULT hr = tree_.Insert(*item);
   if (FAILED(hr)) return hr;
   if (actionDepth_ > 0) filled_.push_back(tree_.Find(item->ID)->parent);
-  SyncScopeRows();
+  scopeRowsStale_ = true;
   return hr;
 }
 
@@ -124,7 +124,7 @@ HRESULT TConsole::ScopeDeleteItem(HSCOPEITEM item, LONG deleteThis) {
     verbs_->Reset();
     pendingSelect_ = survivor;
   }
-  SyncScopeRows();
+  scopeRowsStale_ = true;
   return S_OK;
 }
 
@@ -176,13 +176,13 @@ HRESULT TConsole::AddExtension(HSCOPEITEM, CLSID*) { return E_NOTIMPL; }
 
 HRESULT TConsole::InsertColumn(int column, LPCOLESTR title, int format, int width) {
   if (title == nullptr) return E_INVALIDARG;
-  return pane_.InsertColumn(column, TColumn{title, format, width});
+  return Pane().InsertColumn(column, TColumn{title, format, width});
 }
 
-HRESULT TConsole::DeleteColumn(int column) { return pane_.DeleteColumn(column); }
+HRESULT TConsole::DeleteColumn(int column) { return Pane().DeleteColumn(column); }
 
 HRESULT TConsole::SetColumnText(int column, LPCOLESTR title) {
-  TColumn* c = pane_.Column(column);
+  TColumn* c = Pane().Column(column);
   if (c == nullptr || title == nullptr) return E_INVALIDARG;
   c->title = title;
   return S_OK;
@@ -190,14 +190,14 @@ HRESULT TConsole::SetColumnText(int column, LPCOLESTR title) {
 
 HRESULT TConsole::GetColumnText(int column, LPOLESTR* title) {
   if (title == nullptr) return E_POINTER;
-  TColumn* c = pane_.Column(column);
+  TColumn* c = Pane().Column(column);
   if (c == nullptr) return E_INVALIDARG;
   *title = CoTaskMemStrDup(c->title);
   return *title != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT TConsole::SetColumnWidth(int column, int width) {
-  TColumn* c = pane_.Column(column);
+  TColumn* c = Pane().Column(column);
   if (c == nullptr) return E_INVALIDARG;
   c->width = width;
   return S_OK;
@@ -205,7 +205,7 @@ HRESULT TConsole::SetColumnWidth(int column, int width) {
 
 HRESULT TConsole::GetColumnWidth(int column, int* width) {
   if (width == nullptr) return E_POINTER;
-  TColumn* c = pane_.Column(column);
+  TColumn* c = Pane().Column(column);
   if (c == nullptr) return E_INVALIDARG;
   *width = c->width;
   return S_OK;
@@ -220,41 +220,41 @@ HRESULT TConsole::GetColumnFilter(UINT, DWORD*, MMC_FILTERDATA*) { return E_NOTI
 HRESULT TConsole::InsertItem(RESULTDATAITEM* item) {
   if (item == nullptr) return E_POINTER;
   if (tree_.Find(selected_) == nullptr) return E_UNEXPECTED;
-  return pane_.Insert(*item);
+  return Pane().Insert(*item);
 }
 
 HRESULT TConsole::ResultDeleteItem(HRESULTITEM item, int column) {
   if (column != 0) return E_INVALIDARG;
-  return pane_.Delete(item);
+  return Pane().Delete(item);
 }
 
 HRESULT TConsole::FindItemByLParam(LPARAM lParam, HRESULTITEM* item) {
   if (item == nullptr) return E_POINTER;
-  return pane_.FindByLParam(lParam, *item);
+  return Pane().FindByLParam(lParam, *item);
 }
 
 HRESULT TConsole::DeleteAllRsltItems() {
-  pane_.DeleteAllItems();
+  Pane().DeleteAllItems();
   return S_OK;
 }
 
 HRESULT TConsole::SetItem(RESULTDATAITEM* item) {
   if (item == nullptr) return E_POINTER;
-  return pane_.Set(*item);
+  return Pane().Set(*item);
 }
 
 HRESULT TConsole::GetItem(RESULTDATAITEM* item) {
   if (item == nullptr) return E_POINTER;
-  return pane_.Get(*item);
+  return Pane().Get(*item);
 }
 
 HRESULT TConsole::GetNextItem(RESULTDATAITEM* item) {
   if (item == nullptr) return E_POINTER;
-  return pane_.GetNext(*item);
+  return Pane().GetNext(*item);
 }
 
 HRESULT TConsole::ModifyItemState(int index, HRESULTITEM item, UINT add, UINT remove) {
-  return pane_.ModifyState(index, item, add, remove);
+  return Pane().ModifyState(index, item, add, remove);
 }
 
 HRESULT TConsole::ModifyViewStyle(MMC_RESULT_VIEW_STYLE add, MMC_RESULT_VIEW_STYLE remove) {
@@ -277,14 +277,14 @@ HRESULT TConsole::GetViewMode(LONG* mode) {
 // Texts are asked for whenever they are shown, so an update has nothing to do
 // but check the item.
 HRESULT TConsole::UpdateItem(HRESULTITEM item) {
-  return pane_.FindItem(item) != nullptr ? S_OK : E_INVALIDARG;
+  return Pane().FindItem(item) != nullptr ? S_OK : E_INVALIDARG;
 }
 
 HRESULT TConsole::Sort(int column, DWORD options, LPARAM user) {
   if (!component_) return E_UNEXPECTED;
   ComPtr<IResultDataCompare> compare = component_.As<IResultDataCompare>();
   const int sign = (options & RSI_DESCENDING) ? -1 : 1;
-  pane_.SortItems([&](const TResultRow& a, const TResultRow& b) {
+  Pane().SortItems([&](const TResultRow& a, const TResultRow& b) {
     int result = column;
     if (compare) {
       if (FAILED(compare->Compare(user, a.lParam, b.lParam, &result))) return 0;

@@ -3,10 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "console/host/ConsoleError.h"
 #include "console/host/testing/FakeSnapin.h"
 #include "console/host/testing/HostTestSupport.h"
 #include "platform/com/ClassFactory.h"
+#include "platform/testing/Scaling.h"
 #include "platform/ui/ScriptPresenter.h"
 #include "platform/win32/Library.h"
 #include "platform/win32/Registry.h"
@@ -73,6 +78,45 @@ TEST(SnapinRegistryTest, ListsOnlyStandAloneSnapinsWithTheirModules) {
   RegisterModule(FakeSnapinPath(), true);
   EXPECT_TRUE(FindStandAloneSnapins().empty());
   EXPECT_THROW(ChooseSnapin(""), EConsoleError);
+}
+
+// A registration that fails on a damaged registry says where the registry
+// is damaged, not only the module's result code.
+TEST(SnapinModuleTest, ARegistrationFailureNamesTheRegistrysProblem) {
+  TTestRegistry registry(false);
+  WriteFile(registry.File("registry.reg"), "REGEDIT4\n[HKEY_NOWHERE]\n");
+  try {
+    RegisterModule(FakeSnapinPath(), false);
+    ADD_FAILURE() << "the registration went through";
+  } catch (const EConsoleError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("DllRegisterServer of " + FakeSnapinPath() + " failed"));
+    EXPECT_THAT(e.Message(), HasSubstr(registry.File("registry.reg") + ":2: bad key path"));
+  }
+}
+
+// A registration holds the registry from its first key to its last, so that
+// an unregistration in another process at the same moment waits for it
+// instead of deleting keys half-way through it.
+TEST(SnapinModuleTest, ARegistrationHoldsTheRegistryThroughout) {
+  TTestRegistry registry(false);
+  ScopedEnv pause("FAKE_SNAPIN_REGISTER_PAUSE_MS", "400");
+  std::atomic<bool> done{false};
+  std::thread registration([&] {
+    RegisterModule(FakeSnapinPath(), false);
+    done = true;
+  });
+  // Another writer, trying again and again while the registration runs,
+  // finds the registry held by it at some point of its pause.
+  bool foundItHeld = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!foundItHeld && !done && std::chrono::steady_clock::now() < deadline) {
+    const TRegistryLock probe(std::chrono::milliseconds(20));
+    foundItHeld = !probe.Held();
+  }
+  registration.join();
+  EXPECT_TRUE(foundItHeld);
+  ASSERT_EQ(FindStandAloneSnapins().size(), 1u);
+  EXPECT_EQ(FindStandAloneSnapins()[0].name, "Fake Snap-in");
 }
 
 TEST(SnapinModuleTest, RefusesWhatIsNoSnapinModule) {
@@ -350,6 +394,31 @@ TEST_F(HostTest, EverySettingOfTheStatusTextCounts) {
   EXPECT_EQ(Console().StatusSerial(), before + 2);
   EXPECT_EQ(Console().SetStatusText(nullptr), S_OK);
   EXPECT_EQ(Console().StatusText(), "");
+}
+
+// Selecting a node lists its children in the result pane; a node of many
+// children must cost the same per child as a node of a few (the snap-in
+// inserts them one by one, and the pane is read row by row).
+TEST(ConsoleScaleTest, SelectingAndListingANodeCostsTheSamePerChild) {
+  TTestRegistry registry;
+  const double growth = GrowthPerUnit(250, 2000, [](int n) {
+    ScopedEnv wide("FAKE_SNAPIN_WIDE", std::to_string(n));
+    THost host;
+    host.New();
+    TConsole& console = host.Console();
+    console.ExpandNode(console.StaticNode());
+    const std::vector<HSCOPEITEM> top = console.Tree().Find(console.StaticNode())->children;
+    ASSERT_EQ(console.NodeName(top.back()), "Wide");
+    console.SelectNode(top.back());
+    ASSERT_EQ(console.RowCount(), n);
+    for (int row = 0; row < n; ++row) {
+      ASSERT_EQ(console.CellText(row, 0), "w" + std::to_string(row));
+      console.CellText(row, 1);
+    }
+    console.PickRows({n - 1});
+    ASSERT_EQ(console.PickedRows(), std::vector<int>{n - 1});
+  });
+  EXPECT_LT(growth, 3.0);
 }
 
 }  // namespace

@@ -1,20 +1,31 @@
 #include "console/host/ResultPane.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <functional>
 
 void TResultPane::SetScopeRows(std::vector<TResultRow> rows) {
+  std::unordered_map<intptr_t, UINT> states;
+  for (const TResultRow& old : scopeRows_) states.emplace(old.id, old.state);
   for (TResultRow& row : rows) {
-    for (const TResultRow& old : scopeRows_) {
-      if (old.id == row.id) row.state = old.state;
-    }
+    if (auto it = states.find(row.id); it != states.end()) row.state = it->second;
   }
   scopeRows_ = std::move(rows);
 }
 
 void TResultPane::Clear() {
   scopeRows_.clear();
-  items_.clear();
+  DeleteAllItems();
   columns_.clear();
+}
+
+void TResultPane::DeleteAllItems() {
+  items_.clear();
+  positions_.clear();
+}
+
+void TResultPane::IndexItems(size_t first) {
+  for (size_t i = first; i < items_.size(); ++i) positions_[items_[i].id] = i;
 }
 
 TResultRow* TResultPane::At(int index) {
@@ -24,17 +35,19 @@ TResultRow* TResultPane::At(int index) {
 }
 
 TResultRow* TResultPane::FindItem(HRESULTITEM id) {
-  auto it = std::find_if(items_.begin(), items_.end(), [&](auto& r) { return r.id == id; });
-  return it == items_.end() ? nullptr : &*it;
+  auto it = positions_.find(id);
+  return it == positions_.end() ? nullptr : &items_[it->second];
 }
 
 int TResultPane::IndexOf(const TResultRow& row) const {
-  for (size_t i = 0; i < scopeRows_.size(); ++i) {
-    if (&scopeRows_[i] == &row) return int(i);
-  }
-  for (size_t i = 0; i < items_.size(); ++i) {
-    if (&items_[i] == &row) return int(scopeRows_.size() + i);
-  }
+  // Rows live in the two vectors, so a row's place follows from its address.
+  const auto within = [&row](const std::vector<TResultRow>& rows) -> std::ptrdiff_t {
+    const std::less<const TResultRow*> before;
+    if (before(&row, rows.data()) || !before(&row, rows.data() + rows.size())) return -1;
+    return &row - rows.data();
+  };
+  if (const std::ptrdiff_t i = within(scopeRows_); i >= 0) return int(i);
+  if (const std::ptrdiff_t i = within(items_); i >= 0) return int(scopeRows_.size()) + int(i);
   return -1;
 }
 
@@ -51,14 +64,18 @@ HRESULT TResultPane::Insert(RESULTDATAITEM& item) {
   if (item.mask & RDI_STATE) row.state = item.nState;
   row.id = nextId_++;
   item.itemID = row.id;
+  positions_.emplace(row.id, items_.size());
   items_.push_back(std::move(row));
   return S_OK;
 }
 
 HRESULT TResultPane::Delete(HRESULTITEM id) {
-  auto it = std::find_if(items_.begin(), items_.end(), [&](auto& r) { return r.id == id; });
-  if (it == items_.end()) return E_INVALIDARG;
-  items_.erase(it);
+  auto it = positions_.find(id);
+  if (it == positions_.end()) return E_INVALIDARG;
+  const size_t at = it->second;
+  positions_.erase(it);
+  items_.erase(items_.begin() + std::ptrdiff_t(at));
+  IndexItems(at);
   return S_OK;
 }
 
@@ -146,6 +163,7 @@ void TResultPane::SortItems(
     }
     items_.swap(buffer);
   }
+  IndexItems();
 }
 
 HRESULT TResultPane::InsertColumn(int column, TColumn value) {

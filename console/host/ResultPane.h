@@ -4,9 +4,12 @@
 // result items the snap-in inserted. Row numbers (nIndex) count both kinds;
 // result item handles are never reused. Column 0 of a result item is its
 // inserted text or a callback; the other columns are always asked for.
+// Rows are found by number or by handle at a constant cost, so that a pane
+// of n rows is filled, listed and walked in O(n).
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/mmc/MmcStructures.h"
@@ -42,7 +45,7 @@ class TResultPane {
   // IResultData over the result items (scope rows are the console's own).
   HRESULT Insert(RESULTDATAITEM& item);
   HRESULT Delete(HRESULTITEM id);
-  void DeleteAllItems() { items_.clear(); }
+  void DeleteAllItems();
   HRESULT FindByLParam(LPARAM lParam, HRESULTITEM& id) const;
   HRESULT Set(const RESULTDATAITEM& item);
   // By itemID when it is not 0, else by nIndex.
@@ -66,9 +69,12 @@ class TResultPane {
 
  private:
   TResultRow* Locate(HRESULTITEM id, int index);
+  // Rebuilds the positions of the result items from `first` on.
+  void IndexItems(size_t first = 0);
 
   std::vector<TResultRow> scopeRows_;
   std::vector<TResultRow> items_;
+  std::unordered_map<HRESULTITEM, size_t> positions_;  // handle -> index in items_
   std::vector<TColumn> columns_;
   HRESULTITEM nextId_ = 0x10000;
 };

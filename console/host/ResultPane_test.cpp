@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
+
+#include "platform/testing/Scaling.h"
 
 namespace {
 
@@ -139,6 +142,60 @@ TEST(ResultPaneTest, ColumnsInsertAtValidPositionsAndDeleteUntilNoneAreLeft) {
   while (SUCCEEDED(pane.DeleteColumn(0))) ++deleted;
   EXPECT_EQ(deleted, 3);
   EXPECT_EQ(pane.Column(0), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Handles and row numbers follow the rows through deletions and sorts.
+TEST(ResultPaneTest, HandlesFindTheirRowsAfterDeletionsAndSorts) {
+  TResultPane pane = PaneWithScopeRows(2);
+  std::vector<RESULTDATAITEM> items;
+  for (LPARAM i = 0; i < 6; ++i) {
+    items.push_back(Item(10 + i));
+    ASSERT_EQ(pane.Insert(items.back()), S_OK);
+  }
+  const auto indexOf = [&pane](HRESULTITEM id) {
+    RESULTDATAITEM got{};
+    got.mask = RDI_INDEX | RDI_PARAM;
+    got.itemID = id;
+    return SUCCEEDED(pane.Get(got)) ? std::pair(got.nIndex, got.lParam) : std::pair(-1, LPARAM{0});
+  };
+  ASSERT_EQ(pane.Delete(items[1].itemID), S_OK);
+  EXPECT_EQ(indexOf(items[1].itemID).first, -1);
+  EXPECT_EQ(indexOf(items[0].itemID), std::pair(2, LPARAM{10}));
+  EXPECT_EQ(indexOf(items[5].itemID), std::pair(6, LPARAM{15}));
+  pane.SortItems([](const TResultRow& a, const TResultRow& b) { return int(b.lParam - a.lParam); });
+  EXPECT_EQ(indexOf(items[5].itemID), std::pair(2, LPARAM{15}));
+  EXPECT_EQ(indexOf(items[0].itemID), std::pair(6, LPARAM{10}));
+  EXPECT_EQ(pane.FindItem(items[2].itemID)->lParam, 12);
+  pane.DeleteAllItems();
+  EXPECT_EQ(pane.FindItem(items[2].itemID), nullptr);
+  EXPECT_EQ(pane.Count(), 2);
+}
+
+// Listing n rows, looking each up by handle and by number, and listing the
+// scope rows again costs O(n), not O(n^2).
+TEST(ResultPaneTest, FillingAndWalkingThePaneCostsTheSamePerRow) {
+  const double growth = GrowthPerUnit(500, 4000, [](int n) {
+    TResultPane pane = PaneWithScopeRows(n);
+    pane.SetScopeRows(std::vector<TResultRow>(size_t(n)));
+    std::vector<HRESULTITEM> ids;
+    for (int i = 0; i < n; ++i) {
+      RESULTDATAITEM item = Item(i);
+      pane.Insert(item);
+      ids.push_back(item.itemID);
+    }
+    for (HRESULTITEM id : ids) {
+      RESULTDATAITEM got{};
+      got.mask = RDI_INDEX;
+      got.itemID = id;
+      ASSERT_EQ(pane.Get(got), S_OK);
+      ASSERT_EQ(pane.ModifyState(0, id, LVIS_SELECTED, 0), S_OK);
+    }
+  });
+  EXPECT_LT(growth, 3.0);
 }
 
 }  // namespace

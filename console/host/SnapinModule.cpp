@@ -6,6 +6,7 @@
 #include "console/host/ConsoleError.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/win32/Library.h"
+#include "platform/win32/Registry.h"
 
 namespace {
 
@@ -79,9 +80,20 @@ ComPtr<IComponentData> TSnapinModule::CreateComponentData(const CLSID& clsid) {
 
 void RegisterModule(const std::string& path, bool unregister) {
   const char* name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  // A registration and an unregistration at the same moment would undo each
+  // other's keys half-way: the second one waits for the first to end.
+  const TRegistryLock registry;
+  if (!registry.Held()) {
+    throw EConsoleError(std::string(name) + " of " + path +
+                        " did not run: the registry is busy: " + registry.Problem());
+  }
   TSnapinModule module(path);
   const std::optional<HRESULT> hr = module.CallEntry(name);
   if (!hr) throw EConsoleError(path + " has no " + name);
-  if (FAILED(*hr))
-    throw EConsoleError(FailureText(std::string(name) + " of " + path + " failed", *hr));
+  if (FAILED(*hr)) {
+    const std::string failed = FailureText(std::string(name) + " of " + path + " failed", *hr);
+    // The module shares the console's registry, whose failure says more than
+    // the module's result code: the file, the line and the problem.
+    throw EConsoleError(registry.Problem().empty() ? failed : failed + ": " + registry.Problem());
+  }
 }

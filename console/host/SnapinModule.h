@@ -37,5 +37,8 @@ class TSnapinModule {
   HMODULE module_ = nullptr;
 };
 
-// Loads `path` and calls its DllRegisterServer (or DllUnregisterServer).
+// Loads `path` and calls its DllRegisterServer (or DllUnregisterServer),
+// holding the registry meanwhile (a registration running in another process
+// is waited for). A failure names the registry's problem when there was one
+// (a damaged registry file: its path, line and reason).
 void RegisterModule(const std::string& path, bool unregister);

@@ -40,21 +40,23 @@ void SyncDirectory(const std::filesystem::path& dir) {
 
 }  // namespace
 
-int SaveFileAtomically(const std::string& path, std::string_view bytes) {
-  const std::filesystem::path target(path);
+TFileFailure SaveFileAtomically(const std::string& path, std::string_view bytes) {
+  std::string file;
+  if (TFileFailure refused = SaveTarget(path, file)) return refused;
+  const std::filesystem::path target(file);
   const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
   std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  int error = ::fchmod(fd, PermissionsFor(path)) == 0 ? 0 : errno;
+  if (fd < 0) return TFileFailure::OfErrno(errno);
+  int error = ::fchmod(fd, PermissionsFor(file)) == 0 ? 0 : errno;
   if (error == 0) error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error == 0 && std::rename(temp.c_str(), file.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temp.c_str());
-    return error;
+    return TFileFailure::OfErrno(error);
   }
   SyncDirectory(dir);
-  return 0;
+  return {};
 }

@@ -1,8 +1,6 @@
 #include "platform/win32/Registry.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -18,6 +15,8 @@
 
 #include "platform/win32/AtomicSave.h"
 #include "platform/win32/RegistryFile.h"
+#include "platform/win32/RegistryLock.h"
+#include "platform/win32/RegularFile.h"
 #include "platform/win32/TimeZone.h"
 
 namespace {
@@ -25,6 +24,7 @@ namespace {
 thread_local std::string tErrorText;
 
 LONG Fail(LONG code, std::string text) {
+  NoteRegistryFailure(text);
   tErrorText = std::move(text);
   return code;
 }
@@ -105,23 +105,16 @@ std::string HomeDirectory() {
 }
 
 // The registry file's content, parsed, and the time of its last change. A
-// missing file is an empty registry.
+// missing file is an empty registry; anything but a regular file at the path
+// is refused without waiting on it.
 LONG LoadTree(const std::string& path, RegistryTree& tree, FILETIME* changed) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return ERROR_SUCCESS;
-    return Fail(ERROR_READ_FAULT, path + ": " + std::strerror(errno));
-  }
   std::string text;
-  char buffer[65536];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
-  const int readErrno = errno;
   struct stat info {};
-  const bool statOk = fstat(fd, &info) == 0;
-  close(fd);
-  if (n < 0) return Fail(ERROR_READ_FAULT, path + ": " + std::strerror(readErrno));
-  if (changed != nullptr && statOk) *changed = UnixTimeToFileTime(info.st_mtim);
+  if (TFileFailure failure = ReadRegularFile(path, text, &info)) {
+    if (failure.error == ENOENT) return ERROR_SUCCESS;
+    return Fail(ERROR_READ_FAULT, path + ": " + failure.reason);
+  }
+  if (changed != nullptr) *changed = UnixTimeToFileTime(info.st_mtim);
   if (std::optional<RegistryParseError> error = ParseRegistry(text, tree)) {
     return Fail(ERROR_BADDB, path + ":" + std::to_string(error->Line) + ": " + error->Problem);
   }
@@ -129,8 +122,8 @@ LONG LoadTree(const std::string& path, RegistryTree& tree, FILETIME* changed) {
 }
 
 LONG SaveTree(const std::string& path, const RegistryTree& tree) {
-  if (const int error = SaveFileAtomically(path, FormatRegistry(tree))) {
-    return Fail(ERROR_WRITE_FAULT, path + ": " + std::strerror(error));
+  if (TFileFailure failure = SaveFileAtomically(path, FormatRegistry(tree))) {
+    return Fail(ERROR_WRITE_FAULT, path + ": " + failure.reason);
   }
   return ERROR_SUCCESS;
 }
@@ -152,12 +145,12 @@ LONG ReadRegistry(Read read) {
 template <class Change>
 LONG ChangeRegistry(Change change) {
   const std::string path = RegistryFilePath();
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-  const std::string lockPath = path + ".lock";
-  const int lockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lockFd < 0) return Fail(ERROR_WRITE_FAULT, lockPath + ": " + std::strerror(errno));
-  while (flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
+  // A TRegistryLock of this thread already holds the lock.
+  int lockFd = -1;
+  if (!ThisThreadHoldsRegistry(path)) {
+    std::string problem;
+    lockFd = AcquireRegistryLock(path, kRegistryLockWait, problem);
+    if (lockFd < 0) return Fail(ERROR_WRITE_FAULT, problem);
   }
   RegistryTree tree;
   LONG result = LoadTree(path, tree, nullptr);
@@ -166,7 +159,7 @@ LONG ChangeRegistry(Change change) {
     result = change(tree, modified);
     if (result == ERROR_SUCCESS && modified) result = SaveTree(path, tree);
   }
-  close(lockFd);  // releases the lock
+  if (lockFd >= 0) close(lockFd);  // releases the lock
   return result;
 }
 
@@ -430,11 +423,9 @@ LONG RegDeleteValue(HKEY key, const char* name) {
 LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD*, char* keyClass,
                   DWORD* classLength, FILETIME* lastWriteTime) {
   return ReadKey(key, KEY_ENUMERATE_SUB_KEYS, [&](RegistryKey& target, const FILETIME& changed) {
-    if (index >= target.Subkeys().size()) return ERROR_NO_MORE_ITEMS;
-    if (LONG r = AnswerName(target.Subkeys()[index]->Name(), name, nameLength);
-        r != ERROR_SUCCESS) {
-      return r;
-    }
+    const RegistryKey* subkey = target.SubkeyAt(index);
+    if (subkey == nullptr) return ERROR_NO_MORE_ITEMS;
+    if (LONG r = AnswerName(subkey->Name(), name, nameLength); r != ERROR_SUCCESS) return r;
     if (keyClass != nullptr && classLength != nullptr && *classLength > 0) *keyClass = '\0';
     if (classLength != nullptr) *classLength = 0;
     if (lastWriteTime != nullptr) *lastWriteTime = changed;
@@ -444,8 +435,9 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD*, 
 
 LONG RegEnumKeyEx(HKEY key, DWORD index, std::string& name) {
   return ReadKey(key, KEY_ENUMERATE_SUB_KEYS, [&](RegistryKey& target, const FILETIME&) {
-    if (index >= target.Subkeys().size()) return ERROR_NO_MORE_ITEMS;
-    name = target.Subkeys()[index]->Name();
+    const RegistryKey* subkey = target.SubkeyAt(index);
+    if (subkey == nullptr) return ERROR_NO_MORE_ITEMS;
+    name = subkey->Name();
     return ERROR_SUCCESS;
   });
 }

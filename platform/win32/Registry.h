@@ -12,7 +12,13 @@
 // - Every change takes an exclusive lock (flock on "<file>.lock"), reads the
 //   file again, applies the change and writes a temporary file that is
 //   renamed over the old one, so concurrent writers in several processes never
-//   lose each other's changes and readers always see a complete file.
+//   lose each other's changes and readers always see a complete file. A
+//   writer waits for another one's lock up to kRegistryLockWait, then fails
+//   with ERROR_WRITE_FAULT. A sequence of changes that must not interleave
+//   with another process's holds the lock throughout (TRegistryLock).
+// - The file is saved through a symbolic link to the file it leads to; a
+//   path where something other than a regular file stands, or a read-only
+//   file, is refused (ERROR_READ_FAULT or ERROR_WRITE_FAULT) and left alone.
 // - A file that cannot be parsed is left untouched: every call answers
 //   ERROR_BADDB, and RegistryErrorText() tells the file, line and problem.
 // - An open key handle names a path; when another caller deletes that key the
@@ -24,6 +30,7 @@
 //   KEY_SET_VALUE, creating a subkey KEY_CREATE_SUB_KEY (ERROR_ACCESS_DENIED
 //   otherwise). The predefined root handles have every right.
 
+#include <chrono>
 #include <string>
 
 #include "platform/win32/WinTypes.h"
@@ -115,3 +122,29 @@ std::string RegistryFilePath();
 // The description of this thread's last ERROR_BADDB, ERROR_READ_FAULT or
 // ERROR_WRITE_FAULT ("path:line: problem" for a file that cannot be parsed).
 std::string RegistryErrorText();
+
+// How long a writer waits for another one's lock.
+inline constexpr std::chrono::milliseconds kRegistryLockWait{30000};
+
+// Holds the registry for a sequence of changes of the calling thread that
+// must not interleave with others (a module's registration, while another
+// process unregisters it): while it lives, that thread's changes go ahead,
+// and those of other threads and processes wait for it. Making one waits up
+// to `wait` for another holder. Problem() is why it was not obtained, or else
+// the first failure of a change of the holding thread since (empty: none).
+// Made again on a thread that holds the registry, it holds nothing more.
+class TRegistryLock {
+ public:
+  explicit TRegistryLock(std::chrono::milliseconds wait = kRegistryLockWait);
+  ~TRegistryLock();
+  TRegistryLock(const TRegistryLock&) = delete;
+  TRegistryLock& operator=(const TRegistryLock&) = delete;
+
+  bool Held() const { return held_; }
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  int fd_ = -1;  // the lock, when this object took it
+  bool held_ = false;
+  std::string problem_;
+};

@@ -1,7 +1,9 @@
 #include "platform/win32/RegistryFile.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/text/Locale.h"
 
@@ -104,8 +106,9 @@ RegistryKey* SectionKey(std::string_view path, RegistryTree& tree) {
     std::string_view part = path.substr(start, end == std::string_view::npos ? end : end - start);
     if (part.empty()) return nullptr;
     if (key == nullptr) {
+      const std::string wanted = RegistryNameKey(part);
       for (RegistryKey& root : tree.Roots) {
-        if (RegistryNameKey(root.Name()) == RegistryNameKey(part)) key = &root;
+        if (RegistryNameKey(root.Name()) == wanted) key = &root;
       }
       if (key == nullptr) return nullptr;
     } else {
@@ -165,72 +168,78 @@ void FormatKey(const RegistryKey& key, const std::string& path, bool isRoot, std
     }
     out += '\n';
   }
-  for (const auto& subkey : key.Subkeys()) {
+  for (const auto& [upper, subkey] : key.Subkeys()) {
     FormatKey(*subkey, path + '\\' + subkey->Name(), false, out);
   }
 }
 
 }  // namespace
 
-std::string RegistryNameKey(std::string_view name) { return AnsiUpperCase(name); }
+std::string RegistryNameKey(std::string_view name) {
+  // Plain ASCII, by far the common case, needs no trip through ICU.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+    std::string upper(name);
+    for (char& c : upper) {
+      if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return upper;
+  }
+  return AnsiUpperCase(name);
+}
+
+const RegistryKey* RegistryKey::SubkeyAt(size_t index) const {
+  if (index >= subkeys_.size()) return nullptr;
+  return std::next(subkeys_.begin(), static_cast<std::ptrdiff_t>(index))->second.get();
+}
 
 RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
-  const std::string wanted = RegistryNameKey(name);
-  for (const auto& subkey : subkeys_) {
-    if (RegistryNameKey(subkey->name_) == wanted) return subkey.get();
-  }
-  return nullptr;
+  const auto it = subkeys_.find(RegistryNameKey(name));
+  return it != subkeys_.end() ? it->second.get() : nullptr;
 }
 
 RegistryKey& RegistryKey::AddSubkey(std::string_view name, bool* created) {
-  const std::string wanted = RegistryNameKey(name);
-  auto it = std::lower_bound(subkeys_.begin(), subkeys_.end(), wanted,
-                             [](const std::unique_ptr<RegistryKey>& key, const std::string& k) {
-                               return RegistryNameKey(key->name_) < k;
-                             });
-  const bool isNew = it == subkeys_.end() || RegistryNameKey((*it)->name_) != wanted;
+  auto [it, isNew] = subkeys_.try_emplace(RegistryNameKey(name));
+  if (isNew) it->second = std::make_unique<RegistryKey>(std::string(name));
   if (created != nullptr) *created = isNew;
-  if (isNew) it = subkeys_.insert(it, std::make_unique<RegistryKey>(std::string(name)));
-  return **it;
+  return *it->second;
 }
 
 bool RegistryKey::RemoveSubkey(std::string_view name) {
-  const std::string wanted = RegistryNameKey(name);
-  return std::erase_if(subkeys_, [&](const std::unique_ptr<RegistryKey>& key) {
-           return RegistryNameKey(key->name_) == wanted;
-         }) > 0;
+  return subkeys_.erase(RegistryNameKey(name)) > 0;
 }
 
 void RegistryKey::Clear() {
   subkeys_.clear();
   values_.clear();
+  valueIndex_.clear();
 }
 
 const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
-  const std::string wanted = RegistryNameKey(name);
-  for (const RegistryValue& value : values_) {
-    if (RegistryNameKey(value.Name) == wanted) return &value;
-  }
-  return nullptr;
+  const auto it = valueIndex_.find(RegistryNameKey(name));
+  return it != valueIndex_.end() ? &values_[it->second] : nullptr;
 }
 
 bool RegistryKey::SetValue(RegistryValue value) {
-  for (RegistryValue& existing : values_) {
-    if (RegistryNameKey(existing.Name) != RegistryNameKey(value.Name)) continue;
-    value.Name = existing.Name;  // the first spelling stays
-    if (existing == value) return false;
-    existing = std::move(value);
+  const auto [it, isNew] = valueIndex_.try_emplace(RegistryNameKey(value.Name), values_.size());
+  if (isNew) {
+    values_.push_back(std::move(value));
     return true;
   }
-  values_.push_back(std::move(value));
+  RegistryValue& existing = values_[it->second];
+  value.Name = existing.Name;  // the first spelling stays
+  if (existing == value) return false;
+  existing = std::move(value);
   return true;
 }
 
 bool RegistryKey::RemoveValue(std::string_view name) {
-  const std::string wanted = RegistryNameKey(name);
-  return std::erase_if(values_, [&](const RegistryValue& value) {
-           return RegistryNameKey(value.Name) == wanted;
-         }) > 0;
+  const auto it = valueIndex_.find(RegistryNameKey(name));
+  if (it == valueIndex_.end()) return false;
+  const size_t at = it->second;
+  valueIndex_.erase(it);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(at));
+  for (size_t i = at; i < values_.size(); ++i) valueIndex_[RegistryNameKey(values_[i].Name)] = i;
+  return true;
 }
 
 std::optional<RegistryParseError> ParseRegistry(std::string_view text, RegistryTree& tree) {

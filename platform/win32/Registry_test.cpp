@@ -1,12 +1,17 @@
 #include "platform/win32/Registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
+#include "platform/testing/Scaling.h"
 #include "platform/testing/TestFiles.h"
 #include "platform/win32/RegistryFile.h"
 
@@ -283,6 +288,104 @@ TEST_F(RegistryTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
   EXPECT_EQ(n, 24u);
   RegCloseKey(last);
   RegCloseKey(load);
+}
+
+// The registry file is only ever replaced where it belongs: through a
+// symbolic link to its target, never over a FIFO or a read-only file, and a
+// FIFO standing at the path is refused at once instead of waited on.
+TEST_F(RegistryTest, TheFileIsWrittenOnlyWhereItBelongs) {
+  std::filesystem::create_directories(dir.Path() / "sub");
+  std::filesystem::create_directories(dir.Path() / "real");
+  std::filesystem::create_symlink(dir.File("real/registry.reg"), file);
+  HKEY key = Create(HKEY_CURRENT_USER, "Linked");
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_NE(ReadFile(dir.File("real/registry.reg")).find("[HKEY_CURRENT_USER\\Linked]"),
+            std::string::npos);
+
+  const std::string before = ReadFile(file);
+  ASSERT_EQ(chmod(dir.File("real/registry.reg").c_str(), 0444), 0);
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, std::string("Refused"), &key), ERROR_WRITE_FAULT);
+  EXPECT_EQ(RegistryErrorText(), file + ": it is read-only");
+  EXPECT_EQ(ReadFile(file), before);
+
+  std::filesystem::remove(file);
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Linked", 0, KEY_READ, &key), ERROR_READ_FAULT);
+  EXPECT_EQ(RegistryErrorText(), file + ": it is not a regular file");
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, std::string("Refused"), &key), ERROR_READ_FAULT);
+  EXPECT_TRUE(std::filesystem::is_fifo(file));
+}
+
+// A sequence of changes under a TRegistryLock does not interleave with
+// another writer's: the other one waits, then goes ahead.
+TEST_F(RegistryTest, AnotherWriterWaitsForAHeldRegistry) {
+  std::atomic<bool> holding{false};
+  std::atomic<LONG> secondChange{-1};
+  std::thread holder([&] {
+    TRegistryLock lock;
+    EXPECT_TRUE(lock.Held());
+    HKEY key = Create(HKEY_CLASSES_ROOT, "CLSID\\{Pending}");
+    holding = true;
+    // Long enough for the other writer to try in the meantime.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    secondChange = RegSetValueEx(key, "", std::string("/lib/module.so"));
+    RegCloseKey(key);
+    EXPECT_EQ(lock.Problem(), "");
+  });
+  while (!holding) std::this_thread::yield();
+  EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "CLSID\\{Pending}"), ERROR_SUCCESS);
+  EXPECT_EQ(secondChange, ERROR_SUCCESS);  // the deletion came after the whole sequence
+  holder.join();
+  EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, "CLSID\\{Pending}"));
+}
+
+// A writer waits for a held registry only so long; a holder learns of the
+// first failure of its changes, with the file, line and problem.
+TEST_F(RegistryTest, ARegistryLockWaitsBoundedAndKeepsTheFirstFailure) {
+  {
+    TRegistryLock outer;
+    ASSERT_TRUE(outer.Held());
+    TRegistryLock nested;  // the same thread: nothing more to wait for
+    EXPECT_TRUE(nested.Held());
+    std::thread other([] {
+      TRegistryLock busy(std::chrono::milliseconds(100));
+      EXPECT_FALSE(busy.Held());
+      EXPECT_NE(busy.Problem().find("another writer has held the registry"), std::string::npos)
+          << busy.Problem();
+    });
+    other.join();
+  }
+  std::filesystem::create_directories(dir.Path() / "sub");
+  WriteFile(file, "REGEDIT4\n[HKEY_NOWHERE]\n");
+  TRegistryLock lock;
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, std::string("Any"), &key), ERROR_BADDB);
+  EXPECT_EQ(RegDeleteKey(HKEY_CURRENT_USER, "Other"), ERROR_BADDB);
+  EXPECT_EQ(lock.Problem(), file + ":2: bad key path");
+}
+
+// A registry of many keys and values is read, searched and written in time
+// linear in its size (each change reads and writes the whole file), so
+// registering into a large registry costs the same per key as into a small
+// one.
+TEST_F(RegistryTest, AChangeCostsTheSamePerKeyInALargeRegistry) {
+  std::filesystem::create_directories(dir.Path() / "sub");
+  const double growth = GrowthPerUnit(500, 4000, [this](int n) {
+    std::string text = "REGEDIT4\n\n";
+    for (int i = 0; i < n; ++i) {
+      // Sections in an order of their own, not the registry's sorted one.
+      text += "[HKEY_CLASSES_ROOT\\CLSID\\{" + std::to_string((i * 7919) % n) +
+              "-Class}\\InprocServer32]\n@=\"/lib/m.so\"\n\n";
+    }
+    text += "[HKEY_CURRENT_USER\\Settings]\n";
+    for (int i = 0; i < n; ++i) text += "\"Value" + std::to_string(i) + "\"=dword:1\n";
+    WriteFile(file, text);
+    HKEY key = Create(HKEY_CLASSES_ROOT, "CLSID\\{New}\\Server");
+    ASSERT_EQ(RegSetValueEx(key, "ThreadingModel", std::string("Apartment")), ERROR_SUCCESS);
+    RegCloseKey(key);
+  });
+  EXPECT_LT(growth, 3.0);
 }
 
 struct BadText {

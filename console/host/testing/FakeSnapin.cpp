@@ -1,9 +1,11 @@
 #include "console/host/testing/FakeSnapin.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
@@ -122,6 +124,10 @@ HRESULT WriteText(IStream* stream, const std::string& text) {
 
 class FakeComponent;
 
+// The node that FAKE_SNAPIN_WIDE gives its many children, and their cookies.
+constexpr LPARAM kWide = 6;
+constexpr LPARAM kFirstWideChild = 10000;
+
 class FakeComponentData final
     : public ComObject<IComponentData, IExtendContextMenu, IPersistStream>,
       Counted {
@@ -133,6 +139,12 @@ class FakeComponentData final
     nodes_[4] = {u"Two", 1};
     nodes_[5] = {u"Leaf", 4, 0, true};
     items_[1] = {{u"r1", u"10"}, {u"r2", u"9"}, {u"r10", u""}};
+    if (const char* wide = std::getenv("FAKE_SNAPIN_WIDE")) {
+      nodes_[kWide] = {u"Wide", 0};
+      for (int i = 0; i < std::atoi(wide); ++i) {
+        nodes_[kFirstWideChild + i] = {u"w" + Utf8ToUtf16(std::to_string(i)), kWide};
+      }
+    }
   }
 
   HRESULT Initialize(IUnknown* console) override {
@@ -571,6 +583,9 @@ HRESULT DllRegisterServer() {
     return SELFREG_E_CLASS;
   }
   RegCloseKey(key);
+  if (const char* pause = std::getenv("FAKE_SNAPIN_REGISTER_PAUSE_MS")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
+  }
   RegCreateKeyEx(HKEY_LOCAL_MACHINE, kSnapinKey, &key);
   RegSetValueEx(key, "NameString", std::string("Fake Snap-in"));
   RegCloseKey(key);

@@ -13,6 +13,7 @@
 //     Two (4)
 //       Leaf (5)       inserted when Two is shown, not when it is expanded
 //   Beta/Gamma (2)     deletable
+//   Wide (6)           only with FAKE_SNAPIN_WIDE=N: children w0 ... w<N-1>
 // Every node is renameable except the static node; "Add Node" (command 1) on
 // Alpha inserts a node "Node N"; "Ask" (2) shows a form "Ask" with NameEdit,
 // OKBtn and CancelBtn and inserts the name typed; "Greyed" (3) is disabled;
@@ -24,6 +25,9 @@
 // is shown again). On Two, "Reread" (11) rebuilds Alpha's children, and
 // "Forget" (10) drops Two from the snap-in's data and then rebuilds them. The component data saves the names of the
 // nodes it added; the component saves the word 7.
+//
+// With FAKE_SNAPIN_REGISTER_PAUSE_MS set, DllRegisterServer pauses that long
+// between its first key and the others.
 //
 // Every notification and call is written to the journal the module exports
 // as FakeSnapinJournal (a std::vector<std::string>*).

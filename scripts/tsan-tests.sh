@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs the test binaries of the code that works on more than one thread under
+# ThreadSanitizer (the `tsan` preset): the Database API's event thread and
+# commit progress reaching the object model's hidden window, the platform's
+# message queues, global interface table, reference counts and registry
+# lock. Only the folders they need are built. A race report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+folders="kestrel;platform/testing;platform/text;platform/com;platform/win32;platform/ui;support;objectmodel"
+binaries=(
+  platform/com/kr_platform_com_tests
+  platform/win32/kr_platform_win32_tests
+  objectmodel/kr_objectmodel_tests
+  kestrel/api/kr_kestrel_tests
+)
+
+cmake --preset tsan -DKR_ONLY="$folders" >/dev/null
+targets=()
+for binary in "${binaries[@]}"; do targets+=("$(basename "$binary")"); done
+cmake --build --preset tsan --target "${targets[@]}"
+
+status=0
+for binary in "${binaries[@]}"; do
+  echo "== $binary (ThreadSanitizer)"
+  # halt_on_error: the first race ends the binary with a failure.
+  if ! TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" \
+      "build/tsan/$binary" --gtest_brief=1; then
+    status=1
+  fi
+done
+exit $status
