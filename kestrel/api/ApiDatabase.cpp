@@ -4,9 +4,6 @@
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Integrity.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 using namespace kestrel;
 using namespace kestrel::api;
 
@@ -181,26 +178,13 @@ KSStatus KSCreateDBFromRDBMS(KSHandle, KSHandle, const char16_t*, const char16_t
 }
 
 KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file) {
-  return WithServer(server, [&](Connection& c) -> KSStatus {
-    const DatabasePtr db = c.server->FindDatabase(Narrow(name));
-    if (!db) return KS_ERR_NO_SUCH_DATABASE;
-    const std::string path = Narrow(file);
-    if (path.empty()) return KS_ERR_INVALID_ARGUMENT;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return KS_ERR_WRITE_FAILED;
-    ::close(fd);
-    db->SetJournal(true, path);
-    return KS_OK;
+  return WithServer(server, [&](Connection& c) {
+    return c.server->EnableJournal(Narrow(name), Narrow(file));
   });
 }
 
 KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t*) {
-  return WithServer(server, [&](Connection& c) -> KSStatus {
-    const DatabasePtr db = c.server->FindDatabase(Narrow(name));
-    if (!db) return KS_ERR_NO_SUCH_DATABASE;
-    db->SetJournal(false, db->JournalFile());
-    return KS_OK;
-  });
+  return WithServer(server, [&](Connection& c) { return c.server->DisableJournal(Narrow(name)); });
 }
 
 int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name) {

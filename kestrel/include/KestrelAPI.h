@@ -96,6 +96,8 @@ typedef int32_t KSClassID;
 #define KS_ERR_DATABASE_FULL 3028      /* no record IDs are left */
 #define KS_ERR_NOT_LINKED 3029         /* the two records are not linked through the field */
 #define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
+#define KS_ERR_NOT_A_JOURNAL 3031      /* the file exists and is not a journal of this database */
+#define KS_ERR_IMPORT_SOURCE 3032      /* the file is not a readable SQLite database */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
 #define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
 #define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
@@ -372,7 +374,9 @@ KS_API const char16_t* const* KSGetAvailableDatabases(KSHandle server, KSHandle 
  * nothing changes. */
 KS_API KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const char16_t* path);
 /* Writes the database to its archive atomically (temporary file, flush, rename): a failure
- * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+ * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED,
+ * KS_ERR_TRANSACTION_BUSY (from a commit's progress callback: the archive would hold half of
+ * the commit). */
 KS_API KSStatus KSSaveDB(KSHandle server, const char16_t* name);
 /* Saves the database when it has unsaved changes (or its archive is missing), then takes it
  * offline (its sessions get KS_EVENT_DATABASE_OFFLINE). When the save fails the database stays
@@ -402,9 +406,26 @@ KS_API KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const ch
 /* Importing from a relational database is not offered: KS_ERR_NOT_SUPPORTED. */
 KS_API KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
                                     const char16_t* first, const char16_t* name);
-/* Marks the database's journal active (KSGetFlags bit 15) and names its file, which is created
- * when missing. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+/* Turns on the database's write-ahead journal in `file` (a relative path is taken from the
+ * calling process's working directory; the format is described in kestrel/engine/Journal.h):
+ * saves the database, then starts the journal, which KSGetFlags shows as bit 15. From then on
+ * every change that a save would write (commits into the actual plan or a scenario, changes
+ * made directly in a scenario, scenarios created, described and removed, log-on times,
+ * repairs) is written to the journal and flushed to disk before the call that makes it
+ * returns; when that write fails the call answers KS_ERR_WRITE_FAILED and changes nothing.
+ * Every save starts the journal afresh. The server remembers the journal: when a process dies
+ * before saving, the next start of the server loads the last saved dump and replays the
+ * journal over it, up to its last complete entry. The file must be missing, empty or a journal
+ * of this database; it is replaced. KS_OK (also when that journal is active already),
+ * KS_ERR_NO_SUCH_DATABASE, KS_ERR_INVALID_ARGUMENT (an empty name), KS_ERR_NOT_A_JOURNAL,
+ * KS_ERR_WRITE_FAILED (the database or the journal could not be written; a journal active
+ * before stays active), KS_ERR_SERVER_STATE, KS_ERR_TRANSACTION_BUSY. */
 KS_API KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file);
+/* Turns the journal off: saves the database when it has unsaved changes, so that nothing the
+ * journal kept is lost, and stops journaling; the file stays as it is. `file` is not needed
+ * (the active journal is meant whatever it says). KS_OK (also without a journal),
+ * KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED (the journal stays on), KS_ERR_SERVER_STATE,
+ * KS_ERR_TRANSACTION_BUSY. */
 KS_API KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t* file);
 /* Approximate bytes held by the database; 0 when it is not online. */
 KS_API int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name);
