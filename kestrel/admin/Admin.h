@@ -8,6 +8,9 @@
 //   kestrel-admin add-user SERVER DB USER [--admin]   password read from standard input
 //   kestrel-admin dump-info FILE                 header and counts of a dump
 //   kestrel-admin check SERVER DB [--repair]     integrity check (exit 2 when findings remain)
+//   kestrel-admin journal on|off SERVER DB FILE  the write-ahead journal of an online database
+//   kestrel-admin import-sqlite SERVER SCHEMA VERSION DB FILE   a new database from SQLite
+//   kestrel-admin --help                         what each command does
 //
 // Commands that change a server take its lock and fail with "server in use by another
 // process" while a process serves it. Errors go to `err` with a non-zero exit status.

@@ -3,6 +3,7 @@
 #include "kestrel/engine/AsciiFormat.h"
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Integrity.h"
+#include "kestrel/engine/SqliteImport.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -172,9 +173,24 @@ KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t*
   });
 }
 
-KSStatus KSCreateDBFromRDBMS(KSHandle, KSHandle, const char16_t*, const char16_t*,
-                             const char16_t*) {
-  return KS_ERR_NOT_SUPPORTED;
+KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
+                             const char16_t* first, const char16_t* name) {
+  return WithServer(server, [&](Connection& c) -> KSStatus {
+    const SchemaPtr schema = SchemaOf(c, meta);
+    if (!schema) return KS_ERR_INVALID_HANDLE;
+    const std::string dbName = Narrow(name);
+    if (const KSStatus status = c.server->CheckNewName(dbName); status != KS_OK) return status;
+    const std::string archive = c.server->ArchiveFor(dbName);
+    if (FileExists(archive)) return KS_ERR_ARCHIVE_EXISTS;
+    const std::string report = second != nullptr && *second != 0 ? AbsolutePath(Narrow(second)) : "";
+    DatabasePtr db;
+    ImportReport imported;
+    if (const KSStatus status =
+            CreateFromSqlite(AbsolutePath(Narrow(first)), dbName, schema, archive, report, db, imported);
+        status != KS_OK)
+      return status;
+    return AddDatabase(c, dbName, [&] { return c.server->AddNew(db); });
+  });
 }
 
 KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file) {

@@ -14,9 +14,8 @@
  *   KSGetAvailableServices the meta handle) or until that handle is released; KSFormatMessage
  *   with handle 0 keeps its result until its next such call on the same thread.
  * - Functions that answer a count through `count` set it to 0 on every failure.
- * - A function of the interface that this version does not implement (the signal functions and
- *   KSCreateDBFromRDBMS) answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status)
- *   and changes nothing.
+ * - A function of the interface that this version does not implement (the signal functions)
+ *   answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
  * - Functions documented as answering a status never return anything else than the codes listed
  *   below; the text of each is given by KSFormatMessage.
  *
@@ -403,7 +402,21 @@ KS_API KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const
  * administrator). KS_ERR_ASCII_FORMAT names a malformed file; refused as KSCreateEmptyDB. */
 KS_API KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t* name,
                                         const char16_t* file);
-/* Importing from a relational database is not offered: KS_ERR_NOT_SUPPORTED. */
+/* Creates online database N of schema M from a relational database: the SQLite file `first`
+ * (relative paths are taken from the working directory). Tables fill the classes of the same
+ * name, columns the fields of the same name (names compared without regard to case), and
+ * single-column foreign keys the reference fields the schema declares, leading to the records
+ * made from the rows they lead to; kestrel/engine/SqliteImport.h gives the whole mapping. The
+ * database gets the user "system" (empty password, administrator) and its archive
+ * databases/N.dmp, written at once. What could not be mapped (tables without a class, columns
+ * without a field, values that do not fit their field, references that lead nowhere) is
+ * listed in the import report, a text file named by `second` (empty or null:
+ * databases/N.import.txt beside the archive), which stays for reading afterwards. The object
+ * model's LoadFromRDBMS(first, second) passes its texts in this reversed order, so that its
+ * first text, the source, arrives as `first`. KS_OK; refused as KSCreateEmptyDB; refused,
+ * creating nothing: KS_ERR_FILE_NOT_FOUND (no such file), KS_ERR_IMPORT_SOURCE (not a readable
+ * SQLite database), KS_ERR_WRITE_FAILED (the report or the archive cannot be written),
+ * KS_ERR_DATABASE_FULL. */
 KS_API KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
                                     const char16_t* first, const char16_t* name);
 /* Turns on the database's write-ahead journal in `file` (a relative path is taken from the
