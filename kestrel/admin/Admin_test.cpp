@@ -15,6 +15,7 @@
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
 #include "kestrel/engine/ServerState.h"
+#include "kestrel/engine/TestDirectory.h"
 
 namespace kestrel::admin {
 namespace {
@@ -23,13 +24,7 @@ namespace fs = std::filesystem;
 
 class AdminTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kestrel-admin-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    ::setenv("KESTREL_HOME", home_.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(home_); }
+  void SetUp() override { ::setenv("KESTREL_HOME", home_.c_str(), 1); }
 
   int Run(const std::vector<std::string>& args, const std::string& input = "") {
     std::istringstream in(input);
@@ -44,7 +39,8 @@ class AdminTest : public ::testing::Test {
     return path;
   }
 
-  std::string home_;
+  TestDirectory temp_{"kestrel-admin"};
+  const std::string home_ = temp_.Path();
   std::ostringstream out_, err_;
 };
 

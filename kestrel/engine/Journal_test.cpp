@@ -14,6 +14,7 @@
 #include "kestrel/engine/Integrity.h"
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
+#include "kestrel/engine/TestDirectory.h"
 #include "kestrel/engine/Transaction.h"
 
 namespace kestrel {
@@ -22,9 +23,6 @@ namespace {
 class JournalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kestrel-journal-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     schema_ = ParseSchema(R"({"name": "J", "version": "1", "classes": [
         {"name": "Item", "fields": [{"name": "name", "type": 9},
                                     {"name": "n", "type": 3},
@@ -35,7 +33,6 @@ class JournalTest : public ::testing::Test {
     ASSERT_EQ(db_->EnableJournal(Journal()), KS_OK);
     ASSERT_EQ(Transaction::OpenRoot(db_, "", Actor{u"system", 1}, root_), KS_OK);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string Journal() const { return dir_ + "/j.jnl"; }
 
@@ -90,7 +87,8 @@ class JournalTest : public ::testing::Test {
     return id;
   }
 
-  std::string dir_;
+  TestDirectory temp_{"kestrel-journal"};
+  const std::string dir_ = temp_.Path();
   SchemaPtr schema_;
   const ClassDef* item_ = nullptr;
   DatabasePtr db_;

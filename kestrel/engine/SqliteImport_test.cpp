@@ -11,6 +11,7 @@
 
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/SchemaReader.h"
+#include "kestrel/engine/TestDirectory.h"
 
 namespace kestrel {
 namespace {
@@ -18,9 +19,6 @@ namespace {
 class SqliteImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kestrel-import-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     schema_ = ParseSchema(R"({"name": "I", "version": "1", "classes": [
         {"name": "Party", "flags": 1, "fields": [{"name": "name", "type": 9, "required": true}]},
         {"name": "Customer", "base": "Party", "fields": [
@@ -37,7 +35,6 @@ class SqliteImportTest : public ::testing::Test {
                          "via": "customerP"}]})",
                           "i.json");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // An SQLite file made by running `sql`.
   std::string Source(const std::string& sql) {
@@ -84,7 +81,8 @@ class SqliteImportTest : public ::testing::Test {
     return all;
   }
 
-  std::string dir_;
+  TestDirectory temp_{"kestrel-import"};
+  const std::string dir_ = temp_.Path();
   int files_ = 0;
   SchemaPtr schema_;
   DatabasePtr db_;
