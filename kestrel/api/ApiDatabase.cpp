@@ -162,11 +162,13 @@ KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t*
     if (!FileExists(Narrow(file)) || !ReadWholeFile(Narrow(file), text))
       return KS_ERR_FILE_NOT_FOUND;
     auto db = std::make_shared<Database>(dbName, schema, c.server->ArchiveFor(dbName));
+    ClassMembers members;
     try {
-      db->Data() = ReadAscii(text, *schema);
+      db->Data() = ReadAscii(text, *schema, &members);
     } catch (const AsciiFormatError&) {
       return KS_ERR_ASCII_FORMAT;
     }
+    db->Index().Adopt(std::move(members));
     // A text without users would give a database nobody can log on to.
     if (!db->HasUsers()) db->AddUser(u"system", "", true);
     return AddDatabase(c, dbName, [&] { return c.server->AddNew(db); });

@@ -85,7 +85,7 @@ std::string EncodeDump(const Schema& schema, const Store& store) {
   return std::move(w.Bytes());
 }
 
-Store DecodeDump(const std::string& bytes, const Schema& schema) {
+Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* members) {
   uint32_t version = 0;
   Reader r = OpenBody(bytes, version);
   const std::string name = r.Str();
@@ -107,6 +107,7 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
   const auto recordCount = r.Num<uint64_t>();
   r.NeedItems(recordCount, 8);
   RecordID last = 0;
+  MembersCollector collector(members, schema.classes.size());
   for (uint64_t i = 0; i < recordCount; ++i) {
     const auto id = r.Num<int32_t>();
     checkId(id);
@@ -121,6 +122,7 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
           store.records.emplace_hint(hint, id, codec::ToRecord(entry, std::move(values)));
       fresh = store.records.size() > before;
       codec::CheckPasswordHash(*entry.cls, added->second);
+      collector.Add(entry.cls->id, id);
     } else {
       fresh = store.unknownRecords
                   .emplace(id, UnknownRecord{entry.name, entry.fieldNames, entry.fieldTypes,
@@ -132,6 +134,7 @@ Store DecodeDump(const std::string& bytes, const Schema& schema) {
                    store.unknownRecords.count(id)))
       throw DumpCorrupt("record ID stored twice");
   }
+  collector.Finish();
   const auto transactionCount = r.Num<uint32_t>();
   r.NeedItems(transactionCount, 8);
   for (uint32_t i = 0; i < transactionCount; ++i) {

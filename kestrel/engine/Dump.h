@@ -26,6 +26,7 @@
 #include <string>
 
 #include "kestrel/engine/BinaryCodec.h"
+#include "kestrel/engine/Indexes.h"
 #include "kestrel/engine/Schema.h"
 #include "kestrel/engine/Store.h"
 
@@ -48,8 +49,9 @@ struct DumpInfo {
 };
 
 std::string EncodeDump(const Schema& schema, const Store& store);
-// Parses a dump made for `schema`; throws DumpCorrupt or DumpSchemaMismatch.
-Store DecodeDump(const std::string& bytes, const Schema& schema);
+// Parses a dump made for `schema`; throws DumpCorrupt or DumpSchemaMismatch. `members`, when
+// given, receives the records of each class (for Indexes::Adopt).
+Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* members = nullptr);
 // Checks the checksum and reads the header and counts; throws DumpCorrupt.
 DumpInfo ReadDumpInfo(const std::string& bytes);
 // The checksum that ends a dump (its last 32 bytes): what identifies the dump a journal

@@ -47,11 +47,11 @@ bool EndsWithDmp(const std::string& name) {
 }  // namespace
 
 KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store,
-                      std::string* checksum) {
+                      std::string* checksum, ClassMembers* members) {
   std::string bytes;
   if (!FileExists(path) || !ReadWholeFile(path, bytes)) return KS_ERR_FILE_NOT_FOUND;
   try {
-    store = DecodeDump(bytes, schema);
+    store = DecodeDump(bytes, schema, members);
   } catch (const DumpSchemaMismatch&) {
     return KS_ERR_DUMP_SCHEMA;
   } catch (const DumpCorrupt&) {
@@ -61,12 +61,18 @@ KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& stor
   return KS_OK;
 }
 
+KSStatus LoadDumpInto(const std::string& path, Database& db, std::string* checksum) {
+  ClassMembers members;
+  const KSStatus status = LoadDumpFile(path, db.GetSchema(), db.Data(), checksum, &members);
+  if (status == KS_OK) db.Index().Adopt(std::move(members));
+  return status;
+}
+
 KSStatus LoadOnlineDatabase(const OnlineEntry& entry, const SchemaPtr& schema, DatabasePtr& db,
                             std::string& problem) {
   auto loaded = std::make_shared<Database>(entry.name, schema, entry.archive);
   std::string checksum;
-  if (const KSStatus status = LoadDumpFile(entry.archive, *schema, loaded->Data(), &checksum);
-      status != KS_OK)
+  if (const KSStatus status = LoadDumpInto(entry.archive, *loaded, &checksum); status != KS_OK)
     return status;
   // The rows are made from the dump alone, as in the life the journal continues.
   SyncScenarioRows(*loaded);
@@ -184,7 +190,7 @@ KSStatus Server::Restore(const SchemaPtr& schema, const std::string& path, std::
   }
   if (const KSStatus status = CheckNewName(name); status != KS_OK) return status;
   auto db = std::make_shared<Database>(name, schema, Absolute(file));
-  if (const KSStatus status = LoadDumpFile(file, *schema, db->Data()); status != KS_OK)
+  if (const KSStatus status = LoadDumpInto(file, *db); status != KS_OK)
     return status;
   SyncScenarioRows(*db);
   online_.emplace(name, db);

@@ -86,9 +86,13 @@ void ReadMetas(const std::string& metasDir, std::vector<SchemaPtr>& metas,
                std::vector<std::string>& problems);
 
 // Reads and decodes a dump file for `schema`: KS_OK, KS_ERR_FILE_NOT_FOUND,
-// KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA. `checksum` gets the dump's checksum.
+// KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA. `checksum` gets the dump's checksum, `members` the
+// records of each class.
 KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store,
-                      std::string* checksum = nullptr);
+                      std::string* checksum = nullptr, ClassMembers* members = nullptr);
+// LoadDumpFile into the database's store, with the records of each class handed to its
+// indexes on the way.
+KSStatus LoadDumpInto(const std::string& path, Database& db, std::string* checksum = nullptr);
 
 // Brings back a database that the state file lists as online, as a starting server does: from
 // its archive, then its journal when it has one. KS_OK with `db`, or the status of the load;
