@@ -80,12 +80,12 @@ void BM_LoadDatabase(benchmark::State& state) {
   db->Save();
   double dump = 0, plain = 0;
   for (auto _ : state) {
+    kestrel::Database loaded("Loaded", db->SchemaRef(), db->ArchivePath());
     auto start = Clock::now();
-    kestrel::Store store;
-    if (kestrel::LoadDumpFile(db->ArchivePath(), db->GetSchema(), store) != KS_OK)
-      state.SkipWithError("load failed");
+    if (kestrel::LoadDumpInto(db->ArchivePath(), loaded) != KS_OK) state.SkipWithError("load failed");
     dump += Seconds(Clock::now() - start);
-    if (store.records.size() != static_cast<size_t>(kRecords)) state.SkipWithError("records lost");
+    if (loaded.Committed().records.size() != static_cast<size_t>(kRecords))
+      state.SkipWithError("records lost");
     start = Clock::now();
     std::string bytes;
     kestrel::ReadWholeFile(db->ArchivePath(), bytes);

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libicu-dev nlohmann-json3-dev libssl-dev libncurses-dev
+  libicu-dev nlohmann-json3-dev libssl-dev libsqlite3-dev libncurses-dev
   tmux tzdata
 )
 

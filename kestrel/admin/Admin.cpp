@@ -14,6 +14,7 @@
 #include "kestrel/engine/Integrity.h"
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
+#include "kestrel/engine/SqliteImport.h"
 #include "kestrel/engine/Text.h"
 #include "kestrel/engine/Transaction.h"
 
@@ -61,16 +62,33 @@ void WriteState(const std::string& dir, const ServerState& state) {
   if (!WriteServerState(dir, state)) throw Failure("cannot write " + dir + "/server.json");
 }
 
-// A database of the server by name: an online one from its archive, else a saved one under
-// databases/.
-DatabasePtr LoadDatabase(const std::string& dir, const std::string& name) {
-  const ServerState state = ExistingState(dir);
+std::vector<SchemaPtr> Metas(const std::string& dir) {
   std::vector<SchemaPtr> metas;
   std::vector<std::string> problems;
   ReadMetas(dir + "/metas", metas, problems);
-  std::string archive = dir + "/databases/" + name + ".dmp";
-  for (const OnlineEntry& entry : state.databases)
-    if (entry.name == name) archive = entry.archive;
+  return metas;
+}
+
+// A database of the server by name: an online one as the server would bring it back (its
+// archive, then its journal), else a saved one under databases/. What went wrong with a journal
+// goes to `err`.
+DatabasePtr LoadDatabase(const std::string& dir, const std::string& name, std::ostream& err) {
+  const ServerState state = ExistingState(dir);
+  const std::vector<SchemaPtr> metas = Metas(dir);
+  for (const OnlineEntry& entry : state.databases) {
+    if (entry.name != name) continue;
+    for (const SchemaPtr& schema : metas) {
+      if (schema->name != entry.schema || schema->version != entry.version) continue;
+      DatabasePtr db;
+      std::string problem;
+      if (LoadOnlineDatabase(entry, schema, db, problem) != KS_OK)
+        throw Failure(entry.archive + ": the database cannot be loaded");
+      if (!problem.empty()) err << "kestrel-admin: " << problem << "\n";
+      return db;
+    }
+    throw Failure("schema " + entry.schema + " " + entry.version + " is not installed");
+  }
+  const std::string archive = dir + "/databases/" + name + ".dmp";
   std::string bytes;
   if (!ReadWholeFile(archive, bytes)) throw Failure("no such database: " + name);
   DumpInfo info;
@@ -119,10 +137,7 @@ int InstallSchema(const std::vector<std::string>& args, std::ostream& out) {
   } catch (const SchemaError& e) {
     throw Failure(e.what());
   }
-  std::vector<SchemaPtr> metas;
-  std::vector<std::string> problems;
-  ReadMetas(dir + "/metas", metas, problems);
-  for (const SchemaPtr& m : metas)
+  for (const SchemaPtr& m : Metas(dir))
     if (m->name == schema->name && m->version == schema->version)
       throw Failure("schema " + schema->name + " " + schema->version + " is installed already");
   const std::string target = dir + "/metas/" + BaseName(args[2]);
@@ -160,7 +175,8 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
       out << "  schema " << schema->name << " " << schema->version << "\n";
       for (const OnlineEntry& db : state.databases)
         if (db.schema == schema->name && db.version == schema->version)
-          out << "    database " << db.name << " (" << db.archive << ")\n";
+          out << "    database " << db.name << " (" << db.archive << ")"
+              << (db.journal.empty() ? "" : ", journal " + db.journal) << "\n";
     }
     for (const std::string& problem : problems) out << "  not served: " << problem << "\n";
   }
@@ -178,13 +194,14 @@ int SetRunning(const std::vector<std::string>& args, std::ostream& out, bool run
   return 0;
 }
 
-int AddUser(const std::vector<std::string>& args, std::istream& in, std::ostream& out) {
+int AddUser(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+            std::ostream& err) {
   const bool admin = args.size() == 5 && args[4] == "--admin";
   if (args.size() == 5 && !admin) throw Failure("unknown option " + args[4]);
   Expect(args, 4, 5, "add-user SERVER DB USER [--admin]  (password on standard input)");
   const std::string dir = ServerDir(args[1]);
   ServerLock lock(dir);
-  const DatabasePtr db = LoadDatabase(dir, args[2]);
+  const DatabasePtr db = LoadDatabase(dir, args[2], err);
   std::string password;
   std::getline(in, password);
   if (!password.empty() && password.back() == '\r') password.pop_back();
@@ -213,9 +230,10 @@ int DumpInfoCommand(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
-int ScenariosCommand(const std::vector<std::string>& args, std::ostream& out) {
+int ScenariosCommand(const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err) {
   Expect(args, 3, 3, "scenarios SERVER DB");
-  const DatabasePtr db = LoadDatabase(ServerDir(args[1]), args[2]);
+  const DatabasePtr db = LoadDatabase(ServerDir(args[1]), args[2], err);
   for (const PersistentTransaction& scenario : db->Scenarios()) {
     const char* visibility = (scenario.flags & txflag::kPrivate) != 0     ? "private"
                              : (scenario.flags & txflag::kProtected) != 0 ? "protected"
@@ -229,13 +247,13 @@ int ScenariosCommand(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
-int Check(const std::vector<std::string>& args, std::ostream& out) {
+int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const bool repair = args.size() == 4 && args[3] == "--repair";
   if (args.size() == 4 && !repair) throw Failure("unknown option " + args[3]);
   Expect(args, 3, 4, "check SERVER DB [--repair]");
   const std::string dir = ServerDir(args[1]);
   ServerLock lock(dir);
-  const DatabasePtr db = LoadDatabase(dir, args[2]);
+  const DatabasePtr db = LoadDatabase(dir, args[2], err);
   const std::vector<std::string> findings = CheckIntegrity(*db, repair);
   for (const std::string& line : findings) out << line << "\n";
   if (findings.empty()) out << "no problems found\n";
@@ -244,11 +262,107 @@ int Check(const std::vector<std::string>& args, std::ostream& out) {
   return remaining ? 2 : 0;
 }
 
+// The online database `name` in the state, with its entry.
+OnlineEntry& OnlineEntryOf(ServerState& state, const std::string& name) {
+  for (OnlineEntry& entry : state.databases)
+    if (entry.name == name) return entry;
+  throw Failure("no online database " + name);
+}
+
+int Journal(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Expect(args, 5, 5, "journal on|off SERVER DB FILE");
+  const bool on = args[1] == "on";
+  if (!on && args[1] != "off") throw Failure("journal on or journal off, not journal " + args[1]);
+  const std::string dir = ServerDir(args[2]);
+  ServerLock lock(dir);
+  ServerState state = ExistingState(dir);
+  OnlineEntry& entry = OnlineEntryOf(state, args[3]);
+  const std::string file = AbsolutePath(args[4]);
+  if (!on && entry.journal.empty()) {
+    out << "the journal of " << args[3] << " is off already\n";
+    return 0;
+  }
+  if (!on && entry.journal != file)
+    throw Failure(args[3] + " journals into " + entry.journal + ", not " + file);
+  const DatabasePtr db = LoadDatabase(dir, args[3], err);
+  const KSStatus status = on ? db->EnableJournal(file) : db->DisableJournal();
+  if (status == KS_ERR_NOT_A_JOURNAL)
+    throw Failure(file + " exists and is not a journal of " + args[3]);
+  if (status != KS_OK)
+    throw Failure("cannot write " + (on ? file + " or " : "") + db->ArchivePath());
+  entry.journal = db->JournalFile();
+  WriteState(dir, state);
+  out << "the journal of " << args[3] << (on ? " is on in " + file : " is off") << "\n";
+  return 0;
+}
+
+int ImportSqlite(const std::vector<std::string>& args, std::ostream& out) {
+  Expect(args, 6, 6, "import-sqlite SERVER SCHEMA VERSION DB FILE");
+  const std::string dir = ServerDir(args[1]);
+  ServerLock lock(dir);
+  ServerState state = ExistingState(dir);
+  const std::string& name = args[4];
+  if (!IsPlainName(name)) throw Failure("not a valid database name: " + name);
+  for (const OnlineEntry& entry : state.databases)
+    if (entry.name == name) throw Failure("a database " + name + " is online already");
+  const std::string archive = dir + "/databases/" + name + ".dmp";
+  if (FileExists(archive)) throw Failure("a saved database of that name exists: " + archive);
+  SchemaPtr schema;
+  for (const SchemaPtr& m : Metas(dir))
+    if (m->name == args[2] && m->version == args[3]) schema = m;
+  if (!schema) throw Failure("schema " + args[2] + " " + args[3] + " is not installed");
+  const std::string source = AbsolutePath(args[5]);
+  DatabasePtr db;
+  ImportReport report;
+  const std::string reportFile = archive.substr(0, archive.size() - 4) + ".import.txt";
+  switch (CreateFromSqlite(source, name, schema, archive, reportFile, db, report)) {
+    case KS_OK:
+      break;
+    case KS_ERR_FILE_NOT_FOUND:
+      throw Failure("no such file: " + source);
+    case KS_ERR_IMPORT_SOURCE:
+      throw Failure(source + " is not a readable SQLite database");
+    default:
+      throw Failure("cannot write " + reportFile);
+  }
+  Save(*db);
+  state.databases.push_back({name, schema->name, schema->version, archive, ""});
+  WriteState(dir, state);
+  std::string text;
+  ReadWholeFile(reportFile, text);
+  out << text << "report: " << reportFile << "\n";
+  return 0;
+}
+
 int InitDemo(const std::vector<std::string>& args, std::ostream& out) {
   Expect(args, 1, 1, "init-demo");
   SeedDemo(KestrelHome(), out);
   return 0;
 }
+
+// Each command's syntax and what it does: the help text and the usage line.
+const std::vector<std::pair<std::string, std::string>> kCommands = {
+    {"init-demo", "creates the demo server KestrelOS20 and a group of demo dumps"},
+    {"create-server NAME", "creates a new, running server without schemas"},
+    {"install-schema SERVER FILE", "checks a schema file and installs it on the server"},
+    {"list", "lists the servers with their state, schemas and online databases"},
+    {"start SERVER", "marks a stopped server running"},
+    {"stop SERVER", "marks a server stopped"},
+    {"add-user SERVER DB USER [--admin]",
+     "adds a user to a database; the password is read from standard input"},
+    {"dump-info FILE", "shows the header and counts of a dump"},
+    {"scenarios SERVER DB", "lists a database's scenarios with their parent, owner and visibility"},
+    {"check SERVER DB [--repair]",
+     "checks a database's integrity and repairs what can be repaired (exit status 2 when "
+     "findings remain)"},
+    {"journal on|off SERVER DB FILE",
+     "turns the write-ahead journal of an online database on (saving it first) or off (saving "
+     "what the journal held); a server that dies between two saves brings the database back "
+     "from its last dump and the journal"},
+    {"import-sqlite SERVER SCHEMA VERSION DB FILE",
+     "creates the online database DB of the schema from the tables of an SQLite file and "
+     "prints the report of what could not be imported (kept in databases/DB.import.txt)"},
+};
 
 }  // namespace
 
@@ -262,16 +376,28 @@ int RunAdmin(const std::vector<std::string>& args, std::istream& in, std::ostrea
       {"list", [&](const auto& a) { return List(a, out); }},
       {"start", [&](const auto& a) { return SetRunning(a, out, true); }},
       {"stop", [&](const auto& a) { return SetRunning(a, out, false); }},
-      {"add-user", [&](const auto& a) { return AddUser(a, in, out); }},
+      {"add-user", [&](const auto& a) { return AddUser(a, in, out, err); }},
       {"dump-info", [&](const auto& a) { return DumpInfoCommand(a, out); }},
-      {"scenarios", [&](const auto& a) { return ScenariosCommand(a, out); }},
-      {"check", [&](const auto& a) { return Check(a, out); }},
+      {"scenarios", [&](const auto& a) { return ScenariosCommand(a, out, err); }},
+      {"check", [&](const auto& a) { return Check(a, out, err); }},
+      {"journal", [&](const auto& a) { return Journal(a, out, err); }},
+      {"import-sqlite", [&](const auto& a) { return ImportSqlite(a, out); }},
   };
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+    out << "usage: kestrel-admin COMMAND [ARGUMENTS]\n"
+           "Administers the object servers under $KESTREL_HOME (default "
+           "~/.local/share/kestrel).\nCommands that change a server fail while a process "
+           "serves it.\n\n";
+    for (const auto& [syntax, text] : kCommands)
+      out << "  " << syntax << "\n      " << text << "\n";
+    return 0;
+  }
   const auto it = args.empty() ? commands.end() : commands.find(args[0]);
   if (it == commands.end()) {
-    err << "usage: kestrel-admin init-demo | create-server NAME | install-schema SERVER FILE | "
-           "list | start SERVER | stop SERVER | add-user SERVER DB USER [--admin] | "
-           "dump-info FILE | scenarios SERVER DB | check SERVER DB [--repair]\n";
+    err << "usage: kestrel-admin";
+    for (size_t i = 0; i < kCommands.size(); ++i)
+      err << (i == 0 ? " " : " | ") << kCommands[i].first;
+    err << "\n       kestrel-admin --help\n";
     return 1;
   }
   try {

@@ -10,6 +10,9 @@
 //   kestrel-admin scenarios SERVER DB            a saved database's scenarios: parent, owner,
 //                                                visibility, description
 //   kestrel-admin check SERVER DB [--repair]     integrity check (exit 2 when findings remain)
+//   kestrel-admin journal on|off SERVER DB FILE  the write-ahead journal of an online database
+//   kestrel-admin import-sqlite SERVER SCHEMA VERSION DB FILE   a new database from SQLite
+//   kestrel-admin --help                         what each command does
 //
 // Commands that change a server take its lock and fail with "server in use by another
 // process" while a process serves it. Errors go to `err` with a non-zero exit status.

@@ -2,6 +2,7 @@
 #include "kestrel/admin/Admin.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -15,6 +16,8 @@
 #include "kestrel/engine/Transaction.h"
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
+#include "kestrel/engine/ServerState.h"
+#include "kestrel/engine/TestDirectory.h"
 
 namespace kestrel::admin {
 namespace {
@@ -23,13 +26,7 @@ namespace fs = std::filesystem;
 
 class AdminTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kestrel-admin-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    ::setenv("KESTREL_HOME", home_.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(home_); }
+  void SetUp() override { ::setenv("KESTREL_HOME", home_.c_str(), 1); }
 
   int Run(const std::vector<std::string>& args, const std::string& input = "") {
     std::istringstream in(input);
@@ -44,7 +41,8 @@ class AdminTest : public ::testing::Test {
     return path;
   }
 
-  std::string home_;
+  TestDirectory temp_{"kestrel-admin"};
+  const std::string home_ = temp_.Path();
   std::ostringstream out_, err_;
 };
 
@@ -207,6 +205,124 @@ TEST_F(AdminTest, DumpInfoAndCheckWithRepair) {
   EXPECT_EQ(Run({"check", "KestrelOS20", "Southwind"}), 0);
 }
 
+TEST_F(AdminTest, JournalOnAndOffAndCommandsSeeWhatTheJournalHolds) {
+  ASSERT_EQ(Run({"init-demo"}), 0);
+  const std::string dir = ServerDirectory(home_, "KestrelOS20");
+  const std::string journal = home_ + "/south.jnl";
+  EXPECT_EQ(Run({"journal", "maybe", "KestrelOS20", "Southwind", journal}), 1);
+  EXPECT_EQ(Run({"journal", "on", "KestrelOS20", "Nowhere", journal}), 1);
+  EXPECT_NE(err_.str().find("no online database Nowhere"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run({"journal", "on", "KestrelOS20", "Southwind", dir + "/databases/Northwind.dmp"}),
+            1);
+  EXPECT_NE(err_.str().find("is not a journal of Southwind"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run({"journal", "off", "KestrelOS20", "Southwind", journal}), 0);
+  EXPECT_EQ(out_.str(), "the journal of Southwind is off already\n");
+
+  ASSERT_EQ(Run({"journal", "on", "KestrelOS20", "Southwind", journal}), 0) << err_.str();
+  ASSERT_EQ(Run({"list"}), 0);
+  EXPECT_NE(out_.str().find("database Southwind (" + dir + "/databases/Southwind.dmp), journal " +
+                            journal + "\n"),
+            std::string::npos)
+      << out_.str();
+
+  // A process journals a new user and ends without saving.
+  {
+    ServerState state;
+    std::string error;
+    ASSERT_TRUE(ReadServerState(dir, state, error)) << error;
+    std::vector<SchemaPtr> metas;
+    std::vector<std::string> problems;
+    ReadMetas(dir + "/metas", metas, problems);
+    DatabasePtr db;
+    std::string problem;
+    ASSERT_EQ(LoadOnlineDatabase(state.databases[1], metas[0], db, problem), KS_OK);
+    ASSERT_EQ(db->Name(), "Southwind");
+    ASSERT_TRUE(db->JournalActive()) << problem;
+    db->AddUser(u"dora", "pw", false);
+  }
+  EXPECT_EQ(Run({"add-user", "KestrelOS20", "Southwind", "dora"}, "x\n"), 1)
+      << "the commands load the database with its journal";
+
+  EXPECT_EQ(Run({"journal", "off", "KestrelOS20", "Southwind", home_ + "/other.jnl"}), 1);
+  ASSERT_EQ(Run({"journal", "off", "KestrelOS20", "Southwind", journal}), 0) << err_.str();
+  ASSERT_EQ(Run({"list"}), 0);
+  EXPECT_EQ(out_.str().find(", journal"), std::string::npos) << out_.str();
+  ServerPtr server;
+  ASSERT_EQ(Server::Open(dir, server), KS_OK);
+  const DatabasePtr southwind = server->FindDatabase("Southwind");
+  EXPECT_FALSE(southwind->JournalActive());
+  EXPECT_NE(southwind->Authenticate(u"dora", "pw"), kNullRecord)
+      << "turning the journal off saved what it held";
+}
+
+// An SQLite file of departments and their employees; "badge" names no field, "Parking" no class.
+std::string StaffSource(const std::string& path) {
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, R"(
+      CREATE TABLE Department (id INTEGER PRIMARY KEY, name TEXT);
+      CREATE TABLE Employee (name TEXT, badge TEXT, hired TEXT,
+                             departmentP INTEGER REFERENCES Department(id));
+      CREATE TABLE Parking (slot INTEGER);
+      INSERT INTO Department VALUES (1, 'Lab'), (2, 'Office');
+      INSERT INTO Employee VALUES ('Ann', 'A1', '2024-03-01', 2), ('Bob', 'B7', 'soon', 1);)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  return path;
+}
+
+TEST_F(AdminTest, ImportSqliteCreatesAnOnlineDatabaseAndPrintsTheReport) {
+  ASSERT_EQ(Run({"create-server", "Lab"}), 0);
+  ASSERT_EQ(Run({"install-schema", "Lab", WriteSchema("staff.json", DemoSchema("staff-1.0.json"))}),
+            0);
+  const std::string source = StaffSource(home_ + "/staff.sqlite");
+  const std::string dir = ServerDirectory(home_, "Lab");
+  std::ofstream(home_ + "/text.sqlite") << "not a database";
+  EXPECT_EQ(Run({"import-sqlite", "Lab", "Staff", "1.0", "Team", home_ + "/missing.sqlite"}), 1);
+  EXPECT_NE(err_.str().find("no such file: " + home_ + "/missing.sqlite"), std::string::npos);
+  EXPECT_EQ(Run({"import-sqlite", "Lab", "Staff", "1.0", "Team", home_ + "/text.sqlite"}), 1);
+  EXPECT_NE(err_.str().find("is not a readable SQLite database"), std::string::npos);
+  EXPECT_EQ(Run({"import-sqlite", "Lab", "Staff", "2.0", "Team", source}), 1);
+  EXPECT_EQ(Run({"import-sqlite", "Lab", "Staff", "1.0", "a/b", source}), 1);
+  EXPECT_FALSE(fs::exists(dir + "/databases/Team.dmp"));
+  EXPECT_FALSE(fs::exists(dir + "/databases/Team.import.txt"));
+
+  ASSERT_EQ(Run({"import-sqlite", "Lab", "Staff", "1.0", "Team", source}), 0) << err_.str();
+  const std::string printed = out_.str();
+  EXPECT_NE(printed.find("imported from " + source + ": 4 records of 2 classes\n"),
+            std::string::npos)
+      << printed;
+  EXPECT_NE(printed.find("table Employee, column badge: no field of that name; not imported\n"),
+            std::string::npos);
+  EXPECT_NE(printed.find("table Parking: no class of that name; not imported\n"),
+            std::string::npos);
+  EXPECT_NE(printed.find("table Employee, column hired: values that do not fit field hired"),
+            std::string::npos);
+  EXPECT_NE(printed.find("report: " + dir + "/databases/Team.import.txt\n"), std::string::npos);
+  EXPECT_EQ(Run({"import-sqlite", "Lab", "Staff", "1.0", "Team", source}), 1)
+      << "online already";
+  EXPECT_EQ(Run({"check", "Lab", "Team"}), 0) << out_.str();
+
+  ServerPtr server;
+  ASSERT_EQ(Server::Open(dir, server), KS_OK);
+  const DatabasePtr team = server->FindDatabase("Team");
+  ASSERT_NE(team, nullptr);
+  EXPECT_NE(team->Authenticate(u"system", ""), kNullRecord);
+  const Schema& schema = team->GetSchema();
+  const ClassDef& employee = *schema.FindClass("Employee");
+  std::map<std::u16string, std::u16string> departments;  // employee: department
+  for (const auto& [id, record] : team->Committed().records)
+    if (record.classId == employee.id) {
+      const Value& department = record.values[static_cast<size_t>(employee.FieldIndex("departmentP"))];
+      departments[std::get<std::u16string>(
+          record.values[static_cast<size_t>(employee.FieldIndex("name"))])] =
+          std::get<std::u16string>(team->FieldValue(std::get<int32_t>(department), "name"));
+    }
+  EXPECT_EQ(departments, (std::map<std::u16string, std::u16string>{{u"Ann", u"Office"},
+                                                                    {u"Bob", u"Lab"}}));
+}
+
 TEST_F(AdminTest, UnknownCommandsAndMissingArgumentsFail) {
   EXPECT_EQ(Run({}), 1);
   EXPECT_NE(err_.str().find("usage"), std::string::npos);
@@ -214,6 +330,24 @@ TEST_F(AdminTest, UnknownCommandsAndMissingArgumentsFail) {
   EXPECT_EQ(Run({"create-server"}), 1);
   EXPECT_NE(err_.str().find("usage: kestrel-admin create-server NAME"), std::string::npos);
   EXPECT_EQ(Run({"list", "extra"}), 1);
+  EXPECT_EQ(Run({"journal", "on", "Lab", "Db"}), 1);
+  EXPECT_NE(err_.str().find("usage: kestrel-admin journal on|off SERVER DB FILE"),
+            std::string::npos)
+      << err_.str();
+}
+
+TEST_F(AdminTest, HelpDescribesEveryCommand) {
+  ASSERT_EQ(Run({"--help"}), 0);
+  const std::string help = out_.str();
+  for (const char* syntax : {"init-demo", "create-server NAME", "install-schema SERVER FILE",
+                             "list", "start SERVER", "stop SERVER",
+                             "add-user SERVER DB USER [--admin]", "dump-info FILE",
+                             "scenarios SERVER DB", "check SERVER DB [--repair]",
+                             "journal on|off SERVER DB FILE",
+                             "import-sqlite SERVER SCHEMA VERSION DB FILE"})
+    EXPECT_NE(help.find(std::string("\n  ") + syntax + "\n      "), std::string::npos) << syntax;
+  EXPECT_EQ(Run({"frobnicate"}), 1);
+  EXPECT_NE(err_.str().find("| journal on|off SERVER DB FILE |"), std::string::npos) << err_.str();
 }
 
 }  // namespace

@@ -256,7 +256,7 @@ void SeedDemo(const std::string& home, std::ostream& out) {
   auto online = [&](const std::shared_ptr<Database>& db) {
     Write(*db);
     state.databases.push_back(
-        {db->Name(), db->GetSchema().name, db->GetSchema().version, db->ArchivePath()});
+        {db->Name(), db->GetSchema().name, db->GetSchema().version, db->ArchivePath(), ""});
   };
   auto northwind = NewDatabase("Northwind", sales1, archive("Northwind"));
   FillSales(*northwind, 6, false);

@@ -3,9 +3,7 @@
 #include "kestrel/engine/AsciiFormat.h"
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Integrity.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "kestrel/engine/SqliteImport.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -164,43 +162,47 @@ KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t*
     if (!FileExists(Narrow(file)) || !ReadWholeFile(Narrow(file), text))
       return KS_ERR_FILE_NOT_FOUND;
     auto db = std::make_shared<Database>(dbName, schema, c.server->ArchiveFor(dbName));
+    ClassMembers members;
     try {
-      db->Data() = ReadAscii(text, *schema);
+      db->Data() = ReadAscii(text, *schema, &members);
     } catch (const AsciiFormatError&) {
       return KS_ERR_ASCII_FORMAT;
     }
+    db->Index().Adopt(std::move(members));
     // A text without users would give a database nobody can log on to.
     if (!db->HasUsers()) db->AddUser(u"system", "", true);
     return AddDatabase(c, dbName, [&] { return c.server->AddNew(db); });
   });
 }
 
-KSStatus KSCreateDBFromRDBMS(KSHandle, KSHandle, const char16_t*, const char16_t*,
-                             const char16_t*) {
-  return KS_ERR_NOT_SUPPORTED;
+KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
+                             const char16_t* first, const char16_t* name) {
+  return WithServer(server, [&](Connection& c) -> KSStatus {
+    const SchemaPtr schema = SchemaOf(c, meta);
+    if (!schema) return KS_ERR_INVALID_HANDLE;
+    const std::string dbName = Narrow(name);
+    if (const KSStatus status = c.server->CheckNewName(dbName); status != KS_OK) return status;
+    const std::string archive = c.server->ArchiveFor(dbName);
+    if (FileExists(archive)) return KS_ERR_ARCHIVE_EXISTS;
+    const std::string report = second != nullptr && *second != 0 ? AbsolutePath(Narrow(second)) : "";
+    DatabasePtr db;
+    ImportReport imported;
+    if (const KSStatus status =
+            CreateFromSqlite(AbsolutePath(Narrow(first)), dbName, schema, archive, report, db, imported);
+        status != KS_OK)
+      return status;
+    return AddDatabase(c, dbName, [&] { return c.server->AddNew(db); });
+  });
 }
 
 KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file) {
-  return WithServer(server, [&](Connection& c) -> KSStatus {
-    const DatabasePtr db = c.server->FindDatabase(Narrow(name));
-    if (!db) return KS_ERR_NO_SUCH_DATABASE;
-    const std::string path = Narrow(file);
-    if (path.empty()) return KS_ERR_INVALID_ARGUMENT;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return KS_ERR_WRITE_FAILED;
-    ::close(fd);
-    db->SetJournal(true, path);
-    return KS_OK;
+  return WithServer(server, [&](Connection& c) {
+    return c.server->EnableJournal(Narrow(name), Narrow(file));
   });
 }
 
 KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t*) {
-  return WithServer(server, [&](Connection& c) -> KSStatus {
-    const DatabasePtr db = c.server->FindDatabase(Narrow(name));
-    if (!db) return KS_ERR_NO_SUCH_DATABASE;
-    db->SetJournal(false, db->JournalFile());
-    return KS_OK;
-  });
+  return WithServer(server, [&](Connection& c) { return c.server->DisableJournal(Narrow(name)); });
 }
 
 int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name) {

@@ -341,6 +341,7 @@ TEST_F(ApiDatabaseTest, EveryDatabaseFunctionRefusesBadHandles) {
     EXPECT_EQ(KSCloneDB(bad, u"Shop", u"New"), KS_ERR_INVALID_HANDLE);
     EXPECT_EQ(KSSaveDBToAsciiFile(bad, u"Shop", u"/tmp/x"), KS_ERR_INVALID_HANDLE);
     EXPECT_EQ(KSCreateDBFromAsciiFile(bad, meta, u"New", u"/tmp/x"), KS_ERR_INVALID_HANDLE);
+    EXPECT_EQ(KSCreateDBFromRDBMS(bad, meta, u"", u"/tmp/x", u"New"), KS_ERR_INVALID_HANDLE);
     EXPECT_EQ(KSEnableJournal(bad, u"Shop", u"/tmp/j"), KS_ERR_INVALID_HANDLE);
     EXPECT_EQ(KSDisableJournal(bad, u"Shop", u"/tmp/j"), KS_ERR_INVALID_HANDLE);
     EXPECT_EQ(KSGetDBMemoryUsage(bad, u"Shop"), 0);
@@ -350,7 +351,7 @@ TEST_F(ApiDatabaseTest, EveryDatabaseFunctionRefusesBadHandles) {
   }
   EXPECT_EQ(KSRestoreDBFromArchive(server_, server_, u"/x.dmp"), KS_ERR_INVALID_HANDLE)
       << "a connection is not a meta";
-  EXPECT_EQ(KSCreateDBFromRDBMS(server_, meta, u"a", u"b", u"New"), KS_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(KSCreateDBFromRDBMS(server_, server_, u"", u"/tmp/x", u"New"), KS_ERR_INVALID_HANDLE);
   EXPECT_EQ(Databases(), std::vector<std::string>{"Shop"});
 }
 

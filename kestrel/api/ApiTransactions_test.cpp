@@ -247,6 +247,20 @@ TEST_F(ApiTransactionTest, AScenarioSurvivesReleaseSaveAndReloadAndServesAsASess
   EXPECT_EQ(Int(plannedRoot, 3, u"stock"), -99) << "sessions in it lose their view";
 }
 
+TEST_F(ApiTransactionTest, ChangesMadeDirectlyInAScenarioAreSavedWithTheDatabase) {
+  ASSERT_NE(Start(root_, 0x100, "Plan"), 0u);
+  ASSERT_EQ(KSSaveDB(server_, u"Shop"), KS_OK);
+  const KSHandle plan = KSFindTransaction(session_, u"Plan");
+  ASSERT_EQ(SetInt(plan, 3, u"stock", KS_TYPE_INTEGER, 77), KS_OK);
+  ASSERT_EQ(KSReleaseSession(session_), KS_OK);
+  ASSERT_EQ(KSShutdownDB(server_, u"Shop"), KS_OK) << "saves what changed since the save";
+  ASSERT_EQ(KSRestoreDBFromArchive(server_, Meta("Shop", "1.0"),
+                                   U(ServerDir() + "/databases/Shop.dmp").c_str()),
+            KS_OK);
+  const KSHandle planned = KSGetRootTrn(Logon("Shop", "system", "", "Plan", "Shop", "1.0"));
+  EXPECT_EQ(Int(planned, 3, u"stock"), 77);
+}
+
 TEST_F(ApiTransactionTest, PrivateAndProtectedScenariosFollowTheirOwner) {
   const std::string text = home_ + "/users.txt";
   ASSERT_EQ(KSSaveDBToAsciiFile(server_, u"Shop", U(text).c_str()), KS_OK);

@@ -120,7 +120,8 @@ bool ParseInt(const std::string& s, int32_t& out) {
 
 class Parser {
  public:
-  Parser(const Schema& schema) : schema_(schema) {}
+  Parser(const Schema& schema, ClassMembers* members)
+      : schema_(schema), members_(members, schema.classes.size()) {}
 
   Store Run(const std::string& text) {
     std::istringstream in(text);
@@ -147,7 +148,9 @@ class Parser {
       } else if (tag == "R") {
         if (parts.size() < 3) Fail("incomplete record");
         const RecordID id = Id(parts[1]);
-        if (!store_.records.emplace(id, ParseRecord(parts, 2)).second) Fail("record ID repeated");
+        const auto added = store_.records.emplace(id, ParseRecord(parts, 2));
+        if (!added.second) Fail("record ID repeated");
+        members_.Add(added.first->second.classId, id);
         idLines_.emplace_back(id, lineNo_);
       } else if (tag == "T") {
         ParseTransaction(parts);
@@ -178,6 +181,7 @@ class Parser {
         Fail("record ID " + std::to_string(id) + " is not below NEXT");
       }
     CheckPasswords();
+    members_.Finish();
     return std::move(store_);
   }
 
@@ -302,6 +306,7 @@ class Parser {
 
   const Schema& schema_;
   Store store_;
+  MembersCollector members_;
   size_t lineNo_ = 0;
   bool sawSchema_ = false;
   std::vector<std::pair<RecordID, size_t>> idLines_;  // ID of each R, C and X line, its line
@@ -341,6 +346,8 @@ std::string WriteAscii(const Schema& schema, const Store& store) {
   return out + "END\n";
 }
 
-Store ReadAscii(const std::string& text, const Schema& schema) { return Parser(schema).Run(text); }
+Store ReadAscii(const std::string& text, const Schema& schema, ClassMembers* members) {
+  return Parser(schema, members).Run(text);
+}
 
 }  // namespace kestrel

@@ -22,6 +22,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "kestrel/engine/Indexes.h"
 #include "kestrel/engine/Schema.h"
 #include "kestrel/engine/Store.h"
 
@@ -34,7 +35,8 @@ class AsciiFormatError : public std::runtime_error {
 };
 
 std::string WriteAscii(const Schema& schema, const Store& store);
-// Throws AsciiFormatError for a malformed text or one of another schema.
-Store ReadAscii(const std::string& text, const Schema& schema);
+// Throws AsciiFormatError for a malformed text or one of another schema. `members`, when given,
+// receives the records of each class (for Indexes::Adopt).
+Store ReadAscii(const std::string& text, const Schema& schema, ClassMembers* members = nullptr);
 
 }  // namespace kestrel

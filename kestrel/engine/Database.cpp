@@ -27,9 +27,60 @@ std::shared_ptr<Database> Database::CreateEmpty(std::string name, SchemaPtr sche
 }
 
 bool Database::Save() {
-  if (!WriteFileAtomically(archivePath_, EncodeDump(*schema_, store_))) return false;
+  std::string checksum;
+  return Save(checksum);
+}
+
+bool Database::Save(std::string& checksum) {
+  if (busy_) return false;
+  const std::string dump = EncodeDump(*schema_, store_);
+  if (!WriteFileAtomically(archivePath_, dump)) return false;
   modified_ = false;
+  checksum = DumpChecksum(dump);
+  // A failed restart leaves the journal refusing every entry (see Journal::Append), so that no
+  // change is acknowledged that a crash would lose.
+  if (journal_) journal_->Restart(checksum);
   return true;
+}
+
+std::string Database::JournalFile() const { return journal_ ? journal_->Path() : std::string(); }
+
+KSStatus Database::EnableJournal(const std::string& path) {
+  if (journal_ && journal_->Path() == path) return KS_OK;
+  std::string owner;
+  if (FileSize(path) > 0 && (!Journal::Owner(path, owner) || owner != name_))
+    return KS_ERR_NOT_A_JOURNAL;
+  if (busy_) return KS_ERR_TRANSACTION_BUSY;
+  std::string checksum;
+  if (!Save(checksum)) return KS_ERR_WRITE_FAILED;
+  std::unique_ptr<Journal> journal = Journal::Create(path, name_, *schema_, checksum);
+  if (!journal) return KS_ERR_WRITE_FAILED;
+  journal_ = std::move(journal);
+  return KS_OK;
+}
+
+KSStatus Database::DisableJournal() {
+  if (!journal_) return KS_OK;
+  if (busy_) return KS_ERR_TRANSACTION_BUSY;
+  if (modified_ && !Save()) return KS_ERR_WRITE_FAILED;
+  journal_.reset();
+  return KS_OK;
+}
+
+void Database::ReopenJournal(const std::string& path, const std::string& base,
+                             std::string& problem) {
+  Journal::Reopened reopened = Journal::Reopen(path, name_, *schema_, base, store_);
+  problem = std::move(reopened.problem);
+  journal_ = std::move(reopened.journal);
+  if (reopened.entries > 0) {
+    indexes_.Invalidate();
+    ++changes_;
+    modified_ = true;
+  }
+}
+
+bool Database::WriteAhead(JournalEntry& entry) {
+  return !journal_ || entry.Empty() || journal_->Append(entry, store_.nextId);
 }
 
 RecordID Database::AddUser(const std::u16string& user, const std::string& password, bool isAdmin) {
@@ -40,8 +91,11 @@ RecordID Database::AddUser(const std::u16string& user, const std::string& passwo
   record.values[Field(cls, "name")] = user;
   record.values[Field(cls, "password")] = ToUtf16(HashPassword(password));
   record.values[Field(cls, "isAdmin")] = int32_t{isAdmin ? 1 : 0};
-  modified_ = true;
   const RecordID id = NewRecordId();
+  JournalEntry entry = NewJournalEntry();
+  entry.Write(id, record);
+  if (!WriteAhead(entry)) throw std::runtime_error("the journal cannot be written");
+  modified_ = true;
   ApplyToBase(id, std::move(record), NextSequence());
   return id;
 }
@@ -85,7 +139,9 @@ void Database::SetLastLogin(RecordID user, int32_t stamp) {
   if (it == store_.records.end()) return;
   Record changed = it->second;
   changed.values[Field(UserClass(*schema_), "lastLogin")] = stamp;
-  ApplyToBase(user, std::move(changed), NextSequence());
+  JournalEntry entry = NewJournalEntry();
+  entry.Write(user, changed);
+  if (WriteAhead(entry)) ApplyToBase(user, std::move(changed), NextSequence());
 }
 
 uint64_t Database::BaseVersion(RecordID id) const {

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "kestrel/engine/Indexes.h"
+#include "kestrel/engine/Journal.h"
 #include "kestrel/engine/Schema.h"
 #include "kestrel/engine/Store.h"
+#include "kestrel/include/KestrelAPI.h"
 
 namespace kestrel {
 
@@ -93,18 +95,36 @@ class Database {
   void SetModified(bool modified) { modified_ = modified; }
   bool Online() const { return online_; }
   void SetOffline() { online_ = false; }
-  bool JournalActive() const { return journalActive_; }
-  const std::string& JournalFile() const { return journalFile_; }
-  void SetJournal(bool active, std::string file) {
-    journalActive_ = active;
-    journalFile_ = std::move(file);
-  }
+  // The journal (Journal.h). While one is active, whoever changes what a save writes hands the
+  // change to WriteAhead first and makes it only when that succeeds; a save starts the journal
+  // afresh.
+  bool JournalActive() const { return journal_ != nullptr; }
+  // The journal's file, empty when none is active.
+  std::string JournalFile() const;
+  // Saves the database, then journals into `path` (an absolute path), which must be missing,
+  // empty or a journal of this database. KS_OK (also when that journal is active already),
+  // KS_ERR_NOT_A_JOURNAL, KS_ERR_WRITE_FAILED (the previous journal, if any, stays active).
+  KSStatus EnableJournal(const std::string& path);
+  // Saves the database when it has unsaved changes, then stops journaling; the file stays.
+  // KS_OK, KS_ERR_WRITE_FAILED (the journal stays active).
+  KSStatus DisableJournal();
+  // After a load from the dump with checksum `base`: replays the journal at `path` and goes on
+  // journaling into it. A journal that cannot be used leaves the database without one, and
+  // `problem` says why (it also reports dropped damaged entries).
+  void ReopenJournal(const std::string& path, const std::string& base, std::string& problem);
+  // Writes the entry to the active journal (none: nothing to do); false when it cannot, and
+  // then the change must not be made.
+  bool WriteAhead(JournalEntry& entry);
+  // An entry for this database's schema.
+  JournalEntry NewJournalEntry() const { return JournalEntry(*schema_); }
 
-  // Writes the database to its archive atomically; false leaves the archive as it was.
+  // Writes the database to its archive atomically and starts the journal afresh; false leaves
+  // the archive as it was. Refused while a commit runs (Busy): the dump would catch half of it.
   bool Save();
 
   // Users. Names compare without regard to the case of a-z. AddUser throws
-  // std::invalid_argument for an empty or existing name.
+  // std::invalid_argument for an empty or existing name, std::runtime_error when the journal
+  // cannot be written. SetLastLogin changes nothing when the journal cannot be written.
   RecordID AddUser(const std::u16string& user, const std::string& password, bool isAdmin);
   RecordID FindUser(const std::u16string& user) const;
   bool HasUsers() const;
@@ -122,6 +142,9 @@ class Database {
   std::string archivePath_;
   Store store_;
   Indexes indexes_;
+  // Save that tells the checksum of the dump written.
+  bool Save(std::string& checksum);
+
   uint64_t sequence_ = 0;
   uint64_t changes_ = 0;
   std::unordered_map<RecordID, uint64_t> baseVersions_;
@@ -129,8 +152,7 @@ class Database {
   bool busy_ = false;
   bool modified_ = false;
   bool online_ = true;
-  bool journalActive_ = false;
-  std::string journalFile_;
+  std::unique_ptr<Journal> journal_;
 };
 
 using DatabasePtr = std::shared_ptr<Database>;

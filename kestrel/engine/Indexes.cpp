@@ -24,6 +24,23 @@ void Indexes::Invalidate() {
   referrers_.clear();
 }
 
+MembersCollector::MembersCollector(ClassMembers* out, size_t classCount) : out_(out) {
+  if (out_ != nullptr) out_->assign(classCount, {});
+}
+
+void MembersCollector::Finish() {
+  if (out_ != nullptr && !ordered_)
+    for (std::vector<RecordID>& ids : *out_) std::sort(ids.begin(), ids.end());
+}
+
+void Indexes::Adopt(ClassMembers members) {
+  Invalidate();
+  members.resize(schema_.classes.size());
+  members_.reserve(members.size());
+  for (std::vector<RecordID>& ids : members) members_.push_back(ClassList{std::move(ids), {}, {}});
+  membersBuilt_ = true;
+}
+
 void Indexes::BuildMembers() {
   members_.assign(schema_.classes.size(), ClassList{});
   for (const auto& [id, record] : store_.records)

@@ -48,15 +48,30 @@ Record RowOf(Database& db, const PersistentTransaction& s) {
   return row;
 }
 
-// Writes the row when it differs from the stored one; answers whether it wrote.
-bool WriteRow(Database& db, const PersistentTransaction& s) {
-  const Record row = RowOf(db, s);
-  RecordID id = FindRow(db, s.name);
-  if (id != kNullRecord && db.Committed().records.at(id).values == row.values)
-    return false;
+// The row the scenario should have, under the ID of its stored row (a new ID when it has none);
+// false when the stored row is that already.
+bool RowChange(Database& db, const PersistentTransaction& s, RecordID& id, Record& row) {
+  row = RowOf(db, s);
+  id = FindRow(db, s.name);
+  if (id != kNullRecord && db.Committed().records.at(id).values == row.values) return false;
   if (id == kNullRecord) id = db.NewRecordId();
-  db.ApplyToBase(id, row, db.NextSequence());
   return true;
+}
+
+// Journals the entry together with the row change that the scenario `s` (as it will be) needs,
+// then lets `apply` change the scenarios and writes the row. KS_ERR_WRITE_FAILED, nothing
+// changed, when the journal refuses the entry.
+template <typename F>
+KSStatus ChangeWithRow(Database& db, JournalEntry& entry, const PersistentTransaction& s,
+                       F&& apply) {
+  RecordID id = kNullRecord;
+  Record row;
+  const bool rowChanges = RowChange(db, s, id, row);
+  if (rowChanges) entry.Write(id, row);
+  if (!db.WriteAhead(entry)) return KS_ERR_WRITE_FAILED;
+  apply();
+  if (rowChanges) db.ApplyToBase(id, std::move(row), db.NextSequence());
+  return KS_OK;
 }
 
 }  // namespace
@@ -68,26 +83,46 @@ KSStatus CreateScenario(Database& db, PersistentTransaction scenario) {
     return KS_ERR_NO_SUCH_TRANSACTION;
   scenario.delta.clear();
   scenario.versions.Clear();
-  db.Scenarios().push_back(std::move(scenario));
-  WriteRow(db, db.Scenarios().back());
-  return KS_OK;
+  JournalEntry entry = db.NewJournalEntry();
+  entry.CreateScenario(scenario);
+  return ChangeWithRow(db, entry, scenario, [&] { db.Scenarios().push_back(std::move(scenario)); });
 }
 
-void DescribeScenario(Database& db, PersistentTransaction& scenario, std::u16string description) {
-  scenario.description = std::move(description);
-  WriteRow(db, scenario);
+KSStatus DescribeScenario(Database& db, PersistentTransaction& scenario,
+                          std::u16string description) {
+  PersistentTransaction described;
+  described.name = scenario.name;
+  described.parent = scenario.parent;
+  described.flags = scenario.flags;
+  described.description = std::move(description);
+  described.owner = scenario.owner;
+  described.startDate = scenario.startDate;
+  described.isVersion = scenario.isVersion;
+  JournalEntry entry = db.NewJournalEntry();
+  entry.DescribeScenario(described.name, described.description);
+  return ChangeWithRow(db, entry, described, [&] {
+    scenario.description = std::move(described.description);
+    db.NoteChange();
+  });
 }
 
-void RemoveScenario(Database& db, const std::string& name, std::vector<std::string>& removed) {
+KSStatus RemoveScenario(Database& db, const std::string& name, std::vector<std::string>& removed) {
   removed = {name};
   // Descendants follow their ancestors in the list, so one pass finds them all.
-  for (const PersistentTransaction& s : db.Scenarios())
+  for (const PersistentTransaction& s : db.Committed().transactions)
     if (std::find(removed.begin(), removed.end(), s.parent) != removed.end())
       removed.push_back(s.name);
+  std::vector<RecordID> rows;
+  JournalEntry entry = db.NewJournalEntry();
   for (const std::string& gone : removed) {
+    entry.RemoveScenario(gone);
     const RecordID row = FindRow(db, gone);
-    if (row != kNullRecord) db.ApplyToBase(row, std::nullopt, db.NextSequence());
+    if (row == kNullRecord) continue;
+    rows.push_back(row);
+    entry.Write(row, std::nullopt);
   }
+  if (!db.WriteAhead(entry)) return KS_ERR_WRITE_FAILED;
+  for (const RecordID row : rows) db.ApplyToBase(row, std::nullopt, db.NextSequence());
   auto& all = db.Scenarios();
   all.erase(std::remove_if(all.begin(), all.end(),
                            [&](const PersistentTransaction& s) {
@@ -95,6 +130,7 @@ void RemoveScenario(Database& db, const std::string& name, std::vector<std::stri
                                     removed.end();
                            }),
             all.end());
+  return KS_OK;
 }
 
 void SyncScenarioRows(Database& db) {
@@ -114,7 +150,11 @@ void SyncScenarioRows(Database& db) {
         s.isVersion = version != nullptr && *version != 0;
       }
     }
-    wrote = WriteRow(db, s) || wrote;
+    RecordID id = kNullRecord;
+    Record row;
+    if (!RowChange(db, s, id, row)) continue;
+    db.ApplyToBase(id, std::move(row), db.NextSequence());
+    wrote = true;
   }
   db.SetModified(modified || wrote);
 }

@@ -46,16 +46,38 @@ bool EndsWithDmp(const std::string& name) {
 
 }  // namespace
 
-KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store) {
+KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store,
+                      std::string* checksum, ClassMembers* members) {
   std::string bytes;
   if (!FileExists(path) || !ReadWholeFile(path, bytes)) return KS_ERR_FILE_NOT_FOUND;
   try {
-    store = DecodeDump(bytes, schema);
+    store = DecodeDump(bytes, schema, members);
   } catch (const DumpSchemaMismatch&) {
     return KS_ERR_DUMP_SCHEMA;
   } catch (const DumpCorrupt&) {
     return KS_ERR_DUMP_CORRUPT;
   }
+  if (checksum != nullptr) *checksum = DumpChecksum(bytes);
+  return KS_OK;
+}
+
+KSStatus LoadDumpInto(const std::string& path, Database& db, std::string* checksum) {
+  ClassMembers members;
+  const KSStatus status = LoadDumpFile(path, db.GetSchema(), db.Data(), checksum, &members);
+  if (status == KS_OK) db.Index().Adopt(std::move(members));
+  return status;
+}
+
+KSStatus LoadOnlineDatabase(const OnlineEntry& entry, const SchemaPtr& schema, DatabasePtr& db,
+                            std::string& problem) {
+  auto loaded = std::make_shared<Database>(entry.name, schema, entry.archive);
+  std::string checksum;
+  if (const KSStatus status = LoadDumpInto(entry.archive, *loaded, &checksum); status != KS_OK)
+    return status;
+  // The rows are made from the dump alone, as in the life the journal continues.
+  SyncScenarioRows(*loaded);
+  if (!entry.journal.empty()) loaded->ReopenJournal(entry.journal, checksum, problem);
+  db = std::move(loaded);
   return KS_OK;
 }
 
@@ -101,13 +123,15 @@ KSStatus Server::Open(const std::string& dir, std::shared_ptr<Server>& server) {
 void Server::LoadOnlineDatabases(const ServerState& state) {
   for (const OnlineEntry& entry : state.databases) {
     const SchemaPtr schema = FindMeta(entry.schema, entry.version);
-    auto db = schema ? std::make_shared<Database>(entry.name, schema, entry.archive) : nullptr;
-    const KSStatus status =
-        db ? LoadDumpFile(entry.archive, *schema, db->Data()) : KS_ERR_NO_SUCH_META;
-    if (status == KS_OK && IsPlainName(entry.name) && !online_.count(entry.name)) {
-      SyncScenarioRows(*db);
+    DatabasePtr db;
+    std::string problem;
+    const KSStatus status = !schema ? KS_ERR_NO_SUCH_META
+                            : !IsPlainName(entry.name) || online_.count(entry.name)
+                                ? KS_ERR_INVALID_NAME
+                                : LoadOnlineDatabase(entry, schema, db, problem);
+    if (!problem.empty()) problems_.push_back(problem);
+    if (status == KS_OK)
       online_.emplace(entry.name, std::move(db));
-    }
     else
       problems_.push_back(entry.archive + ": database " + entry.name +
                           " could not be brought online");
@@ -147,8 +171,8 @@ bool Server::WriteState() const {
   state.name = name_;
   state.running = running_;
   for (const auto& [name, db] : online_)
-    state.databases.push_back(
-        {name, db->GetSchema().name, db->GetSchema().version, db->ArchivePath()});
+    state.databases.push_back({name, db->GetSchema().name, db->GetSchema().version,
+                               db->ArchivePath(), db->JournalFile()});
   return WriteServerState(dir_, state);
 }
 
@@ -166,7 +190,7 @@ KSStatus Server::Restore(const SchemaPtr& schema, const std::string& path, std::
   }
   if (const KSStatus status = CheckNewName(name); status != KS_OK) return status;
   auto db = std::make_shared<Database>(name, schema, Absolute(file));
-  if (const KSStatus status = LoadDumpFile(file, *schema, db->Data()); status != KS_OK)
+  if (const KSStatus status = LoadDumpInto(file, *db); status != KS_OK)
     return status;
   SyncScenarioRows(*db);
   online_.emplace(name, db);
@@ -208,12 +232,39 @@ KSStatus Server::Clone(const std::string& name, const std::string& newName) {
 KSStatus Server::Save(const std::string& name) {
   const DatabasePtr db = FindDatabase(name);
   if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  if (db->Busy()) return KS_ERR_TRANSACTION_BUSY;
   return db->Save() ? KS_OK : KS_ERR_WRITE_FAILED;
+}
+
+KSStatus Server::EnableJournal(const std::string& name, const std::string& path) {
+  const DatabasePtr db = FindDatabase(name);
+  if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  if (path.empty()) return KS_ERR_INVALID_ARGUMENT;
+  const std::string file = AbsolutePath(path);
+  const std::string before = db->JournalFile();
+  if (file == before) return KS_OK;
+  if (const KSStatus status = db->EnableJournal(file); status != KS_OK) return status;
+  if (WriteState()) return KS_OK;
+  // A journal that the state file does not name would not be replayed after a crash.
+  before.empty() ? db->DisableJournal() : db->EnableJournal(before);
+  return KS_ERR_SERVER_STATE;
+}
+
+KSStatus Server::DisableJournal(const std::string& name) {
+  const DatabasePtr db = FindDatabase(name);
+  if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  const std::string before = db->JournalFile();
+  if (before.empty()) return KS_OK;
+  if (const KSStatus status = db->DisableJournal(); status != KS_OK) return status;
+  if (WriteState()) return KS_OK;
+  db->EnableJournal(before);
+  return KS_ERR_SERVER_STATE;
 }
 
 KSStatus Server::TakeOffline(const std::string& name, bool save, bool always) {
   const DatabasePtr db = FindDatabase(name);
   if (!db) return KS_ERR_NO_SUCH_DATABASE;
+  if (save && db->Busy()) return KS_ERR_TRANSACTION_BUSY;
   if (save && (always || db->Modified() || !FileExists(db->ArchivePath())) && !db->Save())
     return KS_ERR_WRITE_FAILED;
   online_.erase(name);

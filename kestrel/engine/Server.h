@@ -43,10 +43,18 @@ class Server {
   KSStatus Clone(const std::string& name, const std::string& newName);
   // Brings a prepared database online with a new archive under databases/ (written at once).
   KSStatus AddNew(const DatabasePtr& db);
+  // KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED, KS_ERR_TRANSACTION_BUSY (a commit
+  // of the database runs: a save would catch half of it).
   KSStatus Save(const std::string& name);
   // Takes a database offline, saving it first when `save` (and, unless `always`, only when
   // it has unsaved changes); a failed save keeps it online.
   KSStatus TakeOffline(const std::string& name, bool save, bool always);
+  // Turns a database's journal on (into `path`, relative paths taken from the working
+  // directory) or off, as Database::EnableJournal / DisableJournal, and records it in the state
+  // file so that the next start replays it. KS_ERR_NO_SUCH_DATABASE, KS_ERR_INVALID_ARGUMENT
+  // (an empty path), KS_ERR_SERVER_STATE (the state file cannot be written: nothing changed).
+  KSStatus EnableJournal(const std::string& name, const std::string& path);
+  KSStatus DisableJournal(const std::string& name);
   // Saves every modified database, marks the server stopped and releases the lock. Answers
   // KS_ERR_WRITE_FAILED when a database could not be saved (the server stops all the same).
   KSStatus Close();
@@ -78,7 +86,18 @@ void ReadMetas(const std::string& metasDir, std::vector<SchemaPtr>& metas,
                std::vector<std::string>& problems);
 
 // Reads and decodes a dump file for `schema`: KS_OK, KS_ERR_FILE_NOT_FOUND,
-// KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA.
-KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store);
+// KS_ERR_DUMP_CORRUPT, KS_ERR_DUMP_SCHEMA. `checksum` gets the dump's checksum, `members` the
+// records of each class.
+KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store,
+                      std::string* checksum = nullptr, ClassMembers* members = nullptr);
+// LoadDumpFile into the database's store, with the records of each class handed to its
+// indexes on the way.
+KSStatus LoadDumpInto(const std::string& path, Database& db, std::string* checksum = nullptr);
+
+// Brings back a database that the state file lists as online, as a starting server does: from
+// its archive, then its journal when it has one. KS_OK with `db`, or the status of the load;
+// `problem` tells what went wrong with the journal (the database then has none).
+KSStatus LoadOnlineDatabase(const OnlineEntry& entry, const SchemaPtr& schema, DatabasePtr& db,
+                            std::string& problem);
 
 }  // namespace kestrel

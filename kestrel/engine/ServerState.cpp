@@ -48,9 +48,10 @@ bool ReadServerState(const std::string& serverDir, ServerState& state, std::stri
     for (const auto& entry : doc.value("databases", nlohmann::json::array())) {
       OnlineEntry online{entry.at("name").get<std::string>(), entry.at("schema").get<std::string>(),
                          entry.at("version").get<std::string>(),
-                         entry.at("archive").get<std::string>()};
-      if (!online.archive.empty() && online.archive.front() != '/')
-        online.archive = serverDir + "/" + online.archive;
+                         entry.at("archive").get<std::string>(),
+                         entry.value("journal", std::string())};
+      for (std::string* path : {&online.archive, &online.journal})
+        if (!path->empty() && path->front() != '/') *path = serverDir + "/" + *path;
       state.databases.push_back(std::move(online));
     }
   } catch (const std::exception& e) {
@@ -66,13 +67,16 @@ bool WriteServerState(const std::string& serverDir, const ServerState& state) {
   doc["state"] = state.running ? "running" : "stopped";
   doc["databases"] = nlohmann::json::array();
   const std::string prefix = serverDir + "/";
+  auto stored = [&](const std::string& path) {
+    return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+  };
   for (const OnlineEntry& entry : state.databases) {
-    const bool inside = entry.archive.compare(0, prefix.size(), prefix) == 0;
-    doc["databases"].push_back(
-        {{"name", entry.name},
-         {"schema", entry.schema},
-         {"version", entry.version},
-         {"archive", inside ? entry.archive.substr(prefix.size()) : entry.archive}});
+    nlohmann::json online = {{"name", entry.name},
+                             {"schema", entry.schema},
+                             {"version", entry.version},
+                             {"archive", stored(entry.archive)}};
+    if (!entry.journal.empty()) online["journal"] = stored(entry.journal);
+    doc["databases"].push_back(std::move(online));
   }
   return WriteFileAtomically(serverDir + "/server.json", doc.dump(2) + "\n");
 }

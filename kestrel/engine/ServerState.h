@@ -1,8 +1,9 @@
 // The state file of a server, servers/<name>/server.json:
 //   {"name": "KestrelOS20", "state": "running" | "stopped",
 //    "databases": [{"name": "Demo", "schema": "Sales", "version": "1.0",
-//                   "archive": "databases/Demo.dmp"}]}
-// Archives inside the server's directory are stored relative to it, others absolute.
+//                   "archive": "databases/Demo.dmp", "journal": "/var/log/Demo.jnl"}]}
+// "journal" is present for a database whose journal is active. Archives and journals inside the
+// server's directory are stored relative to it, others absolute.
 #pragma once
 
 #include <string>
@@ -15,6 +16,7 @@ struct OnlineEntry {
   std::string schema;
   std::string version;
   std::string archive;  // absolute path
+  std::string journal;  // absolute path, empty: no journal
 };
 
 struct ServerState {

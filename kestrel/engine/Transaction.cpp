@@ -110,11 +110,36 @@ void Transaction::NoteRead(const View& view, RecordID id) {
     own.versions->read.emplace(id, view.Below().VersionOf(id));
 }
 
-void Transaction::Put(const View& view, RecordID id, std::optional<Record> record) {
-  NoteRead(view, id);
+KSStatus Transaction::Put(const View& view, Changes changes) {
+  if (kind_ == Kind::kScenario) {
+    if (db_->JournalActive()) {
+      JournalEntry entry = db_->NewJournalEntry();
+      for (const auto& [id, record] : changes) entry.ChangeScenario(scenario_, id, record);
+      if (!db_->WriteAhead(entry)) return KS_ERR_WRITE_FAILED;
+    }
+    db_->SetModified(true);
+  }
   const Layer& own = view.Layers().front();
-  (*own.delta)[id] = std::move(record);
-  own.versions->written[id] = db_->NextSequence();
+  for (auto& [id, record] : changes) {
+    NoteRead(view, id);
+    (*own.delta)[id] = std::move(record);
+    own.versions->written[id] = db_->NextSequence();
+  }
+  return KS_OK;
+}
+
+bool Transaction::JournalCommit(const View& below, const Delta& delta, const std::string& target,
+                                bool intoData) {
+  if (!db_->JournalActive()) return true;
+  JournalEntry entry = db_->NewJournalEntry();
+  for (const auto& [id, change] : delta) {
+    if (intoData && (change || below.Find(id)))
+      entry.Write(id, change);
+    else if (!target.empty())
+      entry.ChangeScenario(target, id, change);
+  }
+  if (kind_ == Kind::kScenario) entry.EmptyScenario(scenario_);
+  return db_->WriteAhead(entry);
 }
 
 KSStatus Transaction::CheckChangeable() const {
@@ -200,8 +225,7 @@ KSStatus Transaction::SetValues(RecordID id,
     if (!FitsType(value, field.type)) return KS_ERR_INVALID_ARGUMENT;
     changed.values[at] = Normalize(value, field.type);
   }
-  Put(*view, id, std::move(changed));
-  return KS_OK;
+  return Put(*view, {{id, std::move(changed)}});
 }
 
 KSStatus Transaction::Insert(const ClassDef& cls, std::vector<Value> values, RecordID& id) {
@@ -224,8 +248,9 @@ KSStatus Transaction::Insert(const ClassDef& cls, std::vector<Value> values, Rec
   } catch (const std::length_error&) {
     return KS_ERR_DATABASE_FULL;
   }
-  Put(*view, id, Record{cls.id, std::move(values)});
-  return KS_OK;
+  const KSStatus status = Put(*view, {{id, Record{cls.id, std::move(values)}}});
+  if (status != KS_OK) id = kNullRecord;
+  return status;
 }
 
 KSStatus Transaction::DestroyRecords(const View& view, const std::vector<RecordID>& ids) {
@@ -240,8 +265,9 @@ KSStatus Transaction::DestroyRecords(const View& view, const std::vector<RecordI
   for (const RecordID id : ids)
     for (const RecordID from : references.Referrers(id))
       if (doomed.count(from) == 0) return KS_ERR_DELETE_REFERENCED;
-  for (const RecordID id : ids) Put(view, id, std::nullopt);
-  return KS_OK;
+  Changes deletions;
+  for (const RecordID id : ids) deletions.emplace_back(id, std::nullopt);
+  return Put(view, std::move(deletions));
 }
 
 KSStatus Transaction::Destroy(RecordID id) {
@@ -313,8 +339,7 @@ KSStatus Transaction::Link(RecordID from, const std::string& fieldName, RecordID
       links.erase(it);
     value = links.empty() ? Value{} : Value{std::move(links)};
   }
-  Put(*view, owner, std::move(changed));
-  return KS_OK;
+  return Put(*view, {{owner, std::move(changed)}});
 }
 
 CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
@@ -365,6 +390,10 @@ CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
   }
   if (!conflicts.empty()) {
     if (restart) {
+      // A scenario dropping its changes is a change of the database.
+      if (!JournalCommit(below, {}, "", false))
+        return finish(KS_ERR_WRITE_FAILED, u"not committed: the journal cannot be written");
+      if (kind_ == Kind::kScenario) db_->SetModified(true);
       own.delta->clear();
       own.versions->Clear();
       db_->NoteChange();
@@ -380,6 +409,9 @@ CommitOutcome Transaction::Commit(bool restart, const Progress& progress) {
   const bool errors = std::any_of(out.findings.begin(), out.findings.end(),
                                   [](const Finding& f) { return f.severity > 0; });
   if (errors) return finish(KS_ERR_COMMIT_ERRORS, u"not committed: errors");
+
+  if (!JournalCommit(below, *own.delta, target, intoData))
+    return finish(KS_ERR_WRITE_FAILED, u"not committed: the journal cannot be written");
 
   // Only the plan that sessions work in has class triggers and root events.
   out.reachedPlan = intoData || (into != nullptr && into->parent.empty());
@@ -430,7 +462,8 @@ KSStatus Transaction::Rollback(std::vector<std::string>& removedRoots) {
   if (!ScenarioWritableBy(*s, actor_.user)) return KS_ERR_ACCESS_DENIED;
   const bool isRoot = s->parent.empty();
   std::vector<std::string> removed;
-  RemoveScenario(*db_, scenario_, removed);
+  if (const KSStatus status = RemoveScenario(*db_, scenario_, removed); status != KS_OK)
+    return status;
   db_->SetModified(true);
   if (isRoot) removedRoots.push_back(scenario_);
   ReleaseLocks();
@@ -443,8 +476,7 @@ KSStatus Transaction::SetDescription(const std::u16string& description) {
   PersistentTransaction* s = db_->FindScenario(scenario_);
   if (s == nullptr) return KS_ERR_NO_SUCH_TRANSACTION;
   if (!ScenarioWritableBy(*s, actor_.user)) return KS_ERR_ACCESS_DENIED;
-  DescribeScenario(*db_, *s, description);
-  return KS_OK;
+  return DescribeScenario(*db_, *s, description);
 }
 
 bool Transaction::IsRootScenario() {

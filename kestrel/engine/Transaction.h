@@ -148,8 +148,14 @@ class Transaction : public std::enable_shared_from_this<Transaction> {
   KSStatus CheckChangeable() const;
   // Deletes the records after every check; all or nothing.
   KSStatus DestroyRecords(const View& view, const std::vector<RecordID>& ids);
-  // Puts the record's new state (nullopt: deleted) into the own layer.
-  void Put(const View& view, RecordID id, std::optional<Record> record);
+  // Puts the records' new states (nullopt: deleted) into the own layer. A scenario's layer is
+  // kept with the database: its changes reach the journal first (KS_ERR_WRITE_FAILED, nothing
+  // put, when they cannot) and mark the database modified.
+  using Changes = std::vector<std::pair<RecordID, std::optional<Record>>>;
+  KSStatus Put(const View& view, Changes changes);
+  // Journals what a commit is about to do (see Commit); false when the journal refuses it.
+  bool JournalCommit(const View& below, const Delta& delta, const std::string& target,
+                     bool intoData);
   void ReleaseLocks();
 
   DatabasePtr db_;

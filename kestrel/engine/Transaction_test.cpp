@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "kestrel/engine/AsciiFormat.h"
+#include "kestrel/engine/Dump.h"
 #include "kestrel/engine/Scenarios.h"
 #include "kestrel/engine/SchemaReader.h"
 
@@ -151,6 +153,36 @@ TEST_F(EngineTransactionTest, EveryChangeThatAViewMayShowMovesTheChangeCount) {
   EXPECT_TRUE(moved()) << "a new scenario";
   ASSERT_EQ(scenario->Rollback(removed), KS_OK);
   EXPECT_TRUE(moved()) << "a removed scenario";
+}
+
+TEST_F(EngineTransactionTest, TheClassListsALoadHandsOverMatchThoseBuiltFromTheStore) {
+  // Records out of ID order, of two classes.
+  const std::string text =
+      "KESTREL-TEXT 1\nSCHEMA\tE\t1\nNEXT\t20\nR\t7\tLeaf\tkey=g\tn=1\nR\t3\tOther\tkey=c\n"
+      "R\t5\tLeaf\tkey=e\nR\t12\tLeaf\tkey=l\nEND\n";
+  ClassMembers members;
+  db_->Data() = ReadAscii(text, *schema_, &members);
+  const ClassID other = schema_->FindClass("Other")->id;
+  ASSERT_EQ(members.size(), schema_->classes.size());
+  EXPECT_EQ(members[static_cast<size_t>(leaf_->id - 1)], (std::vector<RecordID>{5, 7, 12}));
+  EXPECT_EQ(members[static_cast<size_t>(other - 1)], std::vector<RecordID>{3});
+  db_->Index().Adopt(std::move(members));
+  EXPECT_EQ(db_->Index().Members(leaf_->id), (std::vector<RecordID>{5, 7, 12}));
+
+  ASSERT_EQ(Transaction::OpenRoot(db_, "", Actor{u"system", 1}, root_), KS_OK);
+  const auto t = Child(root_);
+  ASSERT_EQ(t->Destroy(7), KS_OK);
+  const RecordID added = Insert(*t, u"z");
+  ASSERT_EQ(t->Commit(false, kQuiet).status, KS_OK);
+  const std::vector<RecordID> kept = db_->Index().Members(leaf_->id);
+  EXPECT_EQ(kept, (std::vector<RecordID>{5, 12, added}));
+  db_->Index().Invalidate();
+  EXPECT_EQ(db_->Index().Members(leaf_->id), kept) << "as built from the store";
+
+  ClassMembers fromDump;
+  DecodeDump(EncodeDump(*schema_, db_->Committed()), *schema_, &fromDump);
+  EXPECT_EQ(fromDump[static_cast<size_t>(leaf_->id - 1)], kept);
+  EXPECT_EQ(fromDump[static_cast<size_t>(other - 1)], std::vector<RecordID>{3});
 }
 
 }  // namespace

@@ -14,9 +14,8 @@
  *   KSGetAvailableServices the meta handle) or until that handle is released; KSFormatMessage
  *   with handle 0 keeps its result until its next such call on the same thread.
  * - Functions that answer a count through `count` set it to 0 on every failure.
- * - A function of the interface that this version does not implement (the signal functions and
- *   KSCreateDBFromRDBMS) answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status)
- *   and changes nothing.
+ * - A function of the interface that this version does not implement (the signal functions)
+ *   answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
  * - Functions documented as answering a status never return anything else than the codes listed
  *   below; the text of each is given by KSFormatMessage.
  *
@@ -96,6 +95,8 @@ typedef int32_t KSClassID;
 #define KS_ERR_DATABASE_FULL 3028      /* no record IDs are left */
 #define KS_ERR_NOT_LINKED 3029         /* the two records are not linked through the field */
 #define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
+#define KS_ERR_NOT_A_JOURNAL 3031      /* the file exists and is not a journal of this database */
+#define KS_ERR_IMPORT_SOURCE 3032      /* the file is not a readable SQLite database */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
 #define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
 #define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
@@ -372,7 +373,9 @@ KS_API const char16_t* const* KSGetAvailableDatabases(KSHandle server, KSHandle 
  * nothing changes. */
 KS_API KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const char16_t* path);
 /* Writes the database to its archive atomically (temporary file, flush, rename): a failure
- * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+ * leaves the previous archive as it was. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED,
+ * KS_ERR_TRANSACTION_BUSY (from a commit's progress callback: the archive would hold half of
+ * the commit). */
 KS_API KSStatus KSSaveDB(KSHandle server, const char16_t* name);
 /* Saves the database when it has unsaved changes (or its archive is missing), then takes it
  * offline (its sessions get KS_EVENT_DATABASE_OFFLINE). When the save fails the database stays
@@ -399,12 +402,43 @@ KS_API KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const
  * administrator). KS_ERR_ASCII_FORMAT names a malformed file; refused as KSCreateEmptyDB. */
 KS_API KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t* name,
                                         const char16_t* file);
-/* Importing from a relational database is not offered: KS_ERR_NOT_SUPPORTED. */
+/* Creates online database N of schema M from a relational database: the SQLite file `first`
+ * (relative paths are taken from the working directory). Tables fill the classes of the same
+ * name, columns the fields of the same name (names compared without regard to case), and
+ * single-column foreign keys the reference fields the schema declares, leading to the records
+ * made from the rows they lead to; kestrel/engine/SqliteImport.h gives the whole mapping. The
+ * database gets the user "system" (empty password, administrator) and its archive
+ * databases/N.dmp, written at once. What could not be mapped (tables without a class, columns
+ * without a field, values that do not fit their field, references that lead nowhere) is
+ * listed in the import report, a text file named by `second` (empty or null:
+ * databases/N.import.txt beside the archive), which stays for reading afterwards. The object
+ * model's LoadFromRDBMS(first, second) passes its texts in this reversed order, so that its
+ * first text, the source, arrives as `first`. KS_OK; refused as KSCreateEmptyDB; refused,
+ * creating nothing: KS_ERR_FILE_NOT_FOUND (no such file), KS_ERR_IMPORT_SOURCE (not a readable
+ * SQLite database), KS_ERR_WRITE_FAILED (the report or the archive cannot be written),
+ * KS_ERR_DATABASE_FULL. */
 KS_API KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
                                     const char16_t* first, const char16_t* name);
-/* Marks the database's journal active (KSGetFlags bit 15) and names its file, which is created
- * when missing. KS_OK, KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED. */
+/* Turns on the database's write-ahead journal in `file` (a relative path is taken from the
+ * calling process's working directory; the format is described in kestrel/engine/Journal.h):
+ * saves the database, then starts the journal, which KSGetFlags shows as bit 15. From then on
+ * every change that a save would write (commits into the actual plan or a scenario, changes
+ * made directly in a scenario, scenarios created, described and removed, log-on times,
+ * repairs) is written to the journal and flushed to disk before the call that makes it
+ * returns; when that write fails the call answers KS_ERR_WRITE_FAILED and changes nothing.
+ * Every save starts the journal afresh. The server remembers the journal: when a process dies
+ * before saving, the next start of the server loads the last saved dump and replays the
+ * journal over it, up to its last complete entry. The file must be missing, empty or a journal
+ * of this database; it is replaced. KS_OK (also when that journal is active already),
+ * KS_ERR_NO_SUCH_DATABASE, KS_ERR_INVALID_ARGUMENT (an empty name), KS_ERR_NOT_A_JOURNAL,
+ * KS_ERR_WRITE_FAILED (the database or the journal could not be written; a journal active
+ * before stays active), KS_ERR_SERVER_STATE, KS_ERR_TRANSACTION_BUSY. */
 KS_API KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file);
+/* Turns the journal off: saves the database when it has unsaved changes, so that nothing the
+ * journal kept is lost, and stops journaling; the file stays as it is. `file` is not needed
+ * (the active journal is meant whatever it says). KS_OK (also without a journal),
+ * KS_ERR_NO_SUCH_DATABASE, KS_ERR_WRITE_FAILED (the journal stays on), KS_ERR_SERVER_STATE,
+ * KS_ERR_TRANSACTION_BUSY. */
 KS_API KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t* file);
 /* Approximate bytes held by the database; 0 when it is not online. */
 KS_API int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name);

@@ -1,0 +1,131 @@
+// The binary building blocks that the dump and the journal share: little-endian numbers, texts,
+// the class table that names the stored layout of each class, and the values of records.
+//
+//   str    u32 byte count + UTF-8 bytes
+//   wstr   u32 unit count + UTF-16LE units
+//   class table   u32 count, per class: str name, u32 field count, per field: str name,
+//                 i32 field type (0 for a field that stores nothing)
+//   values        per field of the record's class-table entry, u8 0 (null) or 1 followed by the
+//                 value in the field type's representation: i32 for integer-like types, f64 for
+//                 float and currency, wstr for strings, u32 byte count + bytes for blobs, u32
+//                 count + i32 IDs for link fields
+#pragma once
+
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "kestrel/engine/Schema.h"
+#include "kestrel/engine/Store.h"
+
+namespace kestrel {
+
+// Bytes that are not well-formed (truncated, bad structure).
+class CorruptData : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+namespace codec {
+
+class Writer {
+ public:
+  explicit Writer(size_t expected = 0) { out_.reserve(expected); }
+  void Raw(const void* p, size_t n) { out_.append(static_cast<const char*>(p), n); }
+  template <typename T>
+  void Num(T v) {
+    unsigned char b[sizeof(T)];
+    std::memcpy(b, &v, sizeof(T));  // the engine runs on little-endian machines only
+    Raw(b, sizeof(T));
+  }
+  void Str(const std::string& s);
+  void WStr(const std::u16string& s);
+  // A value of a field of `fieldType`; a value that does not fit the type is written as null.
+  void Value(const kestrel::Value& v, int32_t fieldType);
+  std::string& Bytes() { return out_; }
+
+ private:
+  std::string out_;
+};
+
+// Reads bytes [begin, end) of a buffer; every read past the end throws CorruptData.
+class Reader {
+ public:
+  Reader(const char* data, size_t end, size_t begin = 0) : data_(data), end_(end), pos_(begin) {}
+  void Raw(void* p, size_t n) {
+    Need(n);
+    std::memcpy(p, data_ + pos_, n);
+    pos_ += n;
+  }
+  template <typename T>
+  T Num() {
+    T v;
+    Raw(&v, sizeof(T));
+    return v;
+  }
+  std::string Str();
+  std::u16string WStr();
+  kestrel::Value Value(int32_t fieldType);
+  // Guards counts read from the bytes against the bytes left, so that a corrupt count cannot
+  // make the reader reserve huge amounts of memory.
+  void NeedItems(uint64_t count, size_t minBytesEach) const {
+    if (count > (end_ - pos_) / minBytesEach) throw CorruptData("count exceeds the data's size");
+  }
+  bool AtEnd() const { return pos_ == end_; }
+  size_t Position() const { return pos_; }
+
+ private:
+  void Need(uint64_t n) const {
+    if (n > end_ - pos_) throw CorruptData("the data is truncated");
+  }
+  const char* data_;
+  size_t end_;
+  size_t pos_;
+};
+
+// One class as stored: its name and fields, and how they map onto the schema's class.
+struct TableEntry {
+  std::string name;
+  std::vector<std::string> fieldNames;
+  std::vector<int32_t> fieldTypes;
+  const ClassDef* cls = nullptr;    // null: unknown to the schema
+  std::vector<int> schemaPosition;  // per field: index in cls->allFields, -1 dropped
+  bool sameLayout = false;          // the stored fields are exactly the class's, in order
+};
+
+// The type a field is stored with: its own, or 0 for a field that stores nothing.
+inline int32_t StoredType(const FieldDef& field) {
+  return field.IsComputedLink() ? type::kUnsupported : field.type;
+}
+
+// The schema's classes in ID order (class-table index = class ID - 1).
+std::vector<TableEntry> SchemaTable(const Schema& schema);
+void WriteTable(Writer& w, const std::vector<TableEntry>& table);
+// Reads a class table and maps it onto the schema by class and field names.
+std::vector<TableEntry> ReadTable(Reader& r, const Schema& schema);
+
+// The values of a record of the schema class `cls`, stored with the class's own layout.
+void WriteClassValues(Writer& w, const ClassDef& cls, const std::vector<Value>& values);
+void WriteRecordValues(Writer& w, const TableEntry& entry, const std::vector<Value>& values);
+std::vector<Value> ReadRecordValues(Reader& r, const TableEntry& entry);
+// Maps stored values of a known class onto the schema's field list by name; fields the schema
+// lacks are dropped, fields the stored layout lacks are null.
+Record ToRecord(const TableEntry& entry, std::vector<Value> values);
+// A record of a schema class as a change: u8 1, u32 class-table index (class ID - 1), values;
+// or u8 0 for a deletion (nullopt).
+void WriteChange(Writer& w, const Schema& schema, const std::optional<Record>& change);
+// Reads a change written by WriteChange; throws CorruptData for a class the schema lacks.
+std::optional<Record> ReadChange(Reader& r, const std::vector<TableEntry>& table);
+// A scenario's name, parent (empty: under Root), flags, description, owner, start date and
+// isVersion: str, str, i32, wstr, wstr, i32, u8. `withOwner` false reads the first format,
+// which ends after the description.
+void WriteScenarioHeader(Writer& w, const PersistentTransaction& scenario);
+PersistentTransaction ReadScenarioHeader(Reader& r, bool withOwner = true);
+// Throws CorruptData for a SYSUser record whose password hash would make a logon run for
+// minutes: the mark of crafted or corrupt data.
+void CheckPasswordHash(const ClassDef& cls, const Record& record);
+
+}  // namespace codec
+}  // namespace kestrel
