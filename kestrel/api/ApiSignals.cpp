@@ -13,28 +13,11 @@ KSStatus& LastSignalError() {
   return status;
 }
 
-// What a value of the type holds: 1 an integer, 2 a double, 3 a text, 0 nothing a signal takes.
+// What a value of the type holds, counted as Value's alternatives: 1 an integer (record IDs of
+// type 14 too), 2 a double, 3 a text; 0 for what a signal does not take.
 int HoldsOf(int32_t valueType) {
-  switch (valueType) {
-    case type::kFloat:
-    case type::kCurrency:
-      return 2;
-    case type::kString:
-      return 3;
-    case type::kId:
-    case type::kBoolean:
-    case type::kInteger:
-    case type::kDuration:
-    case type::kDateTime:
-    case type::kUnsigned:
-    case type::kUnsigned2:
-    case type::kEnumerated:
-    case type::kReference:
-    case type::kLinks:
-      return 1;
-    default:
-      return 0;
-  }
+  const size_t alternative = valueType == type::kLinks ? 1 : AlternativeOf(valueType);
+  return alternative <= 3 ? static_cast<int>(alternative) : 0;
 }
 
 template <typename Element>
