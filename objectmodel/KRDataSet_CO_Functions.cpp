@@ -22,8 +22,8 @@ bool AreProxiesEqual(IKRProxy* a, IKRProxy* b) { return HaveEqualUniqueIDs(a, b)
 
 bool AreProxyListsEqual(IKRProxyList* a, IKRProxyList* b) { return HaveEqualUniqueIDs(a, b); }
 
-void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant) {
-  switch (field.type) {
+TKRAPIValueKind APIValueKindOf(int32_t fieldType) {
+  switch (fieldType) {
     case KS_TYPE_ID:
     case KS_TYPE_INTEGER:
     case KS_TYPE_DURATION:
@@ -31,22 +31,39 @@ void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant) {
     case KS_TYPE_UNSIGNED2:
     case KS_TYPE_ENUMERATED:
     case KS_TYPE_REFERENCE:
-      variant = OleVariant(field.value.asInteger);
-      break;
+      return TKRAPIValueKind::Integer;
     case KS_TYPE_BOOLEAN:
-      variant = OleVariant(ConvertToBoolean(field.value.asBoolean));
-      break;
+      return TKRAPIValueKind::Boolean;
     case KS_TYPE_FLOAT:
     case KS_TYPE_CURRENCY:
+      return TKRAPIValueKind::Double;
+    case KS_TYPE_DATETIME:
+      return TKRAPIValueKind::Stamp;
+    case KS_TYPE_STRING:
+      return TKRAPIValueKind::String;
+    default:
+      return TKRAPIValueKind::None;
+  }
+}
+
+void ConvertAPIFieldToOleVariant(const KSField& field, OleVariant& variant) {
+  switch (APIValueKindOf(field.type)) {
+    case TKRAPIValueKind::Integer:
+      variant = OleVariant(field.value.asInteger);
+      break;
+    case TKRAPIValueKind::Boolean:
+      variant = OleVariant(ConvertToBoolean(field.value.asBoolean));
+      break;
+    case TKRAPIValueKind::Double:
       variant = OleVariant(field.value.asDouble);
       break;
-    case KS_TYPE_DATETIME:
+    case TKRAPIValueKind::Stamp:
       variant = OleVariant::FromDate(ConvertUTCToDateTime(field.value.asStamp));
       break;
-    case KS_TYPE_STRING:
+    case TKRAPIValueKind::String:
       variant = OleVariant(ConvertAPIStringToWideString(field.value.asString));
       break;
-    default:
+    case TKRAPIValueKind::None:
       break;
   }
 }

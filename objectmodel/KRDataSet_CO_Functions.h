@@ -12,6 +12,12 @@ bool IsProxyListEmpty(IKRProxyList* list);
 bool AreProxiesEqual(IKRProxy* a, IKRProxy* b);
 bool AreProxyListsEqual(IKRProxyList* a, IKRProxyList* b);
 
+// How the library carries a value of an API field type: a 32-bit integer
+// (types 1, 3, 4, 7, 8, 10, 11), an API boolean (2), a double (5, 15), a
+// time stamp (6), an API string (9), or nothing the object model converts.
+enum class TKRAPIValueKind { Integer, Boolean, Double, Stamp, String, None };
+TKRAPIValueKind APIValueKindOf(int32_t fieldType);
+
 // Stores an API field's value in `variant` by the field's type: integer for
 // types 1, 3, 4, 7, 8, 10 and 11; boolean for 2 (non-zero is true); double
 // for 5 and 15; date-time from the time stamp for 6; wide text for 9. Other

@@ -7,6 +7,7 @@
 #include "objectmodel/KRDataSet_CO_Events.h"
 #include "objectmodel/KRDataSet_CO_ProxyList.h"
 #include "objectmodel/KRDataSet_CO_RootTransaction.h"
+#include "objectmodel/KRDataSet_CO_Signal.h"
 
 KR_DECLARE_EXCEPTION(EKRSessionError, Exception);
 
@@ -95,6 +96,7 @@ bool TKRSessionInterface::Get_InActualPlan() {
 
 void TKRSessionInterface::DoSignalRaised(int32_t signalID) {
   Guard([&] {
+    if (const ComPtr<IKRSignal> signal = FindSignal(signalID)) signal->DoRaised();
     OleVariant data(signalID);
     SendEvent(kKREventSignalRaised, data);
   });
@@ -102,8 +104,26 @@ void TKRSessionInterface::DoSignalRaised(int32_t signalID) {
 
 void TKRSessionInterface::DoSignalChanged(int32_t signalID) {
   Guard([&] {
+    if (const ComPtr<IKRSignal> signal = FindSignal(signalID)) signal->DoChanged();
     OleVariant data(signalID);
     SendEvent(kKREventSignalChanged, data);
+  });
+}
+
+ComPtr<IKRSignal> TKRSessionInterface::FindSignal(int32_t signalID) {
+  return Guard([&]() -> ComPtr<IKRSignal> {
+    TKRProxyIterator signals(FSignals.Get());
+    ComPtr<IKRProxy> proxy;
+    while (signals.Next(proxy)) {
+      const ComPtr<IKRSignal> signal = ProxyAs<IKRSignal>(proxy.Get());
+      if (signal && signal->Get_ID() == signalID) return signal;
+    }
+    const KSHandle handle = FindSignalHandle(signalID);
+    if (handle == 0) return nullptr;
+    const ComPtr<TKRSignalInterface> signal =
+        TKRSignalInterface::CreateWithInformation(handle, signalID);
+    signal->Set_Session(this);
+    return signal;
   });
 }
 

@@ -20,8 +20,9 @@
 //   the name is empty. TableNames and SignalNames are cached until the next
 //   disconnect; the wrappers keep the cache they were given alive.
 // - Events: a lost server (IsServerLostEvent) marks the session's server
-//   lost; the server notices KS_NOTICE_SIGNAL_RAISED and _CHANGED become
-//   events 3 and 4 for the signal ID in the first value; the notices
+//   lost; the server notices KS_NOTICE_SIGNAL_RAISED and _CHANGED reach the
+//   signal of the ID in the first value (DoRaised, DoChanged; see
+//   FindSignal) and become events 3 and 4 for that ID; the notices
 //   KS_NOTICE_ROOT_TRANSACTION_CHANGED and _REMOVED about another root
 //   transaction are dropped, and _REMOVED for this session's disconnects its
 //   root transaction; kinds 5 and 6 become events 14 and 15 with the first
@@ -86,6 +87,7 @@ class TKRSessionInterface : public TKRProxyInterface<IKRSession> {
   KSClassID GetFieldOwner(KSClassID id, const std::u16string& fieldName) override;
   void DoSignalRaised(int32_t signalID) override;
   void DoSignalChanged(int32_t signalID) override;
+  ComPtr<IKRSignal> FindSignal(int32_t signalID) override;
   int32_t Get_SignalIDs(int32_t index) override;
   void RefreshSignalIDs() override;
   int32_t Get_SignalIDCount() override;

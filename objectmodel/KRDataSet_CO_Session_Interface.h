@@ -14,6 +14,7 @@
 
 #include "objectmodel/KRDataSet_CO_Database.h"
 #include "objectmodel/KRDataSet_CO_RootTransaction_Interface.h"
+#include "objectmodel/KRDataSet_CO_Signal_Interface.h"
 
 inline constexpr IID IID_IKRSession = GuidLiteral("008920BD-9336-11D1-B850-00805F49559B");
 
@@ -140,10 +141,15 @@ struct IKRSession : IKRProxy {
   virtual int32_t GetFieldAccess(KSClassID id, const std::u16string& fieldPath) = 0;
   // The base-most class that has the field; kKRNullClassID when none has.
   virtual KSClassID GetFieldOwner(KSClassID id, const std::u16string& fieldName) = 0;
-  // Sends event 3 (signal raised) with the signal ID to the handlers.
+  // Tells the signal of the ID (FindSignal) that it was raised, then sends
+  // event 3 (signal raised) with the signal ID to the handlers.
   virtual void DoSignalRaised(int32_t signalID) = 0;
-  // Sends event 4 (signal changed) with the signal ID to the handlers.
+  // Tells the signal of the ID that it changed (it refreshes), then sends
+  // event 4 (signal changed) with the signal ID to the handlers.
   virtual void DoSignalChanged(int32_t signalID) = 0;
+  // The first of Signals with the ID; else, when the registry has a handle
+  // for the ID, a new signal proxy of this session over that handle; else none.
+  virtual ComPtr<IKRSignal> FindSignal(int32_t signalID) = 0;
   // The registered signal ID at `index`; raises for an index out of range.
   virtual int32_t Get_SignalIDs(int32_t index) = 0;
   // Registers the library's instantiated signals afresh (none when not connected).

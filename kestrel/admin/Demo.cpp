@@ -85,10 +85,12 @@ std::string SalesSchema(bool withInvoices) {
   ],
   "signals": [
     {"name": "LowStock", "class": "Product", "condition": "stock < limit",
-     "arguments": [{"description": "limit", "type": 3}]},
-    {"name": "BigOrder", "class": "Order", "condition": "quantity > limit",
-     "arguments": [{"description": "limit", "type": 3},
-                   {"description": "customers", "type": 14, "array": true}]}
+     "arguments": [{"name": "limit", "description": "Lowest stock", "type": 3}]},
+    {"name": "BigOrder", "class": "Order", "condition": "quantity > limit and customerP in customers",
+     "arguments": [{"name": "limit", "description": "Largest quantity", "type": 3},
+                   {"name": "customers", "description": "Customers", "type": 14}]},
+    {"name": "ManyOrders", "class": "Customer", "condition": "ordersPV.Count() > limit",
+     "arguments": [{"name": "limit", "description": "Most orders", "type": 3}]}
   ]
 }
 )";

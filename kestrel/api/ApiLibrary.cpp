@@ -31,7 +31,8 @@ int32_t KSGetOpenHandleCount(void) {
     return static_cast<int32_t>(s.connections.Handles().size() + s.metas.Handles().size() +
                                 s.sessions.Handles().size() + s.transactions.Handles().size() +
                                 s.objects.Handles().size() + s.cursors.Handles().size() +
-                                s.sorts.Handles().size() + s.conditions.Handles().size());
+                                s.sorts.Handles().size() + s.conditions.Handles().size() +
+                                s.signals.Handles().size());
   });
 }
 

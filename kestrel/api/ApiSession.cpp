@@ -80,6 +80,7 @@ KSStatus KSReleaseSession(KSHandle session) {
     if (released->db->Busy()) return KS_ERR_TRANSACTION_BUSY;
     // Children go with their parents; what is left are roots and transactions found by name.
     while (!released->transactions.empty()) ReleaseTransaction(released->transactions.back());
+    while (!released->signals.empty()) ReleaseSignal(released->signals.back());
     s.sessions.Remove(session);
     s.events.Register(session, nullptr, nullptr, false);
     return KS_OK;

@@ -5,8 +5,8 @@
 //
 // A session owns the handles of its transactions (its root among them) and their objects and
 // cursors: releasing a transaction releases its child transactions, objects and cursors first,
-// releasing the session releases them all. Sort and condition handles belong to nobody: they
-// live until released.
+// releasing the session releases them all, and its signals (Signals.h). Sort and condition
+// handles belong to nobody: they live until released.
 #pragma once
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include "kestrel/api/FetchBuffer.h"
 #include "kestrel/api/HandleTable.h"
 #include "kestrel/api/Results.h"
+#include "kestrel/api/Signals.h"
 #include "kestrel/engine/Condition.h"
 #include "kestrel/engine/Cursor.h"
 #include "kestrel/engine/Server.h"
@@ -58,6 +59,8 @@ struct Session {
   KSHandle rootTransaction = 0;
   std::vector<KSHandle> transactions;  // every open transaction handle, the root first
   std::map<ClassID, Trigger> triggers;
+  std::vector<KSHandle> signals;  // instantiated signals, in instantiation order
+  std::vector<KSSignalArgInfo> signalArgs;  // KSGetSignalArgsInfo
   void* userData = nullptr;
   Results results;
 };
@@ -108,10 +111,14 @@ struct State {
   HandleTable<OpenCursor> cursors{6};
   HandleTable<CursorShape> sorts{7};
   HandleTable<ConditionRef> conditions{8};
+  HandleTable<SignalInstance> signals{9};
   uint64_t nextLogon = 1;
+  int32_t nextSignalId = 1;
   std::map<std::string, ServerPtr> servers;  // by directory, served by this process
   // Destroyed before the tables, so no callback runs while they go away.
   EventDispatcher events;
+  // Stopped first: it reads the tables and posts events.
+  SignalThread signalThread;
 };
 
 State& GetState();

@@ -56,6 +56,8 @@ std::u16string StatusText(KSStatus code) {
       {KS_ERR_INVALID_PATTERN, u"the regular expression is invalid or takes too long"},
       {KS_ERR_NOT_A_JOURNAL, u"the file exists and is not a journal of this database"},
       {KS_ERR_IMPORT_SOURCE, u"the file is not a readable SQLite database"},
+      {KS_ERR_NO_SUCH_SIGNAL, u"the schema defines no signal of that name"},
+      {KS_ERR_SIGNAL_SUSPENDED, u"the signal is suspended"},
       {KS_ERR_REQUIRED_FIELD, u"a required field has no value"},
       {KS_ERR_DANGLING_REFERENCE, u"the reference leads to a missing record"},
       {KS_ERR_WRONG_CLASS, u"the reference leads to a record of another class"},

@@ -103,7 +103,7 @@ std::string SalesSchema(const std::string& version) {
 }
 
 std::string ShopSchema() {
-  return R"({"name": "Shop", "version": "1.0", "classes": [
+  return R"json({"name": "Shop", "version": "1.0", "classes": [
       {"name": "Supplier", "fields": [{"name": "name", "type": 9, "length": 20, "required": true}]},
       {"name": "Item", "protectedBy": "locked", "fields": [
          {"name": "name", "type": 9, "length": 10, "required": true},
@@ -120,7 +120,15 @@ std::string ShopSchema() {
        "fields": ["name"]},
       {"name": "taggedPV", "class": "Tag", "target": "Item", "fields": ["name"]}],
     "globalIndexes": [{"name": "itemByName", "class": "Item", "fields": ["name"], "unique": true}],
-    "valueLists": [{"id": 1, "values": {"1": "Tool", "2": "Toy"}}]})";
+    "valueLists": [{"id": 1, "values": {"1": "Tool", "2": "Toy"}}],
+    "signals": [
+      {"name": "LowStock", "class": "Item", "condition": "stock < limit and locked = false",
+       "arguments": [{"name": "limit", "description": "Lowest stock", "type": 3}]},
+      {"name": "Supplied", "class": "Item",
+       "condition": "supplierP in suppliers and name not matches pattern",
+       "arguments": [{"name": "suppliers", "description": "Suppliers", "type": 14},
+                     {"name": "pattern", "description": "Names left out", "type": 9}]},
+      {"name": "Sold", "class": "Supplier", "condition": "every itemsPV (stock = 0)"}]})json";
 }
 
 std::string HrSchema() {

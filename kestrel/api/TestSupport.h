@@ -62,8 +62,10 @@ class ApiTest : public ::testing::Test {
 
 // A fixture with the database "Shop" of schema Shop 1.0 (see ShopSchema) holding suppliers 1
 // (Nordic) and 2 (Alpine), items 3 (Chair, supplier 1), 4 (Table, supplier 1) and 5 (Lamp,
-// protected), tag 6, archive record 7 (a read-only class; the class Secret is invisible);
-// `session` is logged on as system in the actual plan.
+// protected), tag 6, archive record 7 (a read-only class; the class Secret is invisible), and
+// the signals LowStock (unlocked, stock < limit), Supplied (supplierP in suppliers and name not
+// matches pattern) and Sold (suppliers whose items all have no stock); `session` is logged on as
+// system in the actual plan.
 class ShopTest : public ApiTest {
  protected:
   void SetUp() override;

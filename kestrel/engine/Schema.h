@@ -83,15 +83,19 @@ struct ServiceDef {
 };
 
 struct SignalArgDef {
+  std::string name;  // how the condition refers to it
   std::string description;
   int32_t type = type::kInteger;
-  bool isArray = false;
+  bool isArray = false;  // always for type 14 (record IDs)
 };
+
+class SignalCondition;
 
 struct SignalDef {
   std::string name;
   std::string className;
-  std::string condition;
+  std::string condition;  // as written
+  std::shared_ptr<const SignalCondition> parsed;
   std::vector<SignalArgDef> arguments;
 };
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "kestrel/engine/FileIO.h"
+#include "kestrel/engine/SignalCondition.h"
 #include "kestrel/engine/Text.h"
 
 namespace kestrel {
@@ -313,6 +314,35 @@ void CheckLinkVia(const Reader& r, const Schema& schema) {
     }
 }
 
+// A signal definition; its class is checked once the classes are known. An argument is named
+// after its description unless it has a name; type 14 (record IDs) is always an array.
+SignalDef ReadSignal(const Reader& r, const Json& node, const std::string& where) {
+  r.CheckKind(node, where, Json::value_t::object);
+  SignalDef signal;
+  signal.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
+  signal.className = r.Member(node, where, "class", Json::value_t::string).get<std::string>();
+  signal.condition = r.Optional<std::string>(node, where, "condition", "");
+  const Json& args = r.Array(node, where, "arguments");
+  for (size_t k = 0; k < args.size(); ++k) {
+    const std::string at = where + "/arguments/" + std::to_string(k);
+    r.CheckKind(args[k], at, Json::value_t::object);
+    SignalArgDef arg;
+    arg.description = r.Optional<std::string>(args[k], at, "description", "");
+    arg.name = r.Optional<std::string>(args[k], at, "name", arg.description);
+    arg.type = r.Member(args[k], at, "type", Json::value_t::number_integer).get<int32_t>();
+    arg.isArray = r.Optional<bool>(args[k], at, "array", false) || arg.type == type::kLinks;
+    if (arg.type == type::kBlob || (!IsKnownType(arg.type) && arg.type != type::kId))
+      r.Fail(at + "/type", "unsupported type");
+    signal.arguments.push_back(std::move(arg));
+  }
+  try {
+    signal.parsed = SignalCondition::Parse(signal.condition, signal.arguments);
+  } catch (const SignalConditionError& e) {
+    r.Fail(where + "/condition", e.what());
+  }
+  return signal;
+}
+
 }  // namespace
 
 SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) {
@@ -380,28 +410,16 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
   for (size_t i = 0; i < signals.size(); ++i) {
     const std::string where = "/signals/" + std::to_string(i);
     r.CheckKind(signals[i], where, Json::value_t::object);
-    SignalDef signal;
-    signal.name = r.Member(signals[i], where, "name", Json::value_t::string).get<std::string>();
-    signal.className = r.Optional<std::string>(signals[i], where, "class", "");
-    signal.condition = r.Optional<std::string>(signals[i], where, "condition", "");
-    const Json& args = r.Array(signals[i], where, "arguments");
-    for (size_t k = 0; k < args.size(); ++k) {
-      const std::string at = where + "/arguments/" + std::to_string(k);
-      r.CheckKind(args[k], at, Json::value_t::object);
-      SignalArgDef arg;
-      arg.description = r.Optional<std::string>(args[k], at, "description", "");
-      arg.type = r.Member(args[k], at, "type", Json::value_t::number_integer).get<int32_t>();
-      arg.isArray = r.Optional<bool>(args[k], at, "array", false);
-      if (!IsKnownType(arg.type) && arg.type != type::kId) r.Fail(at + "/type", "unsupported type");
-      signal.arguments.push_back(std::move(arg));
-    }
-    schema->signals.push_back(std::move(signal));
+    schema->signals.push_back(ReadSignal(r, signals[i], where));
   }
   OrderClasses(r, *schema);
   schema->Finish();
   CheckReferences(r, *schema, systemGlobal, systemLinks);
   CheckLinkVia(r, *schema);
   CheckProtectFields(r, *schema);
+  for (size_t i = 0; i < schema->signals.size(); ++i)
+    if (schema->FindClass(schema->signals[i].className) == nullptr)
+      r.Fail("/signals/" + std::to_string(i) + "/class", "no such class");
   return schema;
 }
 

@@ -14,10 +14,13 @@
 //                     "via": "customerP", "fields": ["date"]}],
 //    "valueLists": [{"id": 1, "values": {"1": "Open", "2": "Closed"}}],
 //    "services": [{"name": "Billing", "public": true, "rootAccess": 1, "versionAccess": 0}],
-//    "signals": [{"name": "LowStock", "class": "Item", "condition": "stock < 5",
-//                 "arguments": [{"description": "limit", "type": 3, "array": false}]}]}
+//    "signals": [{"name": "LowStock", "class": "Item", "condition": "stock < limit",
+//                 "arguments": [{"name": "limit", "description": "Lowest stock", "type": 3,
+//                                "array": false}]}]}
 // A class may name a base defined anywhere in the file; cycles are errors. Defaults are JSON
-// numbers, booleans, strings, or hexadecimal strings for blobs.
+// numbers, booleans, strings, or hexadecimal strings for blobs. A signal's condition
+// (SignalCondition.h) is parsed with the schema: a condition that does not parse, or a class
+// that does not exist, is an error of the file.
 //
 // Protection. A class's access (rootAccess in the actual plan, versionAccess in scenarios;
 // 0 read-only, 1 read-write, 2 insert only, 3 invisible) says what transactions may do with its

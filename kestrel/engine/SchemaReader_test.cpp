@@ -105,5 +105,43 @@ TEST(SchemaReaderTest, RefusesAnEmptyLinkTargetAndAProtectFieldThatIsNoBoolean) 
   EXPECT_FALSE(schema->FindClass("B")->IsProtected({Value{}}));
 }
 
+// A schema with one signal on class A (fields n integer, t text, r reference to A) whose
+// arguments are the integer "lim" and the ID array "ids".
+std::string SignalSchema(const std::string& signalClass, const std::string& condition) {
+  return R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "n", "type": 3}, {"name": "t", "type": 9}, {"name": "r", "type": 11, "references": "A"}]}],
+      "signals": [{"name": "Sig", "class": ")" +
+         signalClass + R"(", "condition": )" + condition + R"(,
+        "arguments": [{"name": "lim", "type": 3}, {"description": "ids", "type": 14}]}]})";
+}
+
+TEST(SchemaReaderTest, ReadsSignalConditionsAndPointsAtWhatDoesNotParse) {
+  const SchemaPtr schema = ParseSchema(
+      SignalSchema(
+          "A", R"("(n >= lim OR t = 'it''s') and r in ids and t NOT matches \"^x\" or n <> r.n")"),
+      "s.json");
+  ASSERT_EQ(schema->signals.size(), 1u);
+  const SignalDef& signal = schema->signals[0];
+  ASSERT_NE(signal.parsed, nullptr);
+  EXPECT_EQ(signal.arguments[1].name, "ids") << "named after its description";
+  EXPECT_TRUE(signal.arguments[1].isArray) << "record IDs always come as an array";
+
+  const std::string where = "s.json: /signals/0/condition: at character ";
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n < ")")), where + "5: a value expected");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n in lim")")), where + "9: an array argument expected");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n = ids")")),
+            where + "8: an array argument cannot be compared");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("t matches lim")")),
+            where + "14: a text or text argument expected");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("(n = 1")")), where + "7: ')' expected");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n = 'open")")), where + "10: the text is not closed");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n = 1 n = 2")")), where + "7: unexpected text");
+  EXPECT_EQ(ErrorOf(SignalSchema("A", R"("n = 99999999999")")), where + "5: not a number");
+  EXPECT_EQ(ErrorOf(SignalSchema(
+                "A", "\"" + std::string(70, '(') + "n = 1" + std::string(70, ')') + "\"")),
+            where + "65: the condition nests too deeply");
+  EXPECT_EQ(ErrorOf(SignalSchema("B", R"("")")), "s.json: /signals/0/class: no such class");
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -14,8 +14,6 @@
  *   KSGetAvailableServices the meta handle) or until that handle is released; KSFormatMessage
  *   with handle 0 keeps its result until its next such call on the same thread.
  * - Functions that answer a count through `count` set it to 0 on every failure.
- * - A function of the interface that this version does not implement (the signal functions)
- *   answers KS_ERR_NOT_SUPPORTED (0 / null for functions without a status) and changes nothing.
  * - Functions documented as answering a status never return anything else than the codes listed
  *   below; the text of each is given by KSFormatMessage.
  *
@@ -97,6 +95,8 @@ typedef int32_t KSClassID;
 #define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
 #define KS_ERR_NOT_A_JOURNAL 3031      /* the file exists and is not a journal of this database */
 #define KS_ERR_IMPORT_SOURCE 3032      /* the file is not a readable SQLite database */
+#define KS_ERR_NO_SUCH_SIGNAL 3060     /* the schema defines no signal of that name */
+#define KS_ERR_SIGNAL_SUSPENDED 3061   /* the signal is suspended and is not evaluated */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */
 #define KS_ERR_REQUIRED_FIELD 3040     /* a required field has no value */
 #define KS_ERR_DANGLING_REFERENCE 3041 /* a reference or link leads to a missing record */
@@ -120,6 +120,7 @@ typedef int32_t KSClassID;
 #define KS_TYPE_STRING 9      /* length 0: unlimited */
 #define KS_TYPE_ENUMERATED 10 /* value of a value list; null 0 */
 #define KS_TYPE_REFERENCE 11  /* record ID of the referenced class; null -1 */
+#define KS_TYPE_ABSENT 13     /* a signal argument given no value (KSArgumentValue) */
 #define KS_TYPE_LINKS 14      /* link index to records of the referenced class */
 #define KS_TYPE_CURRENCY 15
 #define KS_TYPE_BLOB 16
@@ -213,8 +214,8 @@ typedef struct KSEventRecord {
  *   scenario was removed (KSRollback of a persistent transaction). values[0]: the root
  *   transaction's name (text; "Root" for the actual plan). Sessions working in other root
  *   transactions receive them too and tell them apart by the name.
- *   KS_NOTICE_SIGNAL_RAISED (106) and KS_NOTICE_SIGNAL_CHANGED (107), values[0]: the signal's
- *   ID (integer); reserved: this version has no signals yet.
+ *   KS_NOTICE_SIGNAL_RAISED (106) and KS_NOTICE_SIGNAL_CHANGED (107), sent to the session that
+ *   instantiated the signal (see Signals); values[0]: the signal's ID (integer).
  * KS_EVENT_SESSION_MESSAGE (5), code 0: the session's database was saved (values[0]: the
  *   archive path).
  * KS_EVENT_DATABASE_OFFLINE (6), code 0: the session's database was taken offline; the session
@@ -258,11 +259,19 @@ typedef struct KSErrorRecord {
 typedef struct KSSignalArgInfo {
   const char16_t* description;
   int32_t type;    /* KS_TYPE_*; 14 an array of record IDs */
-  KSBool isArray;
+  KSBool isArray;  /* 1 for type 14 too */
 } KSSignalArgInfo;
 
+/* One element of an argument array: an integer (types 1 to 4, 6 to 8, 10, 11), a double (5, 15)
+ * or a text (9); 8 bytes. */
+typedef union KSArgumentElement {
+  int32_t asInteger;
+  double asDouble;
+  const char16_t* asString;
+} KSArgumentElement;
+
 /* An argument value passed to KSInstanciateSignal. A single value is `single` (type 13 when the
- * value is absent); an array has elementCount elements of elementType, 8 bytes each. */
+ * value is absent); an array has elementCount elements of elementType. See Signals. */
 typedef struct KSArgumentValue {
   KSBool isArray;
   int32_t reserved;
@@ -276,7 +285,7 @@ typedef struct KSArgumentValue {
   int32_t reserved3;
   int32_t reserved4;
   int32_t elementType;
-  const void* elements; /* elementCount entries of 8 bytes */
+  const KSArgumentElement* elements; /* elementCount entries */
   int32_t elementCount;
   int32_t reserved5;
 } KSArgumentValue;
@@ -295,7 +304,7 @@ KS_API KSStatus KSUseWideStrings(KSBool flag);
 
 /* The number of handles of every kind that this process obtained and has not released yet
  * (connections, metas, sessions with their root transactions, transactions, objects, cursors,
- * sort and condition handles):
+ * signals, sort and condition handles):
  * lets a client check that it releases everything it obtains. */
 KS_API int32_t KSGetOpenHandleCount(void);
 
@@ -907,29 +916,104 @@ KS_API KSStatus KSDeleteCurrentRecord(KSHandle cursor);
 KS_API int32_t KSCursorIDCompare(KSHandle cursor, KSRecordID id1, KSRecordID id2);
 
 /* ---------------------------------------------------------------------------------------------
- * Signals
+ * Signals. A schema defines signals (KSGetAvailableSignals): each names a class, a condition on
+ * its records and the arguments the condition takes (the schema format is described in
+ * kestrel/README.md). A session instantiates a definition with argument values; the instance
+ * belongs to the session, is released with it and is never seen by other sessions. An
+ * instance is raised while at least one record of its class (or a subclass) satisfies its
+ * condition in the committed state of the session's plan: the committed data for the actual
+ * plan, the root scenario's state for a session working in one. Uncommitted changes of
+ * transactions are never seen.
+ *
+ * Evaluation: the library's signal thread evaluates every instance that is not suspended once
+ * per check interval (seconds), counted from its instantiation, its last resumption or the last
+ * change of its interval; KSEvaluateSignalNow evaluates at once. When an evaluation finds the
+ * instance raised after it was not, and the instance sends events (KSSetSignalSendEvent; off
+ * at instantiation), the session's callback receives KS_EVENT_SERVER_NOTICE with
+ * KS_NOTICE_SIGNAL_RAISED; when it was raised and now is not, or stays raised with other records
+ * satisfying it, KS_NOTICE_SIGNAL_CHANGED; values[0] is the instance's ID (integer). The first
+ * evaluation compares with "not raised". Instances of sessions whose database went offline or
+ * whose server stopped are not evaluated. Every instance has an ID, unique in the process, that
+ * never changes.
+ *
+ * Argument values (KSArgumentValue), one per argument of the definition, in its order:
+ * - a single value: isArray 0, valueType the argument's type, and the value in single.asInteger
+ *   (types 1 to 4, 6 to 8, 10, 11; booleans 0 or 1), single.asDouble (5, 15) or single.asString
+ *   (9; null is the empty text). valueType 13 gives no value: the condition compares it as the
+ *   null value of the field it is compared with (see KSField);
+ * - an array (the arguments whose KSSignalArgInfo says isArray): isArray 1, valueType 0,
+ *   elementType the argument's type (1, record IDs, for type 14) and elementCount elements at
+ *   `elements`, each holding its value as `single` does. An array given no elements holds none.
+ * A value fits an argument when both hold integers, both floats or both texts.
+ *
+ * Strings and arrays returned stay valid until the next call on the same handle (the session
+ * for KSGetSignalArgsInfo and KSGetInstanciatedSignals, the signal otherwise).
  * ------------------------------------------------------------------------------------------- */
 
+/* The arguments of the session's signal definition `name`: `count` descriptions in the order
+ * the values are given. Null with count 0 for a definition without arguments, an unknown name
+ * or a session that is not live. */
 KS_API const KSSignalArgInfo* KSGetSignalArgsInfo(KSHandle session, const char16_t* name,
                                                   int32_t* count);
+/* Instantiates the definition `name` with `argumentCount` values (see above), evaluated every
+ * `checkInterval` seconds (1 or more); flags: 0. The instance is not suspended, not raised and
+ * sends no events; its first evaluation is one check interval away. Returns its handle, or 0;
+ * then KSGetLastSignalError tells why: KS_ERR_INVALID_HANDLE, KS_ERR_SERVER_NOT_RUNNING and
+ * KS_ERR_NO_SUCH_DATABASE (the session), KS_ERR_NO_SUCH_SIGNAL, KS_ERR_INVALID_ARGUMENT
+ * (another number of values than the definition has arguments, null values, a value that does
+ * not fit its argument, a negative element count or null elements, an interval below 1, other
+ * flags, or a value that the condition compares with a field of another kind),
+ * KS_ERR_ACCESS_DENIED (the condition names a field or class invisible in the session's plan),
+ * KS_ERR_NO_SUCH_FIELD and KS_ERR_NO_SUCH_INDEX (the condition names a field or link that the
+ * class lacks). */
 KS_API KSHandle KSInstanciateSignal(KSHandle session, const char16_t* name,
                                     const KSArgumentValue* arguments, int32_t argumentCount,
                                     int32_t checkInterval, int32_t flags);
+/* The status of the calling thread's last KSInstanciateSignal: KS_OK after a success. */
+KS_API KSStatus KSGetLastSignalError(void);
+/* The handles of the session's instances, in instantiation order; flags: 0 (other flags answer
+ * null). Null with count 0 when there is none or the handle is not a session's. */
 KS_API const KSHandle* KSGetInstanciatedSignals(KSHandle session, int32_t* count, int32_t flags);
+/* Releases the handle and with it the instance, which is no longer evaluated. Works also when
+ * the session's database is offline. KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSReleaseSignal(KSHandle signal);
+/* Deletes the instance on its server; its handle goes with it. Needs the session live: KS_OK,
+ * KS_ERR_INVALID_HANDLE, KS_ERR_SERVER_NOT_RUNNING, KS_ERR_NO_SUCH_DATABASE (nothing deleted). */
 KS_API KSStatus KSDeleteSignal(KSHandle signal);
+/* Stores the caller's pointer on the handle. KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSSignalSetUserData(KSHandle signal, void* userData);
+/* The definition's name; null for a bad handle. */
 KS_API const char16_t* KSGetSignalName(KSHandle signal);
+/* The instance's ID; -1 for a bad handle. */
 KS_API int32_t KSGetSignalID(KSHandle signal);
+/* The argument values, one per argument, each named after its argument: a single value with
+ * the argument's type (a value not given as the type's null value), an array as type 14 holding
+ * its number of elements. Null with count 0 for a bad handle or no arguments. */
 KS_API const KSField* KSGetSignalArguments(KSHandle signal, int32_t* count);
+/* The check interval in seconds; 0 for a bad handle. */
 KS_API int32_t KSGetSignalCheckInterval(KSHandle signal);
+/* Sets the interval (1 or more seconds); the next evaluation is one interval away.
+ * KS_OK, KS_ERR_INVALID_HANDLE, KS_ERR_INVALID_ARGUMENT. */
 KS_API KSStatus KSSetSignalCheckInterval(KSHandle signal, int32_t seconds);
+/* Whether evaluations send events to the session. KS_OK, KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSSetSignalSendEvent(KSHandle signal, KSBool send);
+/* 0 for a bad handle. */
 KS_API KSBool KSDoesSignalSendEvent(KSHandle signal);
 KS_API KSBool KSIsSignalSuspended(KSHandle signal);
+/* Whether the last evaluation found the instance raised (0 before the first one). */
 KS_API KSBool KSIsSignalRaised(KSHandle signal);
+/* A suspended instance is not evaluated; suspending keeps its raised state. Resuming makes the
+ * next evaluation one check interval away. Both answer KS_OK also when nothing changes;
+ * KS_ERR_INVALID_HANDLE. */
 KS_API KSStatus KSSuspendSignal(KSHandle signal);
 KS_API KSStatus KSResumeSignal(KSHandle signal);
+/* Evaluates the instance at once on the calling thread, with the events an evaluation of the
+ * signal thread would send; the schedule stays as it is. KS_OK, KS_ERR_INVALID_HANDLE,
+ * KS_ERR_SIGNAL_SUSPENDED, KS_ERR_SERVER_NOT_RUNNING and KS_ERR_NO_SUCH_DATABASE (the session),
+ * KS_ERR_NO_SUCH_TRANSACTION (the session's root scenario was removed), KS_ERR_TRANSACTION_BUSY
+ * (from a commit's progress callback), KS_ERR_INVALID_PATTERN (a regular expression gave up on
+ * a text; that record counted as not satisfying the condition). Nothing changes on a failure
+ * other than KS_ERR_INVALID_PATTERN. */
 KS_API KSStatus KSEvaluateSignalNow(KSHandle signal);
 
 #ifdef __cplusplus
