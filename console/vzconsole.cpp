@@ -9,10 +9,29 @@
 #include "console/batch/BatchWords.h"
 #include "console/batch/CommandLine.h"
 #if KR_HAVE_TUI
+#include "console/tui/FormView.h"
+#include "console/tui/MessageBoxForm.h"
 #include "console/tui/TerminalUI.h"
 #endif
 
 namespace {
+
+// How the terminal front end lays out forms and message boxes, for the
+// batch mode's layout checks; nothing without a terminal front end.
+TTerminalLayout TerminalLayout() {
+  TTerminalLayout layout;
+#if KR_HAVE_TUI
+  layout.FormProblems = [](const TForm& form, int width, int height) {
+    return LayoutProblems(TFormLayout(form, width, height));
+  };
+  layout.MessageBoxProblems = [](const std::string& text, const std::string& caption,
+                                 uint32_t flags, int width, int height) {
+    const std::unique_ptr<TForm> form = CreateMessageBoxForm(text, caption, flags);
+    return form ? LayoutProblems(TFormLayout(*form, width, height)) : std::vector<std::string>{};
+  };
+#endif
+  return layout;
+}
 
 int RunInteractive(const TCommandLine& line) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
@@ -40,5 +59,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (line.mode == TCommandLine::Interactive) return RunInteractive(line);
-  return RunCommandLine(line, std::cin, std::cout, std::cerr);
+  return RunCommandLine(line, std::cin, std::cout, std::cerr, TerminalLayout());
 }

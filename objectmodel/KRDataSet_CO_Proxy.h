@@ -132,9 +132,15 @@ class TKRProxyInterface : public TKRAutoIntfObject<I>, private TKRFailureReporte
   intptr_t Get_UniqueID() override {
     return Guard([&] { return reinterpret_cast<intptr_t>(static_cast<IKRProxy*>(this)); });
   }
+  // Walks the parents as Get_Parent answers them, so that a proxy whose
+  // parent is not its FParent (a session's root transaction) still follows
+  // its ancestors' loss of the right to release.
   bool Get_HandleCanBeReleased() override {
-    return Guard(
-        [&] { return FHandleCanBeReleased && (!FParent || FParent->Get_HandleCanBeReleased()); });
+    return Guard([&] {
+      if (!FHandleCanBeReleased) return false;
+      const ComPtr<IKRProxy> parent = Get_Parent();
+      return !parent || parent->Get_HandleCanBeReleased();
+    });
   }
   void Set_HandleCanBeReleased(bool flag) override {
     Guard([&] { FHandleCanBeReleased = flag; });

@@ -61,10 +61,12 @@ struct TReceivedEvent {
   OleVariant data;
 };
 
+// Records the events; `answer`, when set, may write into the data (a veto).
 class TRecordingHandler : public ComObject<IKRProxyEventHandler> {
  public:
   void ProxyEvent(IKRProxy*, int32_t event, OleVariant& data) override {
     events.push_back({event, data});
+    if (answer) answer(event, data);
   }
   std::vector<int32_t> Codes() const {
     std::vector<int32_t> codes;
@@ -72,6 +74,7 @@ class TRecordingHandler : public ComObject<IKRProxyEventHandler> {
     return codes;
   }
   std::vector<TReceivedEvent> events;
+  std::function<void(int32_t, OleVariant&)> answer;
 };
 
 // server (host "localhost") → schema Sales 1.0 → database → session.

@@ -58,6 +58,8 @@ struct IKRServer;
 struct IKRSchema;
 struct IKRDatabase;
 struct IKRSession;
+struct IKRBaseTransaction;
+struct IKRScenario;
 class TKRInternal;
 
 // The snap-in's class identifier.
@@ -75,6 +77,7 @@ enum TKRMenuCommand : LONG {
   krmcAddWorkstation = 7,
   krmcCloseServer = 8,
   krmcCheckIntegrity = 9,
+  krmcCreateScenario = 10,
   krmcCreateEmptyDatabase = 11,
 };
 
@@ -103,7 +106,8 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // Notification handlers. OnExpand inserts the children when `arg` is set
   // (S_OK); OnRename puts the wide text `param` into the folder's name (S_OK,
   // or S_FALSE without a folder or a text); OnDelete answers S_OK when it
-  // deleted the folder, S_FALSE otherwise.
+  // deleted the folder, S_FALSE otherwise. A rename or deletion that was
+  // done marks the console state dirty.
   HRESULT OnExpand(IDataObject* dataObject, LPARAM arg, LPARAM param);
   HRESULT OnRename(IDataObject* dataObject, LPARAM arg, LPARAM param);
   HRESULT OnDelete(IDataObject* dataObject);
@@ -152,7 +156,8 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // type: database groups "Add Database Group...", servers "Add Server...",
   // workstations "Add Workstation...", a server "Close", a schema "Create
   // Empty Database...", a database on a server "Save Database", "Save and
-  // Close Database", "Close database", "Check Integrity" in that order.
+  // Close Database", "Close database", "Check Integrity" in that order, a
+  // scenarios folder "Create Scenario...".
   // Other nodes, and data objects without the snap-in's record, get none.
   // The texts stay valid until the next call. S_OK (E_POINTER without a
   // callback).
@@ -173,6 +178,15 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // nothing was found. False, with an empty report, when the folder is of
   // another type or its database could not be opened.
   bool CheckDatabaseIntegrity(TKRFolder& folder, bool fix, std::string& result);
+  // Starts the scenario `name` below `parent` (a scenario proxy standing for
+  // an existing scenario, or for the actual plan), with the visibility and,
+  // when not empty, the description. The visibility is set first: it only
+  // reaches a scenario that is not started yet, and setting a description
+  // starts it. None when the scenario could not be started; `refusal` then
+  // holds the library's reason (0 when the parent could not be reached).
+  ComPtr<IKRScenario> CreateScenario(const std::u16string& name, const std::u16string& description,
+                                     int32_t visibility, IKRBaseTransaction* parent,
+                                     int32_t& refusal);
   // Asks for a directory and adds a database group for it (named after the
   // directory's last component, made unique among the groups with a counter)
   // with the dumps it holds; nothing when the browser is cancelled or
@@ -224,15 +238,18 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
                                  std::string& password);
   // Shuts the krftServer folder's server down (when it can be reached) and
   // empties the folder: its child folders leave the console and the tree,
-  // its result items go; the folder is left dirty.
-  void CloseServer(TKRFolder& serverFolder);
+  // its result items go; the folder is left dirty. True when the server was
+  // reached and told to shut down.
+  bool CloseServer(TKRFolder& serverFolder);
   // Loads the dump that a database group's result item stands for (the
   // group's directory, '/', the item's name) into the server of the
   // krftServer folder, in that schema. An unreachable server is reported
   // ("Unable to establish connection with server."); a schema that cannot
-  // be reached ends the operation silently.
-  void LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
-                        const std::string& schemaVersion, const TKRResultData& item);
+  // be reached ends the operation silently. Answers the name of the
+  // database the schema lists since the load; empty when none appeared (the
+  // server refused the dump, or was not asked).
+  std::string LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
+                               const std::string& schemaVersion, const TKRResultData& item);
   // The remembered passwords, created on first use; they go with the
   // component data.
   TKRPasswordContainer& PasswordContainer();
@@ -251,6 +268,10 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   HRESULT AddDBGroupFromStream(IStream* stream);
   HRESULT AddComputerFromStream(IStream* stream);
   HRESULT AddServerFromStream(IStream* stream);
+
+  // Puts `text` on the console's status line (through IConsole2); a console
+  // without one shows nothing.
+  void SetConsoleStatus(const std::string& text);
 
   // The console-state flag.
   bool GetIsDirty() const { return FIsDirty; }
@@ -279,6 +300,11 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   // Save (krmcSaveDatabase), save and close, or close without saving.
   void SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder);
   void CheckIntegrity(TKRFolder& databaseFolder);
+  void ShutDownServer(TKRFolder& serverFolder);
+  // Logs on to the database (asking when the remembered logon fails), asks
+  // for the new scenario and starts it; the scenarios folder is then due
+  // for a new listing.
+  void AddScenario(TKRFolder& scenariosFolder);
   // Runs a command offered on the node; failures propagate.
   void RunCommand(TKRMenuCommand command, const TKRInternal& node);
   // Hands a folder already attached to the tree to the console under its

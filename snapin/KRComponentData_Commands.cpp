@@ -1,6 +1,8 @@
 #include "snapin/KRComponentData_Commands.h"
 
+#include "platform/text/SysUtils.h"
 #include "snapin/KRComponentData.h"
+#include "snapin/KRStrings.h"
 
 namespace {
 
@@ -22,6 +24,10 @@ TKRNodeNames NodeNamesOf(TKRFolder& folder) {
                                          names.schemaVersion, names.schemaName);
   names.database = NameOf(NearestOfType(folder, krftServerDB));
   return names;
+}
+
+std::string StatusPlace(const TKRNodeNames& names) {
+  return Format(SnapinString(krsStatusPlace), {names.server, names.schemaName, names.schemaVersion});
 }
 
 std::vector<std::string> ChildNames(const TKRFolder& folder) {

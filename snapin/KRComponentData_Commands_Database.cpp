@@ -1,5 +1,6 @@
 // The commands that reach a server: loading a dump into it, saving and
-// closing its databases, checking a database's integrity.
+// closing its databases, checking a database's integrity, shutting it down.
+// What a command did to a server is put on the console's status line.
 
 #include "dialogs/KRLoadDBIntoSvr_DLG.h"
 #include "platform/text/SysUtils.h"
@@ -38,6 +39,20 @@ TKRWorkstationTree WorkstationTreeOf(TKRFolder& root) {
   return tree;
 }
 
+// The schema folder of that name and version under a server folder, or null
+// when the server's schemas are not listed in the tree.
+TKRFolder* SchemaFolderOf(TKRFolder& serverFolder, const std::string& schemaName,
+                          const std::string& schemaVersion) {
+  for (const auto& child : serverFolder.Childs()) {
+    std::string name, version;
+    TKRComponentData::GetSchemaNameVersion(child->ColumnText(0), version, name);
+    if (child->FolderType() == krftSchemaName && name == schemaName && version == schemaVersion) {
+      return child.get();
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void TKRComponentData::LoadIntoServer(const TKRResultData& item) {
@@ -48,7 +63,23 @@ void TKRComponentData::LoadIntoServer(const TKRResultData& item) {
   // The form enables OK only with a server chosen; without one nothing loads.
   TKRFolder* server = dialog.ServerSelected().As<TKRFolder>();
   if (server == nullptr) return;
-  LoadDBIntoServer(*server, dialog.SchemaName(), dialog.SchemaVersion(), item);
+  const std::string loaded =
+      LoadDBIntoServer(*server, dialog.SchemaName(), dialog.SchemaVersion(), item);
+  TKRNodeNames target;
+  target.server = server->ColumnText(0);
+  target.schemaName = dialog.SchemaName();
+  target.schemaVersion = dialog.SchemaVersion();
+  const std::string place = StatusPlace(target);
+  if (loaded.empty()) {
+    const std::string dump = item.Columns().empty() ? std::string() : item.Columns()[0];
+    SetConsoleStatus(Format(SnapinString(krsStatusNothingLoaded), {dump, place}));
+    return;
+  }
+  // The schema's next selection lists the new database.
+  if (TKRFolder* schema = SchemaFolderOf(*server, dialog.SchemaName(), dialog.SchemaVersion())) {
+    schema->SetDirty(true);
+  }
+  SetConsoleStatus(Format(SnapinString(krsStatusLoaded), {loaded, place}));
 }
 
 void TKRComponentData::SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& databaseFolder) {
@@ -56,16 +87,18 @@ void TKRComponentData::SaveOrCloseDatabase(TKRMenuCommand command, TKRFolder& da
   const ComPtr<IKRDatabase> database =
       OpenDatabase(names.host, names.server, names.schemaName, names.schemaVersion, names.database);
   if (!database) return;
+  UINT done = krsStatusSaved;
   if (command == krmcSaveDatabase) {
     database->Save();
-    return;
-  }
-  if (command == krmcSaveAndCloseDatabase) {
+  } else if (command == krmcSaveAndCloseDatabase) {
     database->Shutdown();
+    done = krsStatusSavedAndClosed;
   } else {
     database->DestroyArchive();
+    done = krsStatusClosedDatabase;
   }
-  DeleteFolder(databaseFolder);
+  if (command != krmcSaveDatabase) DeleteFolder(databaseFolder);
+  SetConsoleStatus(Format(SnapinString(done), {names.database, StatusPlace(names)}));
 }
 
 bool TKRComponentData::CheckDatabaseIntegrity(TKRFolder& folder, bool fix, std::string& result) {
@@ -94,4 +127,10 @@ void TKRComponentData::CheckIntegrity(TKRFolder& databaseFolder) {
   const std::string text = result.empty() ? SnapinString(krsNoErrorsFound)
                                           : Format(SnapinString(krsIntegrityResult), {result});
   MessageBox(text, Application().Title(), MB_OK | MB_ICONINFORMATION);
+}
+
+void TKRComponentData::ShutDownServer(TKRFolder& serverFolder) {
+  const TKRNodeNames names = NodeNamesOf(serverFolder);
+  if (!CloseServer(serverFolder)) return;
+  SetConsoleStatus(Format(SnapinString(krsStatusShutDown), {names.server, names.host}));
 }

@@ -98,6 +98,10 @@ TEST_F(DatabaseCommands, SaveKeepsTheNodeWhileSaveAndCloseAndCloseRemoveIt) {
   EXPECT_TRUE(schemaA_->Childs().empty());
   for (const HSCOPEITEM id : archive) EXPECT_FALSE(console_->IsLive(id));
   EXPECT_EQ(api_.CountOf(TKRAPIFunction::KSSaveDB), 1);
+  // The status line says what each command did, where.
+  EXPECT_EQ(console_->statusTexts,
+            (Names{"Saved Sales on OS1, A 1.0", "Saved and closed Sales on OS1, A 1.0",
+                   "Closed Archive on OS1, A 1.0 without saving it"}));
 }
 
 TEST_F(DatabaseCommands, ADatabaseThatCannotBeReachedIsLeftAloneSilently) {
@@ -110,6 +114,7 @@ TEST_F(DatabaseCommands, ADatabaseThatCannotBeReachedIsLeftAloneSilently) {
   EXPECT_EQ(api_.CountOf(TKRAPIFunction::KSSaveDB) + api_.CountOf(TKRAPIFunction::KSShutdownDB) +
                 api_.CountOf(TKRAPIFunction::KSDestroyDB),
             0);
+  EXPECT_TRUE(console_->statusTexts.empty());
 }
 
 TEST_F(DatabaseCommands, TheIntegrityCheckAsksWhetherToFix) {
@@ -159,6 +164,12 @@ TEST_F(DatabaseCommands, ClosingAServerShutsItDownAndEmptiesItsFolder) {
   EXPECT_TRUE(server_->Childs().empty());
   for (size_t i = 1; i < schemas.size(); ++i) EXPECT_FALSE(console_->IsLive(schemas[i]));
   EXPECT_TRUE(console_->IsLive(schemas[0]));
+  EXPECT_EQ(console_->statusTexts, Names{"Shut down OS1 on pc7"});
+
+  // A server that cannot be reached is emptied, and nothing claims it shut down.
+  reachable_ = false;
+  Run(krmcCloseServer, *server_);
+  EXPECT_EQ(console_->statusTexts.size(), 1u);
 }
 
 TEST_F(DatabaseCommands, AnEmptyDatabaseIsCreatedUnderTheSchemaWithItsFolders) {
@@ -177,13 +188,16 @@ TEST_F(DatabaseCommands, AnEmptyDatabaseIsCreatedUnderTheSchemaWithItsFolders) {
   EXPECT_EQ(ChildNames(budget), (Names{"Users", "Scenarios"}));
   for (const HSCOPEITEM id : IdsOf(budget)) EXPECT_TRUE(console_->IsLive(id));
   EXPECT_TRUE(data_->GetIsDirty());
+  EXPECT_EQ(console_->statusTexts, Names{"Created Budget on OS1, A 1.0"});
 
-  // The node is added even where the server could not be asked.
+  // The node is added even where the server could not be asked, but the
+  // status line does not claim the database was created.
   reachable_ = false;
   Run(krmcCreateEmptyDatabase, *schemaB_,
       "expect form 'Create Empty Database...'; set NameEdit to Draft; press enter");
   EXPECT_EQ(ChildNames(*schemaB_), (Names{"Ledger", "Draft"}));
   EXPECT_EQ(api_.CountOf(TKRAPIFunction::KSCreateEmptyDB), 1);
+  EXPECT_EQ(console_->statusTexts.size(), 1u);
 }
 
 TEST_F(DatabaseCommands, TheLoadFormOffersTheRegisteredServersAndLoadsIntoTheChosenOne) {
@@ -210,6 +224,34 @@ TEST_F(DatabaseCommands, TheLoadFormOffersTheRegisteredServersAndLoadsIntoTheCho
 
   Run(krmcLoadIntoServer, DataOf(dump), "expect form 'Load database into server...'; close");
   EXPECT_EQ(api_.CountOf(TKRAPIFunction::KSRestoreDBFromArchive), 1);
+}
+
+// After a load the schema's folder lists again at its next selection, so the
+// new database appears; a dump the server refused changes nothing and says so.
+TEST_F(DatabaseCommands, ALoadMarksTheSchemaForListingAndSaysWhatItLoaded) {
+  TKRFolder& group = AddFolder(DatabaseGroups(), "Dumps", krftDBGroup, 8);
+  group.GetColumns()[2] = "/srv/dumps";
+  const TKRResultData& dump = AddItem(group, {"Westwind.dmp", "10", "-"});
+  api_.On<TKRAPIFunction::KSRestoreDBFromArchive>(
+      [this](KSHandle, KSHandle meta, const char16_t*) {
+        databases_.at(meta).push_back(u"Westwind");
+        return KSStatus(KS_OK);
+      });
+  const std::string loadIntoB =
+      "expect form 'Load database into server...'; select SchemaNameComboBox 'B'; press enter";
+  ASSERT_FALSE(schemaB_->Dirty());
+  ASSERT_FALSE(schemaA_->Dirty());
+  Run(krmcLoadIntoServer, DataOf(dump), loadIntoB);
+  EXPECT_TRUE(schemaB_->Dirty());
+  EXPECT_FALSE(schemaA_->Dirty());
+  EXPECT_EQ(console_->statusTexts, Names{"Loaded Westwind into OS1, B 1.0"});
+
+  schemaB_->SetDirty(false);
+  api_.On<TKRAPIFunction::KSRestoreDBFromArchive>(
+      [](KSHandle, KSHandle, const char16_t*) { return KSStatus(KS_ERR_DUMP_SCHEMA); });
+  Run(krmcLoadIntoServer, DataOf(dump), loadIntoB);
+  EXPECT_FALSE(schemaB_->Dirty());
+  EXPECT_EQ(console_->statusTexts.back(), "Nothing was loaded from Westwind.dmp into OS1, B 1.0");
 }
 
 // A failure the object model raises inside a command is shown with its

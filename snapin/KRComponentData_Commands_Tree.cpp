@@ -6,6 +6,7 @@
 #include "dialogs/KRNewComputer_DLG.h"
 #include "dialogs/KRNewEmptyDatabase_DLG.h"
 #include "dialogs/KRNewServer_DLG.h"
+#include "platform/text/SysUtils.h"
 #include "platform/ui/Presenter.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRComponentData_Commands.h"
@@ -90,6 +91,11 @@ void TKRComponentData::CreateEmptyDatabase(TKRFolder& schemaFolder) {
   const TKRNodeNames names = NodeNamesOf(schemaFolder);
   // Opening a database the schema does not list creates it empty; the node
   // is added whatever the server did, as the administrator asked for it.
-  OpenDatabase(names.host, names.server, names.schemaName, names.schemaVersion, dialog.NewName());
+  const bool created = OpenDatabase(names.host, names.server, names.schemaName,
+                                    names.schemaVersion, dialog.NewName()) != nullptr;
   CreateServerDatabaseFolder(dialog.NewName(), schemaFolder);
+  if (created) {
+    SetConsoleStatus(
+        Format(SnapinString(krsStatusCreatedDatabase), {dialog.NewName(), StatusPlace(names)}));
+  }
 }

@@ -4,6 +4,8 @@
 
 #include "snapin/KRComponentData_Connections.h"
 
+#include <algorithm>
+
 #include "dialogs/KRLogon_DLG.h"
 #include "platform/text/Locale.h"
 #include "platform/text/SysUtils.h"
@@ -146,35 +148,39 @@ ComPtr<IKRSession> TKRComponentData::OpenSession(const std::string& hostName,
   return session;
 }
 
-void TKRComponentData::CloseServer(TKRFolder& serverFolder) {
-  if (serverFolder.FolderType() != krftServer) return;
+bool TKRComponentData::CloseServer(TKRFolder& serverFolder) {
+  if (serverFolder.FolderType() != krftServer) return false;
+  bool reached = false;
   {
     const ComPtr<IKRServer> server =
         NewServerProxy(serverFolder.SearchForParentComputer(), &serverFolder);
     TKRProxyDisconnector disconnect{{server.Get()}};
-    if (server->CheckConnected()) server->Close();
+    reached = server->CheckConnected();
+    if (reached) server->Close();
   }
   serverFolder.SetDirty(false);
   RemoveChildFolders(serverFolder);
   serverFolder.DeleteItems();
   serverFolder.SetDirty(true);
+  return reached;
 }
 
-void TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder, const std::string& schemaName,
-                                        const std::string& schemaVersion,
-                                        const TKRResultData& item) {
+std::string TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder,
+                                               const std::string& schemaName,
+                                               const std::string& schemaVersion,
+                                               const TKRResultData& item) {
   const TKRFolder* group = item.Parent();
-  if (serverFolder.FolderType() != krftServer || group == nullptr) return;
+  if (serverFolder.FolderType() != krftServer || group == nullptr) return {};
   const ComPtr<IKRServer> server =
       NewServerProxy(serverFolder.SearchForParentComputer(), &serverFolder);
   TKRProxyDisconnector disconnect{{server.Get()}};
   if (!server->CheckConnected()) {
     ShowSnapinMessage(krsUnableToConnect);
-    return;
+    return {};
   }
   const ComPtr<IKRSchema> schema = NewSchemaProxy(server.Get(), schemaName, schemaVersion);
   disconnect.Add(schema.Get());
-  if (!schema->CheckConnected()) return;
+  if (!schema->CheckConnected()) return {};
   // A dump in a subdirectory is named by the directory with its trailing '/'.
   const std::string dump =
       group->ColumnText(2) + "/" + (item.Columns().empty() ? "" : item.Columns()[0]);
@@ -182,7 +188,19 @@ void TKRComponentData::LoadDBIntoServer(TKRFolder& serverFolder, const std::stri
   database->Set_Schema(schema.Get());
   database->Set_Name(Utf8ToUtf16(dump));
   disconnect.Add(database.Get());
+  // The server names the database and does not report a refused dump, so
+  // what was loaded is what the schema lists now and did not list before.
+  std::vector<std::u16string> before;
+  ForEachString(schema->Get_DatabaseNames().Get(),
+                [&](const std::u16string& name) { before.push_back(name); });
   database->Load();
+  std::string added;
+  ForEachString(schema->Get_DatabaseNames().Get(), [&](const std::u16string& name) {
+    if (added.empty() && std::find(before.begin(), before.end(), name) == before.end()) {
+      added = Utf16ToUtf8(name);
+    }
+  });
+  return added;
 }
 
 TKRPasswordContainer& TKRComponentData::PasswordContainer() {

@@ -17,8 +17,8 @@
 #include "snapin/KRFolder.h"
 
 // Raised out of OpenSession when the user cancels the logon form; its
-// message is empty.
-KR_DECLARE_EXCEPTION(KRLogonCancelException, Exception);
+// message is empty. It is an abort: what the user cancelled ends silently.
+KR_DECLARE_EXCEPTION(KRLogonCancelException, EAbort);
 
 // A server proxy whose host is the workstation folder's name in lower case
 // and whose server name is the server folder's name (empty for a missing
@@ -29,6 +29,13 @@ ComPtr<IKRServer> NewServerProxy(const std::string& hostName, const std::string&
 // A schema proxy of `server` with that name and version.
 ComPtr<IKRSchema> NewSchemaProxy(IKRServer* server, const std::string& name,
                                  const std::string& version);
+
+// Calls `visit` with each text of a list (none for no list).
+template <class Visit>
+void ForEachString(IKRStringList* list, Visit visit) {
+  const int32_t count = list != nullptr ? list->Get_Count() : 0;
+  for (int32_t i = 0; i < count; ++i) visit(list->Get_Strings(i));
+}
 
 // Splits a connected user's text "user (host)": without '(' the user is the
 // whole text and the host is empty; otherwise the user is the text before

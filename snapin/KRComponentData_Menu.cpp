@@ -31,6 +31,7 @@ constexpr TKRMenuTexts kMenuTexts[] = {
     {krmcAddWorkstation, krsMenuAddWorkstation, krsStatusAddWorkstation},
     {krmcCloseServer, krsMenuCloseServer, krsStatusCloseServer},
     {krmcCheckIntegrity, krsMenuCheckIntegrity, krsStatusCheckIntegrity},
+    {krmcCreateScenario, krsMenuCreateScenario, krsStatusCreateScenario},
     {krmcCreateEmptyDatabase, krsMenuCreateEmptyDatabase, krsStatusCreateEmptyDatabase},
 };
 
@@ -54,6 +55,8 @@ std::vector<TKRMenuCommand> ScopeCommandsOf(TKRFolderType type) {
       return {krmcCloseServer};
     case krftSchemaName:
       return {krmcCreateEmptyDatabase};
+    case krftScenarios:
+      return {krmcCreateScenario};
     default:
       return {};
   }
@@ -161,10 +164,13 @@ void TKRComponentData::RunCommand(TKRMenuCommand command, const TKRInternal& nod
       AddWorkstation(folder);
       break;
     case krmcCloseServer:
-      CloseServer(folder);
+      ShutDownServer(folder);
       break;
     case krmcCheckIntegrity:
       CheckIntegrity(folder);
+      break;
+    case krmcCreateScenario:
+      AddScenario(folder);
       break;
     case krmcCreateEmptyDatabase:
       CreateEmptyDatabase(folder);

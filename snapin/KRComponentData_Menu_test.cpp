@@ -75,9 +75,13 @@ TEST_F(ContextMenus, EachScopeNodeOffersItsCommandsInMenuOrder) {
   for (const auto& item : onDatabase->items) commands.push_back(item.command);
   EXPECT_EQ(commands, (std::vector<LONG>{6, 4, 5, 9}));
 
-  // The static node, a workstation, a group, users and scenarios offer none.
-  for (const TKRFolder* plain :
-       {&Root(), &Local(), group_, database_->Childs()[0].get(), database_->Childs()[1].get()}) {
+  const auto onScenarios = MenuOf(DataOf(*database_->Childs()[1]));
+  ASSERT_EQ(onScenarios->Names(), Names{"Create Scenario..."});
+  EXPECT_EQ(onScenarios->items[0].status, "Create a scenario into the selected database.");
+  EXPECT_EQ(onScenarios->items[0].command, 10);
+
+  // The static node, a workstation, a group and users offer none.
+  for (const TKRFolder* plain : {&Root(), &Local(), group_, database_->Childs()[0].get()}) {
     EXPECT_EQ(NamesOf(DataOf(*plain)), Names{}) << plain->ColumnText(0);
   }
 }

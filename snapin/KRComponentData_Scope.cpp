@@ -116,6 +116,8 @@ HRESULT TKRComponentData::OnRename(IDataObject* dataObject, LPARAM, LPARAM param
   const auto* newName = reinterpret_cast<const char16_t*>(param);
   if (folder == nullptr || newName == nullptr) return S_FALSE;
   folder->GetColumns()[0] = Utf16ToUtf8(newName);
+  // The name is part of the document (servers and groups are saved by it).
+  FIsDirty = true;
   return S_OK;
 }
 
@@ -138,6 +140,8 @@ HRESULT TKRComponentData::OnDelete(IDataObject* dataObject) {
   }
   if (!deletable) return S_FALSE;
   DeleteFolder(*folder);
+  // The document no longer holds what was deleted; quitting must offer to save.
+  FIsDirty = true;
   return S_OK;
 }
 
@@ -175,4 +179,11 @@ void TKRComponentData::GetSchemaNameVersion(const std::string& text, std::string
   }
   schemaName = text.substr(0, separator);
   version = text.substr(separator + kSchemaVersionSeparator.size());
+}
+
+void TKRComponentData::SetConsoleStatus(const std::string& text) {
+  const ComPtr<IConsole2> console = FIConsole.As<IConsole2>();
+  if (!console) return;
+  std::u16string wide = Utf8ToUtf16(text);
+  console->SetStatusText(wide.data());
 }

@@ -148,6 +148,7 @@ TEST_F(ScopePane, WorkstationsAndTheirServersAreDeleted) {
   EXPECT_EQ(Delete(servers), S_FALSE);
   EXPECT_EQ(Delete(Workstations()), S_FALSE);
   EXPECT_EQ(Delete(Root()), S_FALSE);
+  EXPECT_FALSE(data_->GetIsDirty());  // a refused deletion changes nothing
 
   TKRFolder* other = data_->CreateComputerFolder("build", Workstations());
   Add(ServersOf(*other), "OS9", krftServer);
@@ -163,7 +164,7 @@ TEST_F(ScopePane, WorkstationsAndTheirServersAreDeleted) {
   EXPECT_FALSE(console_->IsLive(serverId));
   EXPECT_EQ(Workstations().Childs().size(), 1u);
   EXPECT_EQ(data_->FolderOfCookie(reinterpret_cast<MMC_COOKIE>(other)), nullptr);
-  EXPECT_FALSE(data_->GetIsDirty());
+  EXPECT_TRUE(data_->GetIsDirty());  // the document must be saved to keep it
 }
 
 TEST_F(ScopePane, ALocalWorkstationInAnotherCaseIsNotDeleted) {
@@ -214,7 +215,7 @@ TEST_F(ScopePane, ForeignDataObjectsChangeNothing) {
   EXPECT_TRUE(console_->inserted.empty());
 }
 
-TEST_F(ScopePane, RenameKeepsTheUniqueCode) {
+TEST_F(ScopePane, RenameKeepsTheUniqueCodeAndMarksTheDocument) {
   TKRFolder& servers = DisplayedServers();
   TKRFolder& server = Add(servers, "OS1", krftServer);
   server.PrepareScopeItem(servers.ScopeItem()->ID);
@@ -223,7 +224,10 @@ TEST_F(ScopePane, RenameKeepsTheUniqueCode) {
     return data_->Notify(ScopeObject(server.Cookie()).Get(), MMCN_RENAME, 0,
                          reinterpret_cast<LPARAM>(name));
   };
+  EXPECT_EQ(rename(nullptr), S_FALSE);
+  EXPECT_FALSE(data_->GetIsDirty());
   EXPECT_EQ(rename(u"\u00C9tage-2"), S_OK);
+  EXPECT_TRUE(data_->GetIsDirty());
   EXPECT_EQ(server.ColumnText(0), "\xC3\x89tage-2");
   EXPECT_EQ(server.GetUniqueCode(), code);
   EXPECT_EQ(DisplayName(server), "\xC3\x89tage-2");

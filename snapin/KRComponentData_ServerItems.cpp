@@ -8,13 +8,6 @@
 
 namespace {
 
-// Calls `visit` with each text of a list (none for no list).
-template <class Visit>
-void ForEachString(IKRStringList* list, Visit visit) {
-  const int32_t count = list != nullptr ? list->Get_Count() : 0;
-  for (int32_t i = 0; i < count; ++i) visit(list->Get_Strings(i));
-}
-
 // The image of a schema folder.
 constexpr int kSchemaImage = 6;
 

@@ -1,6 +1,6 @@
 #pragma once
 // A recording fake console for the snap-in tests. One object answers
-// IConsole and IConsoleNameSpace; its header control, result data, image
+// IConsole2 and IConsoleNameSpace (status texts are recorded); its header control, result data, image
 // lists and verbs are separate objects it hands out. Scope items inserted get
 // IDs from 1001 upwards; every insertion and deletion is recorded, and a
 // deletion of an item also removes its descendants from `live`. The header
@@ -15,6 +15,7 @@
 
 #include "platform/com/ComPtr.h"
 #include "platform/mmc/MmcInterfaces.h"
+#include "platform/text/Utf.h"
 #include "platform/win32/Resources.h"
 
 // Records the strips handed over, read while the call lasts.
@@ -158,7 +159,7 @@ class FakeResultData : public ComObject<IResultData> {
   HRESULT SetItemCount(int, DWORD) override { return E_NOTIMPL; }
 };
 
-class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
+class FakeConsole : public ComObject<IConsole2, IConsoleNameSpace> {
  public:
   std::vector<SCOPEDATAITEM> inserted;  // as handed over, with the ID given
   std::vector<HSCOPEITEM> deleted;      // items deleted with their descendants
@@ -170,6 +171,7 @@ class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
   ComPtr<FakeResultData> results = MakeComObject<FakeResultData>();
   IHeaderCtrl* headerSet = nullptr;
   std::vector<HSCOPEITEM> scopeItemsSelected;  // by SelectScopeItem
+  std::vector<std::string> statusTexts;        // by SetStatusText, in order
   bool offerNameSpace = true;
   HRESULT scopeImageListAnswer = S_OK;
 
@@ -204,6 +206,13 @@ class FakeConsole : public ComObject<IConsole, IConsoleNameSpace> {
   }
   HRESULT GetMainWindow(HWND*) override { return E_NOTIMPL; }
   HRESULT NewWindow(HSCOPEITEM, ULONG) override { return E_NOTIMPL; }
+  // IConsole2
+  HRESULT Expand(HSCOPEITEM, BOOL) override { return E_NOTIMPL; }
+  HRESULT IsTaskpadViewPreferred() override { return S_FALSE; }
+  HRESULT SetStatusText(LPOLESTR text) override {
+    statusTexts.push_back(text != nullptr ? Utf16ToUtf8(text) : std::string());
+    return S_OK;
+  }
 
   // IConsoleNameSpace
   HRESULT InsertItem(SCOPEDATAITEM* item) override {

@@ -13,6 +13,7 @@ StringTable SnapinStringTable() {
       {krsServers, "Servers"},
       {krsUsers, "Users"},
       {krsScenarios, "Scenarios"},
+      {krsUnableToConnectDatabase, "Unable to connect to database: %s'"},
       {krsUnableToConnect, "Unable to establish connection with server."},
       {krsSnapinName, "NorvikSCS Vuzivu Zezera"},
       {krsInvalidFolderType, "Invalid folder type."},
@@ -50,6 +51,8 @@ StringTable SnapinStringTable() {
       {krsMenuCreateEmptyDatabase, "Create Empty Database..."},
       {krsMenuCheckIntegrity, "Check Integrity"},
       {krsStatusCheckIntegrity, "Check selected database integrity."},
+      {krsMenuCreateScenario, "Create Scenario..."},
+      {krsStatusCreateScenario, "Create a scenario into the selected database."},
       {krsMenuCloseServer, "Close"},
       {krsStatusCloseServer, "Shutdown selected server."},
       {krsStatusCreateEmptyDatabase, "Creates a new, empty database."},
@@ -57,6 +60,14 @@ StringTable SnapinStringTable() {
       {krsIntegrityResult, "Result: %s"},
       {krsNoErrorsFound, "No errors found."},
       {krsSelectDirectory, "Select directory"},
+      {krsStatusPlace, "%0:s, %1:s %2:s"},
+      {krsStatusLoaded, "Loaded %0:s into %1:s"},
+      {krsStatusNothingLoaded, "Nothing was loaded from %0:s into %1:s"},
+      {krsStatusSaved, "Saved %0:s on %1:s"},
+      {krsStatusSavedAndClosed, "Saved and closed %0:s on %1:s"},
+      {krsStatusClosedDatabase, "Closed %0:s on %1:s without saving it"},
+      {krsStatusCreatedDatabase, "Created %0:s on %1:s"},
+      {krsStatusShutDown, "Shut down %0:s on %1:s"},
   };
 }
 

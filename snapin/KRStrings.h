@@ -10,6 +10,7 @@
 inline constexpr UINT krsWorkstations = 15801;
 inline constexpr UINT krsDatabaseGroups = 15802;
 inline constexpr UINT krsServers = 15803;
+inline constexpr UINT krsUnableToConnectDatabase = 15804;
 inline constexpr UINT krsUnableToConnect = 15805;
 inline constexpr UINT krsSnapinName = 15821;
 inline constexpr UINT krsInvalidFolderType = 15843;
@@ -34,6 +35,8 @@ inline constexpr UINT krsStatusAddWorkstation = 15820;
 inline constexpr UINT krsMenuCreateEmptyDatabase = 15851;
 inline constexpr UINT krsMenuCheckIntegrity = 15852;
 inline constexpr UINT krsStatusCheckIntegrity = 15853;
+inline constexpr UINT krsMenuCreateScenario = 15854;
+inline constexpr UINT krsStatusCreateScenario = 15855;
 inline constexpr UINT krsMenuCloseServer = 15856;
 inline constexpr UINT krsStatusCloseServer = 15857;
 inline constexpr UINT krsStatusCreateEmptyDatabase = 15858;
@@ -41,6 +44,15 @@ inline constexpr UINT krsAskFixErrors = 15863;
 inline constexpr UINT krsIntegrityResult = 15864;
 inline constexpr UINT krsNoErrorsFound = 15865;
 inline constexpr UINT krsSelectDirectory = 15866;
+// What a command did to a server, for the console's status line.
+inline constexpr UINT krsStatusPlace = 15874;
+inline constexpr UINT krsStatusLoaded = 15875;
+inline constexpr UINT krsStatusNothingLoaded = 15876;
+inline constexpr UINT krsStatusSaved = 15877;
+inline constexpr UINT krsStatusSavedAndClosed = 15878;
+inline constexpr UINT krsStatusClosedDatabase = 15879;
+inline constexpr UINT krsStatusCreatedDatabase = 15880;
+inline constexpr UINT krsStatusShutDown = 15881;
 // Result-pane column titles and the context-help text.
 inline constexpr UINT krsColumnName = 15831;
 inline constexpr UINT krsColumnNumberOfItems = 15832;

@@ -1,10 +1,13 @@
 #pragma once
-// Utility functions of the module. Silent exceptions: an exception is silent
-// when its class or an ancestor is named "EAbort" (class names are compared
-// along the ancestor chain, without regard to ASCII case), or when it is an
-// EOleSysError carrying exactly the silent error code. A silent exception
-// ends an operation without a message being shown for it.
+// Utility functions of the module: number text, and silent exceptions.
+//
+// Silent exceptions: an exception is silent when its class or an ancestor is
+// named "EAbort" (class names are compared along the ancestor chain, without
+// regard to ASCII case), or when it is an EOleSysError carrying exactly the
+// silent error code. A silent exception ends an operation without a message
+// being shown for it.
 
+#include <string>
 #include <string_view>
 
 #include "platform/com/HResult.h"
@@ -18,3 +21,10 @@ HRESULT GetSilentExceptionErrorCode();
 bool IsChildOf(const ExceptionClass& cls, std::string_view className);
 bool IsSilentExceptionClass(const ExceptionClass& cls);
 bool IsSilentException(const Exception& e);
+
+// A number as display text under the locale's separators: up to
+// 999000000000000 (and any negative value) in fixed notation with
+// `decimals` digits after the decimal separator, grouped by thousands when
+// `thousandSeparators`; a larger value in scientific notation with
+// `decimals` + 1 significant digits and four exponent digits.
+std::string FloatToString(double value, int decimals, bool thousandSeparators);

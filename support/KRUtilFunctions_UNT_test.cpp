@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/OleErrors.h"
+#include "platform/text/FormatSettings.h"
 
 namespace {
 
@@ -37,6 +38,19 @@ TEST(SilentExceptionTest, SilentExceptions) {
   EXPECT_FALSE(IsSilentException(EOleSysError("", E_ABORT)));
   EXPECT_FALSE(IsSilentException(Exception("x")));
   EXPECT_FALSE(IsSilentException(EConvertError("x")));
+}
+
+TEST(FloatToStringTest, FixedUpToNineNinetyNineTrillionScientificAbove) {
+  EXPECT_EQ(FloatToString(1234.5, 2, true), "1,234.50");
+  EXPECT_EQ(FloatToString(1234.5, 2, false), "1234.50");
+  EXPECT_EQ(FloatToString(-0.125, 2, false), "-0.13");
+  EXPECT_EQ(FloatToString(999000000000000.0, 1, false), "999000000000000.0");
+  EXPECT_EQ(FloatToString(999000000000001.0, 2, false), "9.99E+0014");
+  EXPECT_EQ(FloatToString(1.5e20, 0, true), "2E+0020");
+  FormatSettings().DecimalSeparator = ',';
+  FormatSettings().ThousandSeparator = '.';
+  EXPECT_EQ(FloatToString(1234.5, 1, true), "1.234,5");
+  ResetFormatSettings();
 }
 
 }  // namespace

@@ -71,6 +71,23 @@ void TBatchPresenter::Fail(const std::string& what) {
 
 std::string TBatchPresenter::TakeFailure() { return std::exchange(failure_, {}); }
 
+void TBatchPresenter::CheckLayouts(TTerminalLayout layout, int width, int height) {
+  layout_ = std::move(layout);
+  layoutWidth_ = width;
+  layoutHeight_ = height;
+}
+
+void TBatchPresenter::PrintLayout(const std::string& caption,
+                                  const std::vector<std::string>& problems) {
+  if (problems.empty()) {
+    out_ << "layout: " << OneLine(caption) << ": fits " << layoutWidth_ << "x" << layoutHeight_
+         << "\n";
+  }
+  for (const std::string& problem : problems) {
+    out_ << "layout: " << OneLine(caption) << ": " << problem << "\n";
+  }
+}
+
 std::optional<int> TBatchPresenter::TakeMessageAnswer(const std::string& text) {
   auto it = std::find_if(messages_.begin(), messages_.end(), [&](const MessageAnswer& m) {
     return text.find(m.text) != std::string::npos;
@@ -82,6 +99,9 @@ std::optional<int> TBatchPresenter::TakeMessageAnswer(const std::string& text) {
 }
 
 TModalResult TBatchPresenter::ShowModal(TForm& form) {
+  if (layout_.FormProblems) {
+    PrintLayout(form.Caption(), layout_.FormProblems(form, layoutWidth_, layoutHeight_));
+  }
   if (auto* message = dynamic_cast<TMessageForm*>(&form)) {
     out_ << "message: " << OneLine(form.Caption()) << ": " << OneLine(message->Message()) << "\n";
     const std::optional<int> answer = TakeMessageAnswer(message->Message());
@@ -122,6 +142,10 @@ TModalResult TBatchPresenter::ShowModal(TForm& form) {
 
 int TBatchPresenter::MessageBox(const std::string& text, const std::string& caption,
                                 uint32_t flags) {
+  if (layout_.MessageBoxProblems) {
+    PrintLayout(caption, layout_.MessageBoxProblems(text, caption, flags, layoutWidth_,
+                                                    layoutHeight_));
+  }
   out_ << "message: " << OneLine(caption) << ": " << OneLine(text) << "\n";
   const std::vector<int> answers = MessageBoxAnswers(flags);
   const int declining = DecliningAnswer(answers);

@@ -7,6 +7,7 @@
 #include "console/host/ConsoleError.h"
 #include "platform/text/Locale.h"
 #include "platform/ui/AnswerNames.h"
+#include "platform/ui/Screen.h"
 #include "platform/win32/Messages.h"
 
 struct TBatchRunner::Command {
@@ -74,6 +75,7 @@ const std::vector<TBatchRunner::Command>& TBatchRunner::Commands() {
       {"on-folder", 1, 1, &TBatchRunner::OnFolder, "on-folder PATH|cancel"},
       {"pump", 0, 1, &TBatchRunner::Pump, "pump [MILLISECONDS]"},
       {"echo", 0, kAny, &TBatchRunner::Echo, "echo TEXT..."},
+      {"layout", 2, 2, &TBatchRunner::Layout, "layout WIDTH HEIGHT"},
   };
   return kCommands;
 }
@@ -346,4 +348,22 @@ void TBatchRunner::Echo(const Words& w) {
   std::string line;
   for (const std::string& word : w) line += (line.empty() ? "" : " ") + word;
   out_ << line << "\n";
+}
+
+void TBatchRunner::Layout(const Words& w) {
+  if (!terminalLayout_.FormProblems) {
+    throw EBatchError("this console has no terminal front end to lay forms out with");
+  }
+  int width = 0;
+  int height = 0;
+  try {
+    width = std::stoi(w[0]);
+    height = std::stoi(w[1]);
+  } catch (const std::exception&) {
+    width = 0;
+  }
+  if (width <= 0 || height <= 0) throw EBatchError("usage: layout WIDTH HEIGHT (in cells)");
+  // Forms are centred on, and texts wrapped within, a screen of that size.
+  Screen().SetSize(width * kCellWidth, height * kCellHeight);
+  presenter_.CheckLayouts(terminalLayout_, width, height);
 }

@@ -22,6 +22,9 @@ class TBatchRunner {
   TBatchRunner& operator=(const TBatchRunner&) = delete;
 
   int Run(std::istream& script);
+  // How the program's terminal front end lays forms out, for the `layout`
+  // command; without it that command fails.
+  void SetTerminalLayout(TTerminalLayout layout) { terminalLayout_ = std::move(layout); }
   // Runs one line; raises an Exception with the reason when it fails.
   void RunLine(const std::string& line);
 
@@ -62,10 +65,12 @@ class TBatchRunner {
   void OnFolder(const Words& w);
   void Pump(const Words& w);
   void Echo(const Words& w);
+  void Layout(const Words& w);
 
   THost& host_;
   std::ostream& out_;
   std::ostream& err_;
   TBatchPresenter presenter_;
+  TTerminalLayout terminalLayout_;
   TPresenterScope presenterScope_;
 };

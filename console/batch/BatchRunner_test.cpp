@@ -8,6 +8,8 @@
 #include "console/batch/BatchWords.h"
 #include "console/batch/CommandLine.h"
 #include "console/host/testing/HostTestSupport.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Screen.h"
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
@@ -22,13 +24,14 @@ struct TRun {
 
 class BatchRunnerTest : public ::testing::Test {
  protected:
-  TRun Run(const std::string& script) {
+  TRun Run(const std::string& script, const TTerminalLayout& layout = {}) {
     std::istringstream in(script);
     std::ostringstream out, err;
     THost host;
     TRun run;
     {
       TBatchRunner runner(host, out, err);
+      runner.SetTerminalLayout(layout);
       run.status = runner.Run(in);
       journal_ = Journal();
     }
@@ -164,6 +167,47 @@ TEST_F(BatchRunnerTest, AnswersTheModulesFormsMessagesAndFolders) {
   EXPECT_THAT(journal_, Contains("posted received"));
 }
 
+TEST_F(BatchRunnerTest, LaysOutWhatIsShownAsTheTerminalWould) {
+  std::vector<std::string> asked;
+  TTerminalLayout layout;
+  layout.FormProblems = [&](const TForm& form, int width, int height) {
+    asked.push_back(form.Caption() + " " + std::to_string(width) + "x" + std::to_string(height));
+    return std::vector<std::string>{};
+  };
+  layout.MessageBoxProblems = [&](const std::string& text, const std::string&, uint32_t, int,
+                                  int) {
+    asked.push_back(text);
+    return std::vector<std::string>{"needs 90x30 cells", "OK touches the frame"};
+  };
+  const TRun run = Run(
+      "new\n"
+      "run Ask Alpha       # not checked yet\n"
+      "layout 80 24\n"
+      "run Ask Alpha\n"
+      "run Warn\n",
+      layout);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "form: Ask -> Cancel (not answered)\n"
+            "layout: Ask: fits 80x24\n"
+            "form: Ask -> Cancel (not answered)\n"
+            "layout: Fake: needs 90x30 cells\n"
+            "layout: Fake: OK touches the frame\n"
+            "message: Fake: Really?\n");
+  EXPECT_EQ(asked, (std::vector<std::string>{"Ask 80x24", "Really?"}));
+  // Forms are centred on a screen of the terminal's size.
+  EXPECT_EQ(Screen().Width(), 80 * kCellWidth);
+  EXPECT_EQ(Screen().Height(), 24 * kCellHeight);
+  Screen().SetSize(1024, 768);
+
+  EXPECT_THAT(Run("new\nlayout 80 24\n").err, HasSubstr("no terminal front end"));
+  for (const char* size : {"0 24", "80 x", "-1 -1"}) {
+    EXPECT_THAT(Run(std::string("new\nlayout ") + size + "\n", layout).err,
+                HasSubstr("usage: layout WIDTH HEIGHT"))
+        << size;
+  }
+}
+
 TEST_F(BatchRunnerTest, StopsAtTheFirstFailingLine) {
   TRun run = Run("new\n\n# fine so far\nselect Nope\necho never\n");
   EXPECT_EQ(run.status, 1);
@@ -213,6 +257,7 @@ TEST(CommandLineTest, ReadsTheModesAndRefusesWhatItDoesNotKnow) {
   EXPECT_EQ(line.mode, TCommandLine::Interactive);
   EXPECT_EQ(ParseCommandLine({"--unregister", "m.so"}).mode, TCommandLine::Unregister);
   EXPECT_EQ(ParseCommandLine({"--batch", "x", "--help"}).mode, TCommandLine::Help);
+  EXPECT_EQ(ParseCommandLine({"--version", "--frob"}).mode, TCommandLine::Version);
   EXPECT_THROW(ParseCommandLine({"--batch"}), EBatchError);
   EXPECT_THROW(ParseCommandLine({"--frob"}), EBatchError);
   EXPECT_THROW(ParseCommandLine({"a.vzc", "b.vzc"}), EBatchError);
@@ -240,10 +285,14 @@ TEST(CommandLineTest, RegistersModulesAndRunsScriptsFromStandardInput) {
   EXPECT_THAT(err.str(), HasSubstr("cannot read the script"));
   out.str("");
   EXPECT_EQ(RunCommandLine(ParseCommandLine({"--help"}), in, out, err), 0);
-  for (const char* command :
-       {"new [SNAPIN]", "on-form CAPTION", "pick ITEM...", "line N: reason"}) {
+  for (const char* command : {"new [SNAPIN]", "on-form CAPTION", "pick ITEM...", "line N: reason",
+                              "layout WIDTH HEIGHT", "--version"}) {
     EXPECT_THAT(out.str(), HasSubstr(command));
   }
+  out.str("");
+  EXPECT_EQ(RunCommandLine(ParseCommandLine({"--version"}), in, out, err), 0);
+  EXPECT_EQ(out.str(), VersionText() + "\n");
+  EXPECT_THAT(VersionText(), ::testing::MatchesRegex("VAZERir [0-9]+\\.[0-9]+\\.[0-9]+"));
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--help" || arg == "-h") {
       line.mode = TCommandLine::Help;
       return line;
+    } else if (arg == "--version") {
+      line.mode = TCommandLine::Version;
+      return line;
     } else if (arg == "--batch") {
       value(TCommandLine::Batch);
     } else if (arg == "--register") {
@@ -43,12 +46,13 @@ std::string UsageText() {
   return R"(usage: vzconsole [DOCUMENT]
        vzconsole --batch FILE|- [DOCUMENT]
        vzconsole --register MODULE | --unregister MODULE
-       vzconsole --help
+       vzconsole --help | --version
 
 Without --batch the console runs in the terminal on DOCUMENT (a .vzc file),
 or on a new document of the registered snap-in.
 --batch runs a script (- reads standard input), after opening DOCUMENT.
 --register and --unregister call the module's registration entry points.
+--version prints the product's name and version.
 
 Batch scripts: one command a line; '#' starts a comment; "double quotes"
 hold blanks (\" is a quote). NODE is the path of display names below the
@@ -88,6 +92,9 @@ expanded as a user would. Commands with [NODE] select it first.
   pump [MILLISECONDS]     dispatch posted messages (waiting up to MILLISECONDS
                           for the first one)
   echo TEXT...            print TEXT
+  layout WIDTH HEIGHT     from now on lay every form and message out as the
+                          terminal would on WIDTH x HEIGHT cells, and print
+                          "layout: CAPTION: fits WxH" or what does not fit
 
 Every form and message shown is printed: "form: CAPTION -> RESULT",
 "message: CAPTION: TEXT", "folder: CAPTION -> PATH". A form without an answer
@@ -99,9 +106,11 @@ is reported on standard error as "line N: reason".
 
 namespace {
 
-int RunBatch(const TCommandLine& line, std::istream& in, std::ostream& out, std::ostream& err) {
+int RunBatch(const TCommandLine& line, std::istream& in, std::ostream& out, std::ostream& err,
+             const TTerminalLayout& terminalLayout) {
   THost host;
   TBatchRunner runner(host, out, err);
+  runner.SetTerminalLayout(terminalLayout);
   if (!line.document.empty()) {
     try {
       host.Open(line.document);
@@ -121,14 +130,19 @@ int RunBatch(const TCommandLine& line, std::istream& in, std::ostream& out, std:
 
 }  // namespace
 
+std::string VersionText() { return std::string("VAZERir ") + KR_VERSION; }
+
 int RunCommandLine(const TCommandLine& line, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, const TTerminalLayout& terminalLayout) {
   switch (line.mode) {
     case TCommandLine::Help:
       out << UsageText();
       return 0;
+    case TCommandLine::Version:
+      out << VersionText() << "\n";
+      return 0;
     case TCommandLine::Batch:
-      return RunBatch(line, in, out, err);
+      return RunBatch(line, in, out, err, terminalLayout);
     case TCommandLine::Register:
     case TCommandLine::Unregister:
       try {

@@ -6,6 +6,7 @@
 //   vzconsole --register MODULE           calls the module's DllRegisterServer
 //   vzconsole --unregister MODULE         calls its DllUnregisterServer
 //   vzconsole --help                      the usage and the batch language
+//   vzconsole --version                   the product's name and version
 //
 // A DOCUMENT given to a batch run is opened before the script's first line.
 
@@ -14,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "console/batch/BatchPresenter.h"
+
 struct TCommandLine {
-  enum Mode { Interactive, Batch, Register, Unregister, Help };
+  enum Mode { Interactive, Batch, Register, Unregister, Help, Version };
   Mode mode = Interactive;
   std::string file;      // the script or the module
   std::string document;  // the document to open first; empty for none
@@ -27,8 +30,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 // The text of --help.
 std::string UsageText();
 
-// Carries out Batch, Register, Unregister and Help (reading a script named
-// "-" from `in`); answers the exit status: 0 for success, 1 for a failure
-// (reported on `err`).
+// "VAZERir VERSION", as --version prints it.
+std::string VersionText();
+
+// Carries out Batch, Register, Unregister, Help and Version (reading a
+// script named "-" from `in`); answers the exit status: 0 for success, 1 for
+// a failure (reported on `err`). A batch run's `layout` command uses
+// `terminalLayout`.
 int RunCommandLine(const TCommandLine& commandLine, std::istream& in, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, const TTerminalLayout& terminalLayout = {});

@@ -53,13 +53,7 @@ class TConsole::Action {
  public:
   explicit Action(TConsole& console) : console_(console) { ++console_.actionDepth_; }
   ~Action() {
-    if (--console_.actionDepth_ > 0 || console_.pendingSelect_ == 0) return;
-    const HSCOPEITEM node = std::exchange(console_.pendingSelect_, 0);
-    try {
-      if (console_.tree_.Find(node) != nullptr) console_.SelectNode(node);
-    } catch (const Exception&) {
-      // The selection stays empty; the user picks another node.
-    }
+    if (--console_.actionDepth_ == 0) console_.Settle();
   }
   Action(const Action&) = delete;
   Action& operator=(const Action&) = delete;

@@ -23,6 +23,18 @@
 //   the component data, of result items to the component.
 // - When a snap-in deletes the selected node, the nearest remaining ancestor
 //   is selected once the user's action has ended.
+// - When a snap-in rebuilds a node's children during a user action (deletes
+//   scope items under a node and inserts new ones there), the console keeps
+//   the tree as the user left it: it remembers the removed nodes that were
+//   expanded or selected by their path of display names, and once the
+//   action has ended expands them again and selects the selected one where
+//   a node of that path exists (the nearest one on the path otherwise). A
+//   node that comes back without children although it had some is shown
+//   once on the way, as a user would to have it listed, since a snap-in may
+//   insert a node's children when it is shown rather than when it is
+//   expanded. Nodes that do not come back are gone.
+// - A status text the snap-in sets (IConsole2::SetStatusText) is kept until
+//   the next one; each setting counts, also of the same text again.
 //
 // Every snap-in failure during a user action raises EConsoleError. Texts are
 // UTF-8 towards the front ends. All calls run on the console's thread.
@@ -113,6 +125,8 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   void RunMenuItem(const TMenuItem& item);
 
   const std::string& StatusText() const { return status_; }
+  // Goes up by one at every SetStatusText.
+  int StatusSerial() const { return statusSerial_; }
   const std::string& DescriptionText() const { return description_; }
   const TConsoleImageList& ScopeImages() const { return *scopeImages_; }
   const TConsoleImageList& ResultImages() const { return *resultImages_; }
@@ -181,9 +195,19 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
     HSCOPEITEM node = 0;  // for a scope item
     bool row = false;     // picked in the result pane
   };
-  // Counts nested user actions; the outermost one carries out a selection
-  // left pending by a deletion.
+  // Counts nested user actions; the outermost one settles the tree: it
+  // carries out what the snap-in's rebuilds and deletions left pending.
   class Action;
+  // A removed node the user had expanded or selected, by its path of
+  // display names below the static node; `rebuilt` is the node the removal
+  // took children from.
+  struct KeptNode {
+    std::vector<std::string> path;
+    HSCOPEITEM rebuilt = 0;
+    bool expanded = false;
+    bool hadChildren = false;
+    bool selected = false;
+  };
 
   TScopeNode& Node(HSCOPEITEM node);
   ComPtr<IDataObject> ScopeData(HSCOPEITEM node);
@@ -197,6 +221,16 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   void SendSelect(const Target& target, bool select);
   void SyncScopeRows();
   HRESULT Check(HRESULT result, const std::string& what);
+  // Remembers the expanded and selected nodes among those a deletion of
+  // `item` (and its children; `item` itself when `deleteThis`) removes.
+  void RememberRemoved(HSCOPEITEM item, bool deleteThis);
+  // Carries out, once the outermost user action has ended, the expansions
+  // and the selection the snap-in's changes left pending.
+  void Settle();
+  std::vector<std::string> PathOf(HSCOPEITEM node);
+  // The node at `path`, or the deepest one that exists on the way; `whole`
+  // tells which.
+  HSCOPEITEM NodeAtPath(const std::vector<std::string>& path, bool& whole);
 
   ComPtr<IComponentData> data_;
   ComPtr<IComponent> component_;
@@ -209,9 +243,13 @@ class TConsole final : public ComObject<IConsole2, TNameSpaceFacet, IHeaderCtrl2
   HSCOPEITEM selected_ = 0;
   HSCOPEITEM pendingSelect_ = 0;
   int actionDepth_ = 0;
+  std::vector<KeptNode> kept_;
+  std::vector<HSCOPEITEM> filled_;  // nodes given new children during the action
+  bool settling_ = false;
   LONG viewOptions_ = 0;
   uint32_t viewStyle_ = 0;
   LONG viewMode_ = MMCLV_VIEWSTYLE_REPORT;
   std::string status_;
+  int statusSerial_ = 0;
   std::string description_;
 };

@@ -94,13 +94,16 @@ HRESULT TConsole::IsTaskpadViewPreferred() { return S_FALSE; }
 
 HRESULT TConsole::SetStatusText(LPOLESTR text) {
   status_ = text != nullptr ? Utf16ToUtf8(text) : std::string();
+  ++statusSerial_;
   return S_OK;
 }
 
 HRESULT TConsole::InsertItem(SCOPEDATAITEM* item) {
   if (item == nullptr) return E_POINTER;
   const HRESULT hr = tree_.Insert(*item);
-  if (SUCCEEDED(hr)) SyncScopeRows();
+  if (FAILED(hr)) return hr;
+  if (actionDepth_ > 0) filled_.push_back(tree_.Find(item->ID)->parent);
+  SyncScopeRows();
   return hr;
 }
 
@@ -110,6 +113,7 @@ HRESULT TConsole::ScopeDeleteItem(HSCOPEITEM item, LONG deleteThis) {
   const HSCOPEITEM survivor = deleteThis ? node->parent : item;
   const bool losesSelection =
       selected_ != 0 && selected_ != survivor && tree_.IsWithin(selected_, item);
+  if (actionDepth_ > 0 && !settling_) RememberRemoved(item, deleteThis != 0);
   const HRESULT hr = tree_.Delete(item, deleteThis != 0);
   if (FAILED(hr)) return hr;
   if (losesSelection) {

@@ -339,4 +339,17 @@ TEST(HostLifetimeTest, ClosingDestroysTheSnapinAndUnloadsItsModule) {
   EXPECT_FALSE(FakeSnapinLoaded());
 }
 
+// The front ends show a status text each time the snap-in sets one, also
+// when it is the same text as before (the same command done twice).
+TEST_F(HostTest, EverySettingOfTheStatusTextCounts) {
+  const int before = Console().StatusSerial();
+  std::u16string text = u"Saved Northwind";
+  EXPECT_EQ(Console().SetStatusText(text.data()), S_OK);
+  EXPECT_EQ(Console().SetStatusText(text.data()), S_OK);
+  EXPECT_EQ(Console().StatusText(), "Saved Northwind");
+  EXPECT_EQ(Console().StatusSerial(), before + 2);
+  EXPECT_EQ(Console().SetStatusText(nullptr), S_OK);
+  EXPECT_EQ(Console().StatusText(), "");
+}
+
 }  // namespace

@@ -62,7 +62,7 @@ std::string TCellGrid::Text() const {
 }
 
 std::string TCellGrid::StyleRow(int y) const {
-  static constexpr char kLetters[] = ".wfeEbBdHhtskm";
+  static constexpr char kLetters[] = ".wfeEbBdHhtskmaA";
   std::string row;
   for (int x = 0; x < width_; ++x) row += kLetters[int(At(x, y).style)];
   return row;

@@ -27,6 +27,8 @@ enum class TCellStyle {
   Status,        // status and key lines
   Key,           // a key's name on the key line
   Mark,          // a notice (unsaved mark, filter text)
+  ButtonKey,     // the accelerator of a button's caption
+  ButtonKeyFocused,
 };
 
 struct TCell {
@@ -81,7 +83,8 @@ class TCellGrid {
   // The row's styles as one letter a cell, for tests that check where a
   // style is: '.' Normal, 'w' Window, 'f' Frame, 'e' Field, 'E' FieldFocused,
   // 'b' Button, 'B' ButtonFocused, 'd' Disabled, 'H' Highlight,
-  // 'h' HighlightDim, 't' Header, 's' Status, 'k' Key, 'm' Mark.
+  // 'h' HighlightDim, 't' Header, 's' Status, 'k' Key, 'm' Mark,
+  // 'a' ButtonKey, 'A' ButtonKeyFocused.
   std::string StyleRow(int y) const;
 
  private:

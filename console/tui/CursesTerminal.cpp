@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kStyleCount = int(TCellStyle::Mark) + 1;
+constexpr int kStyleCount = int(TCellStyle::ButtonKeyFocused) + 1;
 
 struct StyleLook {
   short foreground;
@@ -38,6 +38,8 @@ constexpr StyleLook kLooks[kStyleCount] = {
     {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_REVERSE},          // Status
     {COLOR_WHITE, COLOR_BLACK, A_BOLD, A_BOLD},               // Key
     {COLOR_YELLOW, -1, A_BOLD, A_BOLD},                       // Mark
+    {COLOR_RED, COLOR_WHITE, A_UNDERLINE, A_UNDERLINE},       // ButtonKey
+    {COLOR_YELLOW, COLOR_BLUE, A_BOLD | A_UNDERLINE, A_REVERSE | A_UNDERLINE},  // ButtonKeyFocused
 };
 
 attr_t Attribute(TCellStyle style, bool colours) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "console/tui/Accelerators.h"
 #include "console/tui/Glyphs.h"
 #include "console/tui/LineEditor.h"
 #include "console/tui/ListMotion.h"
+#include "platform/text/Locale.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/StdCtrls.h"
@@ -78,9 +80,12 @@ bool TFormSession::Dispatch(const TKey& key, const TFormLayout& layout) {
       break;
   }
   TWinControl* active = form_.ActiveControl();
-  if (!active) return false;
   if (auto* combo = dynamic_cast<TComboBox*>(active); combo && ComboKey(key, *combo)) return true;
   if (IsTextField(active)) return TextKey(key, *active, FieldText(*active));
+  // Letters go to a list that is focused; elsewhere they press buttons.
+  if (key.Is(TKeyCode::Char) && !key.IsChar(" ") && !dynamic_cast<TComboBox*>(active)) {
+    return PressAccelerator(key.Text);
+  }
   if (auto* radio = dynamic_cast<TRadioButton*>(active)) return RadioKey(key, *radio);
   if (auto* button = dynamic_cast<TButton*>(active)) {
     if (key.IsChar(" ")) {
@@ -94,6 +99,27 @@ bool TFormSession::Dispatch(const TKey& key, const TFormLayout& layout) {
     }
   }
   return false;
+}
+
+bool TFormSession::PressAccelerator(const std::string& letter) {
+  const std::string typed = AnsiLowerCase(letter);
+  std::vector<TButton*> buttons;
+  for (TWinControl* control : form_.TabOrderList()) {
+    auto* button = dynamic_cast<TButton*>(control);
+    if (button && button->VisibleInForm() && AcceleratorOf(button->Caption()) == typed) {
+      buttons.push_back(button);
+    }
+  }
+  if (buttons.size() == 1) {
+    UserClick(*buttons.front());
+    return true;
+  }
+  // Buttons sharing the letter take the focus in turn; none is pressed.
+  std::erase_if(buttons, [](const TButton* b) { return !b->EnabledInForm(); });
+  if (buttons.empty()) return false;
+  const auto at = std::find(buttons.begin(), buttons.end(), form_.ActiveControl());
+  UserFocus(at == buttons.end() || at + 1 == buttons.end() ? *buttons.front() : **(at + 1));
+  return true;
 }
 
 bool TFormSession::ListKey(const TKey& key, const TFormLayout& layout) {

@@ -18,6 +18,9 @@
 //                          Enter picks, Esc closes
 //   mouse click            focuses or clicks the control there; in an open
 //                          list picks the item
+//   a letter or digit      outside a text field or list: presses the button
+//                          whose accelerator it is (see Accelerators.h);
+//                          buttons sharing it take the focus in turn
 //
 // A key that does nothing, or an action the form refuses, answers false, and
 // Refusal() tells why (for the presenter's status line).
@@ -50,6 +53,7 @@ class TFormSession {
   bool TextKey(const TKey& key, TControl& field, const std::string& text);
   bool ComboKey(const TKey& key, TComboBox& combo);
   bool RadioKey(const TKey& key, TRadioButton& radio);
+  bool PressAccelerator(const std::string& letter);
   bool Click(const TKey& key, const TFormLayout& layout);
   void OpenList(TComboBox& combo);
   void TypeInto(TControl& field, const std::string& text, int caret);

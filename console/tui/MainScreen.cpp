@@ -75,9 +75,9 @@ void TMainScreen::Refresh() {
       if (!console.Tree().Find(*it)->expanded) console.ExpandNode(*it);
     }
     scopeRows_ = ShownScopeRows(console);
-    if (console.StatusText() != snapinStatus_) {
-      snapinStatus_ = console.StatusText();
-      message_ = snapinStatus_;
+    if (console.StatusSerial() != statusSerial_) {
+      statusSerial_ = console.StatusSerial();
+      message_ = console.StatusText();
     }
   } catch (const Exception& e) {
     message_ = e.Message();
@@ -419,7 +419,7 @@ bool TMainScreen::FinishPrompt() {
       scopeFilter_.clear();
       resultFilter_.clear();
       resultRow_ = 0;
-      snapinStatus_.clear();
+      statusSerial_ = Console().StatusSerial();
       message_ = "Opened " + text;
       return true;
     default:

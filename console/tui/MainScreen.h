@@ -146,7 +146,7 @@ class TMainScreen {
   TPrompt prompt_ = TPrompt::None;
   TLineEditor line_;
   std::string message_;
-  std::string snapinStatus_;  // the snap-in's status text last shown
+  int statusSerial_ = 0;  // of the snap-in's status text last shown
   bool quit_ = false;
   bool quitAfterSave_ = false;  // a save asked for by quitting
   std::string savePath_ = "console.vzc";

@@ -13,7 +13,8 @@
 namespace {
 
 constexpr int kMaxColumnCells = 40;
-constexpr int kHelpWidth = 80;
+// The help box's frame and blanks around and between its two columns.
+constexpr int kHelpMargins = 5;
 
 using KeyHelp = std::vector<std::pair<std::string, std::string>>;
 
@@ -207,19 +208,43 @@ void TMainScreen::DrawMenu(TCellGrid& grid, const Layout& layout) {
 
 void TMainScreen::DrawHelp(TCellGrid& grid) {
   static const KeyHelp lines = HelpLines();
+  static const std::string kClosing = "Any key closes this help.";
+  static const std::string kCut = "Enlarge the terminal to see every key. " + kClosing;
+  // As wide as the longest line needs, within the screen; the keys keep
+  // their column (up to half the box) and the texts wrap beside them.
   int keyWidth = 0;
-  for (const auto& line : lines) keyWidth = std::max(keyWidth, GlyphCount(line.first));
-  const int width = std::min(grid.Width(), kHelpWidth);
-  const int height = std::min(grid.Height(), int(lines.size()) + 4);
+  int textWidth = GlyphCount(kClosing);
+  for (const auto& [key, what] : lines) {
+    keyWidth = std::max(keyWidth, GlyphCount(key));
+    textWidth = std::max(textWidth, GlyphCount(what));
+  }
+  const int width = std::min(grid.Width(), keyWidth + textWidth + kHelpMargins);
+  keyWidth = std::min(keyWidth, std::max(1, (width - kHelpMargins) / 2));
+  textWidth = std::max(1, width - kHelpMargins - keyWidth);
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> rows;
+  int rowCount = 0;
+  for (const auto& [key, what] : lines) {
+    rows.emplace_back(WrapText(key, keyWidth), WrapText(what, textWidth));
+    rowCount += int(std::max(rows.back().first.size(), rows.back().second.size()));
+  }
+  std::vector<std::string> closing = WrapText(kClosing, width - 4);
+  if (rowCount + int(closing.size()) + 3 > grid.Height()) closing = WrapText(kCut, width - 4);
+  const int height = std::min(grid.Height(), rowCount + int(closing.size()) + 3);
   const TCellRect box{(grid.Width() - width) / 2, (grid.Height() - height) / 2, width, height};
   grid.Fill(box, TCellStyle::Window);
   grid.Box(box, TCellStyle::Frame, "Keys");
-  for (int i = 0; i < int(lines.size()) && i + 2 < height - 1; ++i) {
-    const auto& [key, what] = lines[size_t(i)];
-    PutFit(grid, box.Left + 2, box.Top + 1 + i, keyWidth, key, TCellStyle::Frame);
-    PutFit(grid, box.Left + 3 + keyWidth, box.Top + 1 + i, width - keyWidth - 5, what,
-           TCellStyle::Window);
+  const int last = box.Bottom() - 3 - int(closing.size());  // the last row for the keys
+  int y = box.Top + 1;
+  for (const auto& [keyRows, textRows] : rows) {
+    for (size_t i = 0; i < std::max(keyRows.size(), textRows.size()) && y <= last; ++i, ++y) {
+      if (i < keyRows.size()) PutFit(grid, box.Left + 2, y, keyWidth, keyRows[i], TCellStyle::Frame);
+      if (i < textRows.size()) {
+        PutFit(grid, box.Left + 3 + keyWidth, y, textWidth, textRows[i], TCellStyle::Window);
+      }
+    }
   }
-  PutFit(grid, box.Left + 2, box.Bottom() - 2, width - 4, "Any key closes this help.",
-         TCellStyle::Status);
+  for (size_t i = 0; i < closing.size(); ++i) {
+    PutFit(grid, box.Left + 2, box.Bottom() - 1 - int(closing.size()) + int(i), width - 4,
+           closing[i], TCellStyle::Status);
+  }
 }

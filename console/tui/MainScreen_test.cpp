@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "console/host/testing/HostTestSupport.h"
+#include "console/tui/Glyphs.h"
 #include "console/tui/TestSupport_test.h"
 #include "platform/ui/ScriptPresenter.h"
 
@@ -304,6 +306,39 @@ TEST_F(MainScreenTest, HelpListsTheKeysUntilTheNextKey) {
   EXPECT_TRUE(Press(Key(TKeyCode::Right)));  // closes the help only
   EXPECT_THAT(Drawn().Text(), ::testing::Not(HasSubstr("┌ Keys ")));
   EXPECT_EQ(Tree().size(), 1u);
+}
+
+TEST_F(MainScreenTest, HelpIsAsWideAsItsTextAndWrapsOnANarrowScreen) {
+  Press(TKey::Char("?"));
+  TCellGrid wide(130, 40);
+  screen->Draw(wide);
+  int longest = 0;
+  for (const auto& [label, help] : HelpLines()) {
+    EXPECT_THAT(wide.Text(), HasSubstr(help)) << "each text whole on its row";
+    longest = std::max(longest, GlyphCount(help));
+  }
+  // The box is no wider than the longest line needs.
+  std::string top;
+  for (int y = 0; y < wide.Height() && top.empty(); ++y) {
+    if (wide.Row(y).find("┌ Keys") != std::string::npos) top = Line(wide, y);
+  }
+  const int boxWidth = GlyphCount(top.substr(top.find("┌")));
+  EXPECT_LT(boxWidth, 100);
+  EXPECT_GT(boxWidth, longest + 4);
+
+  // On a narrow screen every word is still there, wrapped inside the box.
+  TCellGrid narrow(44, 40);
+  screen->Draw(narrow);
+  for (const auto& [label, help] : HelpLines()) {
+    std::istringstream words(help);
+    for (std::string word; words >> word;) EXPECT_THAT(narrow.Text(), HasSubstr(word)) << help;
+  }
+  EXPECT_THAT(narrow.Text(), HasSubstr("┐"));
+  EXPECT_THAT(narrow.Text(), ::testing::Not(HasSubstr("Enlarge")));
+  // Too short a screen for every key says so.
+  TCellGrid low(80, 10);
+  screen->Draw(low);
+  EXPECT_THAT(low.Text(), HasSubstr("Enlarge the terminal to see every key."));
 }
 
 TEST_F(MainScreenTest, ScreensTooSmallToUseStayBlank) {

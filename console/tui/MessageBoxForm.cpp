@@ -43,11 +43,17 @@ std::unique_ptr<TForm> CreateMessageBoxForm(const std::string& text, const std::
   form->SetPosition(poScreenCenter);
   form->SetCaption(caption.empty() ? "Error" : caption);
 
-  const TSize measured = MeasureText(form->Font(), text, Screen().Width() / 2, true);
-  const int textCells = measured.cx / kCellWidth;
-  const int textRows = std::max(1, measured.cy / kCellHeight);
   const int icon = IconOf(flags);
   const int textLeft = kMarginCells + (icon ? kIconCells + kMarginCells : 0);
+  // Within half the screen's width, as on the platform, and within what the
+  // frame and margins leave of a narrow one (a long word is split there).
+  const int screenCells = Screen().Width() / kCellWidth;
+  const int widest =
+      std::max(1, std::min(screenCells / 2, screenCells - 2 - textLeft - kMarginCells));
+  const std::vector<std::string> rows = WrapText(text, widest);
+  int textCells = 0;
+  for (const std::string& row : rows) textCells = std::max(textCells, GlyphCount(row));
+  const int textRows = std::max(1, int(rows.size()));
   const int blockRows = std::max(textRows, icon ? 2 : 0);
 
   int rowCells = 0;

@@ -1,7 +1,9 @@
 #pragma once
 // The form that stands for a platform message box on the terminal: the
 // caption ("Error" when empty, as on the platform), the icon of the MB_ICON*
-// flags, the text wrapped within half the screen's width, and one button per
+// flags, the text wrapped within half the screen's width (and within the
+// screen's width less the frame and margins, splitting a longer word), and
+// one button per
 // answer of the button type, whose modal result is that answer (IDOK,
 // IDYES, ...). The MB_DEFBUTTONn button is the default one and has the
 // focus (the first when there is no n-th); the declining answer (see

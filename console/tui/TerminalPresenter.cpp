@@ -67,7 +67,12 @@ TModalResult TTerminalPresenter::ShowModal(TForm& form) {
   };
   if (form.ModalResult() == mrNone) {
     Run(layer, [&](const TKey& key) {
-      if (!session.HandleKey(key, TFormLayout(form, terminal_.Width(), terminal_.Height()))) {
+      const TFormLayout layout(form, terminal_.Width(), terminal_.Height());
+      // A form that is not drawn takes no keys but the one that cancels it.
+      if (!layout.Fits() && !key.Is(TKeyCode::Escape)) {
+        refusal_ = "The terminal is too small for this form";
+        terminal_.Beep();
+      } else if (!session.HandleKey(key, layout)) {
         refusal_ = session.Refusal();
         terminal_.Beep();
       }

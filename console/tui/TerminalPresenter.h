@@ -6,7 +6,9 @@
 // the folder browser is a TFolderPicker. Each waits for keys on the
 // terminal and runs `idle` whenever no key came within a short wait, so that
 // posted messages keep being dispatched while a modal window is open. A
-// refused key beeps and shows the reason on the bottom row. The screen's
+// refused key beeps and shows the reason on the bottom row. A form larger
+// than the terminal is not drawn (DrawForm says what it needs) and takes
+// only Esc until the terminal grows. The screen's
 // size (Screen()) follows the terminal's, so centred forms are centred on it.
 
 #include <functional>

@@ -15,6 +15,7 @@
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
 #include "kestrel/engine/Text.h"
+#include "kestrel/engine/Transaction.h"
 
 namespace kestrel::admin {
 
@@ -212,6 +213,22 @@ int DumpInfoCommand(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
+int ScenariosCommand(const std::vector<std::string>& args, std::ostream& out) {
+  Expect(args, 3, 3, "scenarios SERVER DB");
+  const DatabasePtr db = LoadDatabase(ServerDir(args[1]), args[2]);
+  for (const PersistentTransaction& scenario : db->Scenarios()) {
+    const char* visibility = (scenario.flags & txflag::kPrivate) != 0     ? "private"
+                             : (scenario.flags & txflag::kProtected) != 0 ? "protected"
+                                                                          : "public";
+    out << scenario.name << " (under " << (scenario.parent.empty() ? "Root" : scenario.parent)
+        << ", by " << ToUtf8(scenario.owner) << ", " << visibility << ")";
+    if (!scenario.description.empty()) out << ": " << ToUtf8(scenario.description);
+    out << "\n";
+  }
+  if (db->Scenarios().empty()) out << "no scenarios in " << args[2] << "\n";
+  return 0;
+}
+
 int Check(const std::vector<std::string>& args, std::ostream& out) {
   const bool repair = args.size() == 4 && args[3] == "--repair";
   if (args.size() == 4 && !repair) throw Failure("unknown option " + args[3]);
@@ -247,13 +264,14 @@ int RunAdmin(const std::vector<std::string>& args, std::istream& in, std::ostrea
       {"stop", [&](const auto& a) { return SetRunning(a, out, false); }},
       {"add-user", [&](const auto& a) { return AddUser(a, in, out); }},
       {"dump-info", [&](const auto& a) { return DumpInfoCommand(a, out); }},
+      {"scenarios", [&](const auto& a) { return ScenariosCommand(a, out); }},
       {"check", [&](const auto& a) { return Check(a, out); }},
   };
   const auto it = args.empty() ? commands.end() : commands.find(args[0]);
   if (it == commands.end()) {
     err << "usage: kestrel-admin init-demo | create-server NAME | install-schema SERVER FILE | "
            "list | start SERVER | stop SERVER | add-user SERVER DB USER [--admin] | "
-           "dump-info FILE | check SERVER DB [--repair]\n";
+           "dump-info FILE | scenarios SERVER DB | check SERVER DB [--repair]\n";
     return 1;
   }
   try {

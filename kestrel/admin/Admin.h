@@ -7,6 +7,8 @@
 //   kestrel-admin start SERVER | stop SERVER     marks a server running or stopped
 //   kestrel-admin add-user SERVER DB USER [--admin]   password read from standard input
 //   kestrel-admin dump-info FILE                 header and counts of a dump
+//   kestrel-admin scenarios SERVER DB            a saved database's scenarios: parent, owner,
+//                                                visibility, description
 //   kestrel-admin check SERVER DB [--repair]     integrity check (exit 2 when findings remain)
 //
 // Commands that change a server take its lock and fail with "server in use by another

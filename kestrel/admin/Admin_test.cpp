@@ -11,6 +11,8 @@
 #include "kestrel/admin/Demo.h"
 #include "kestrel/engine/Database.h"
 #include "kestrel/engine/LockFile.h"
+#include "kestrel/engine/Scenarios.h"
+#include "kestrel/engine/Transaction.h"
 #include "kestrel/engine/SchemaReader.h"
 #include "kestrel/engine/Server.h"
 
@@ -130,6 +132,49 @@ TEST_F(AdminTest, AddsUsersWithThePasswordFromStandardInput) {
   ASSERT_NE(carl, kNullRecord);
   EXPECT_EQ(db->FieldValue(carl, "isAdmin"), Value{int32_t{1}});
   EXPECT_EQ(db->Authenticate(u"carl", "s3cret\n"), kNullRecord) << "the line end is not part of it";
+}
+
+TEST_F(AdminTest, ScenariosTellParentOwnerVisibilityAndDescription) {
+  ASSERT_EQ(Run({"init-demo"}), 0);
+  ASSERT_EQ(Run({"scenarios", "KestrelOS20", "Northwind"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "Budget 2027 (under Root, by anna, public): Sales plan for the coming year\n"
+            "Optimistic (under Budget 2027, by anna, public): Higher volumes in the north\n"
+            "Draft (under Root, by ben, public): Work in progress\n");
+  {
+    ServerPtr server;
+    ASSERT_EQ(Server::Open(ServerDirectory(home_, "KestrelOS20"), server), KS_OK);
+    const DatabasePtr db = server->FindDatabase("Southwind");
+    std::vector<std::string> removed;
+    for (const PersistentTransaction& scenario : std::vector<PersistentTransaction>(db->Scenarios()))
+      if (scenario.parent.empty()) RemoveScenario(*db, scenario.name, removed);
+    ASSERT_TRUE(db->Save());
+  }
+  ASSERT_EQ(Run({"scenarios", "KestrelOS20", "Southwind"}), 0);
+  EXPECT_EQ(out_.str(), "no scenarios in Southwind\n");
+  {
+    ServerPtr server;
+    ASSERT_EQ(Server::Open(ServerDirectory(home_, "KestrelOS20"), server), KS_OK);
+    const DatabasePtr db = server->FindDatabase("Southwind");
+    PersistentTransaction mine;
+    mine.name = "Mine";
+    mine.flags = txflag::kPersistent | txflag::kPrivate;
+    mine.owner = u"ben";
+    ASSERT_EQ(CreateScenario(*db, mine), KS_OK);
+    PersistentTransaction locked;
+    locked.name = "Locked";
+    locked.parent = "Mine";
+    locked.flags = txflag::kPersistent | txflag::kProtected;
+    locked.owner = u"anna";
+    locked.description = u"Keys";
+    ASSERT_EQ(CreateScenario(*db, locked), KS_OK);
+    ASSERT_TRUE(db->Save());
+  }
+  ASSERT_EQ(Run({"scenarios", "KestrelOS20", "Southwind"}), 0);
+  EXPECT_EQ(out_.str(),
+            "Mine (under Root, by ben, private)\nLocked (under Mine, by anna, protected): Keys\n");
+  EXPECT_EQ(Run({"scenarios", "KestrelOS20", "Nowhere"}), 1);
+  EXPECT_EQ(Run({"scenarios", "KestrelOS20"}), 1);
 }
 
 TEST_F(AdminTest, DumpInfoAndCheckWithRepair) {

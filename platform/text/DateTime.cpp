@@ -1,7 +1,9 @@
 #include "platform/text/DateTime.h"
 
+#include <atomic>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 #include "platform/text/CivilDays.h"
 
@@ -32,6 +34,13 @@ TDateTime Combine(TDateTime date, TDateTime time) { return date >= 0 ? date + ti
 TDateTime FromTm(const std::tm& tm, int64_t ms) {
   return Combine(EncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
                  EncodeTime(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms)));
+}
+
+// The fixed moment of the clock; NaN while the clock runs. Atomic because
+// other threads may read the clock while a test fixes it.
+std::atomic<double>& FixedMoment() {
+  static std::atomic<double> moment{std::numeric_limits<double>::quiet_NaN()};
+  return moment;
 }
 
 }  // namespace
@@ -129,7 +138,13 @@ int DayOfWeek(TDateTime value) {
   return static_cast<int>(((day % 7 + 7) % 7 + 6) % 7 + 1);
 }
 
+TDateTime FixClock(TDateTime moment) {
+  if (!std::isfinite(moment)) moment = std::numeric_limits<double>::quiet_NaN();
+  return FixedMoment().exchange(moment);
+}
+
 TDateTime Now() {
+  if (const TDateTime fixed = FixedMoment().load(); !std::isnan(fixed)) return fixed;
   std::timespec ts{};
   std::timespec_get(&ts, TIME_UTC);
   std::tm tm{};

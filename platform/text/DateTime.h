@@ -6,7 +6,9 @@
 // millisecond resolution, and decoding rounds to the nearest millisecond,
 // carrying into the next day when the time rounds up to midnight.
 // Invalid parts raise EConvertError; the Try* forms answer false instead.
-// Now/Date/Time read the local clock (time zone from the C library).
+// Now/Date/Time read the local clock (time zone from the C library), unless
+// a moment is fixed: tests fix the clock so that results that depend on the
+// current date and time are known in advance.
 
 #include <cstdint>
 
@@ -45,6 +47,22 @@ int DayOfWeek(TDateTime value);
 TDateTime Now();
 TDateTime Date();  // today at midnight
 TDateTime Time();  // the time of day only
+
+// Fixes the clock at `moment` (a value that is not finite releases it) and answers
+// the previously fixed moment (NaN when the clock was running).
+TDateTime FixClock(TDateTime moment);
+
+// Fixes the clock for the scope's lifetime, then restores what was before.
+class TFixedClock {
+ public:
+  explicit TFixedClock(TDateTime moment) : previous_(FixClock(moment)) {}
+  ~TFixedClock() { FixClock(previous_); }
+  TFixedClock(const TFixedClock&) = delete;
+  TFixedClock& operator=(const TFixedClock&) = delete;
+
+ private:
+  TDateTime previous_;
+};
 
 TDateTime DateOf(TDateTime value);  // the whole days, truncated toward zero
 TDateTime TimeOf(TDateTime value);  // the time of day, always from 0 to below 1

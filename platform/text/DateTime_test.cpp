@@ -158,6 +158,25 @@ TEST(DateTime, NowFollowsAChangedTimeZone) {
   EXPECT_NEAR(Now() - utc, 5 / HoursPerDay, 2 / SecsPerDay);
 }
 
+TEST(DateTime, AFixedClockAnswersItsMomentUntilReleased) {
+  const TDateTime moment = EncodeDateTime(2024, 3, 15, 14, 25, 36, 500);
+  {
+    TFixedClock fixed(moment);
+    EXPECT_EQ(Now(), moment);
+    EXPECT_EQ(Date(), EncodeDate(2024, 3, 15));
+    EXPECT_DOUBLE_EQ(Time(), EncodeTime(14, 25, 36, 500));
+    {
+      TFixedClock inner(EncodeDate(2001, 1, 1));
+      EXPECT_EQ(Now(), EncodeDate(2001, 1, 1));
+    }
+    EXPECT_EQ(Now(), moment);  // the outer moment is back
+  }
+  // Running again: the real clock is nowhere near the fixed moment.
+  EXPECT_GT(Now(), EncodeDate(2025, 1, 1));
+  EXPECT_TRUE(std::isnan(FixClock(std::numeric_limits<double>::infinity())));
+  EXPECT_GT(Now(), EncodeDate(2025, 1, 1));  // an infinite moment left the clock running
+}
+
 TEST(DateTime, TruncFracAndRound) {
   EXPECT_EQ(Trunc(2.9), 2);
   EXPECT_EQ(Trunc(-2.9), -2);

@@ -122,16 +122,19 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TM
   return form;
 }
 
+TModalResult ShowMessageDialog(TMessageForm& form, int helpContext, int x, int y) {
+  form.SetHelpContext(helpContext);
+  if (x >= 0 || y >= 0) {
+    form.SetPosition(poDesigned);
+    if (x >= 0) form.SetLeft(x);
+    if (y >= 0) form.SetTop(y);
+  }
+  return form.ShowModal();
+}
+
 TModalResult MessageDlgPos(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
                            int helpContext, int x, int y) {
-  std::unique_ptr<TMessageForm> form = CreateMessageDialog(message, type, buttons);
-  form->SetHelpContext(helpContext);
-  if (x >= 0 || y >= 0) {
-    form->SetPosition(poDesigned);
-    if (x >= 0) form->SetLeft(x);
-    if (y >= 0) form->SetTop(y);
-  }
-  return form->ShowModal();
+  return ShowMessageDialog(*CreateMessageDialog(message, type, buttons), helpContext, x, y);
 }
 
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,

@@ -93,8 +93,12 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TM
                                                   TMsgDlgButtons buttons,
                                                   const TMsgDlgTexts& texts = DefaultMsgDlgTexts());
 
-// Shows the dialog; at the left edge x when x >= 0, the top edge y when
-// y >= 0; answers its modal result.
+// Shows a dialog made by CreateMessageDialog with `helpContext`, at the left
+// edge x when x >= 0 and the top edge y when y >= 0 (centred otherwise);
+// answers its modal result.
+TModalResult ShowMessageDialog(TMessageForm& form, int helpContext, int x, int y);
+
+// Makes the dialog and shows it with ShowMessageDialog.
 TModalResult MessageDlgPos(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
                            int helpContext, int x, int y);
 TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,

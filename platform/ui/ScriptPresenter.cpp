@@ -5,6 +5,7 @@
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/FormDescription.h"
+#include "platform/ui/Hotkeys.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessageDialog.h"
 #include "platform/ui/StdCtrls.h"
@@ -33,11 +34,11 @@ TControl& Control(TForm& form, const S& s) {
 }
 
 // The text a user reads in a control: an edit's or combo box's text, else
-// its caption.
+// its caption without hotkey marks.
 std::string ShownText(const TControl& c) {
   if (const auto* edit = dynamic_cast<const TEdit*>(&c)) return edit->Text();
   if (const auto* combo = dynamic_cast<const TComboBox*>(&c)) return combo->Text();
-  return c.Caption();
+  return StripHotkey(c.Caption());
 }
 
 TRadioButton& Radio(TControl& c) {

@@ -340,6 +340,16 @@ TEST_F(ScriptPresenterTest, MessageDialogsAreAnsweredByTheirButtons) {
   EXPECT_THAT(Failures(), HasSubstr("no button answering 4"));
 }
 
+TEST_F(ScriptPresenterTest, ACaptionReadsWithoutItsHotkeyMark) {
+  Run("expect message 'Delete?'; expect Yes text 'Ja'; expect No text 'Nein & Ende'; click No");
+  TMsgDlgTexts texts = DefaultMsgDlgTexts();
+  texts.Buttons[mbYes] = "&Ja";
+  texts.Buttons[mbNo] = "&Nein && Ende";
+  auto form = CreateMessageDialog("Delete?", mtConfirmation, MsgDlgButtons({mbYes, mbNo}), texts);
+  EXPECT_EQ(form->ShowModal(), mrNo);
+  EXPECT_EQ(presenter->Verify(), "");
+}
+
 TEST_F(ScriptPresenterTest, TheFolderBrowserAnswersAPathOrCancel) {
   Run("expect folder browser with caption 'Select directory'; choose '/data/dumps'\n"
       "expect folder; cancel\n"

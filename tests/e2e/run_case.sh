@@ -5,7 +5,9 @@
 #   run_case.sh VZCONSOLE MODULE KESTREL_ADMIN CASE
 # CASE is a path without extension. Its scripts are CASE.vzb, or CASE.1.vzb,
 # CASE.2.vzb, ... run one after the other in the same directory (so a later
-# run opens what an earlier one saved); each run's output (standard output,
+# run opens what an earlier one saved). A step may be CASE.N.admin instead:
+# kestrel-admin commands, one a line (words split and quoted as xargs does),
+# that look at what the earlier steps left on the server. Each step's output (standard output,
 # then standard error, then "exit status: N" when it is not 0) must equal
 # the .out file beside its script. "@WORK@" in a script stands for the
 # case's working directory and "@KESTREL_HOME@" for the demo data; both are
@@ -42,8 +44,13 @@ if [[ -f "$case.vzb" ]]; then
   scripts=("$case.vzb")
 else
   for ((n = 1; ; ++n)); do
-    [[ -f "$case.$n.vzb" ]] || break
-    scripts+=("$case.$n.vzb")
+    if [[ -f "$case.$n.vzb" ]]; then
+      scripts+=("$case.$n.vzb")
+    elif [[ -f "$case.$n.admin" ]]; then
+      scripts+=("$case.$n.admin")
+    else
+      break
+    fi
   done
 fi
 ((${#scripts[@]})) || fail "no script for $case"
@@ -65,12 +72,16 @@ with_sizes() {
 
 status=0
 for script in "${scripts[@]}"; do
-  out="${script%.vzb}.out"
+  out="${script%.*}.out"
   [[ -f "$out" ]] || fail "no expected output $out"
   expected="$work/expected.${out##*/}"
   with_sizes <"$out" >"$expected"
   sed -e "s|@KESTREL_HOME@|$KESTREL_HOME|g" -e "s|@WORK@|$work|g" "$script" >"$work/script.vzb"
-  (cd "$work" && "$vzconsole" --batch script.vzb >stdout 2>stderr)
+  if [[ "$script" == *.admin ]]; then
+    (cd "$work" && grep -v -e '^#' -e '^[[:space:]]*$' script.vzb | xargs -L 1 "$admin" >stdout 2>stderr)
+  else
+    (cd "$work" && "$vzconsole" --batch script.vzb >stdout 2>stderr)
+  fi
   code=$?
   {
     cat "$work/stdout" "$work/stderr"

@@ -105,6 +105,8 @@ struct Node {
   std::u16string name;
   LPARAM parent;
   HSCOPEITEM id = 0;
+  bool listedOnShow = false;  // inserted when its parent is shown, not expanded
+  bool forgotten = false;     // left out when its parent is rebuilt
 };
 
 struct Item {
@@ -129,6 +131,7 @@ class FakeComponentData final
     nodes_[2] = {u"Beta/Gamma", 0};
     nodes_[3] = {u"One", 1};
     nodes_[4] = {u"Two", 1};
+    nodes_[5] = {u"Leaf", 4, 0, true};
     items_[1] = {{u"r1", u"10"}, {u"r2", u"9"}, {u"r10", u""}};
   }
 
@@ -145,7 +148,7 @@ class FakeComponentData final
     Log("cd notify " + Hex(event) + " cookie " + std::to_string(cookie) + " arg " + Hex(arg));
     if (event == MMCN_EXPAND && arg) {
       for (auto& [id, node] : nodes_) {
-        if (node.parent == cookie && id != 0) Insert(id, param);
+        if (node.parent == cookie && id != 0 && !node.listedOnShow) Insert(id, param);
       }
     }
     if (event == MMCN_DELETE) {
@@ -183,6 +186,10 @@ class FakeComponentData final
   HRESULT AddMenuItems(IDataObject* data, IContextMenuCallback* callback, LONG* allowed) override {
     ComPtr<IFakeData> fake = Fake(data);
     Log("cd menu allowed " + Hex(*allowed));
+    if (fake && fake->Cookie() == 4) {
+      Add(callback, u"Forget", 10, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
+      Add(callback, u"Reread", 11, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
+    }
     if (!fake || fake->Cookie() != 1) return S_OK;
     Add(callback, u"Add Node", 1, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
     Add(callback, u"Ask", 2, CCM_INSERTIONPOINTID_PRIMARY_TOP, 0);
@@ -205,7 +212,36 @@ class FakeComponentData final
     }
     if (id == 7) Log("folder " + BrowseForFolder("Pick one", "/").value_or("none"));
     if (id == 9) PostToHiddenWindow();
+    if (id == 10) nodes_[Fake(data)->Cookie()].forgotten = true;
+    if (id == 10 || id == 11) Rebuild(nodes_[Fake(data)->Cookie()].parent);
     return S_OK;
+  }
+
+  // A refresh: the node's children leave the console and come back (new
+  // scope items), as a snap-in that reads them again does; forgotten ones
+  // stay away.
+  void Rebuild(LPARAM cookie) {
+    if (!nodes_.count(cookie)) return;  // the static node's children are fixed
+    for (auto& [id, node] : nodes_) {
+      if (node.parent == cookie && node.id != 0) nameSpace_->DeleteItem(node.id, TRUE);
+    }
+    for (auto it = nodes_.begin(); it != nodes_.end();) {
+      if (it->second.parent == cookie && it->second.forgotten) {
+        it = nodes_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    ForgetIds(cookie);
+    for (auto& [id, node] : nodes_) {
+      if (node.parent == cookie && !node.listedOnShow) Insert(id, nodes_[cookie].id);
+    }
+  }
+  // Showing a node lists the children it gives only then.
+  void ListOnShow(LPARAM cookie) {
+    for (auto& [id, node] : nodes_) {
+      if (node.parent == cookie && node.listedOnShow && node.id == 0) Insert(id, nodes_[cookie].id);
+    }
   }
 
   HRESULT GetClassID(CLSID* clsid) override {
@@ -255,6 +291,15 @@ class FakeComponentData final
     item.cChildren = cookie == 1 ? 2 : 0;
     nameSpace_->InsertItem(&item);
     nodes_[cookie].id = item.ID;
+  }
+  // The descendants of `cookie` are no longer in the console.
+  void ForgetIds(LPARAM cookie) {
+    for (auto& [id, node] : nodes_) {
+      if (node.parent == cookie && id != cookie) {
+        node.id = 0;
+        ForgetIds(id);
+      }
+    }
   }
   void AddNode(const std::u16string& name) {
     const LPARAM cookie = 100 + LPARAM(saved_.size());
@@ -334,6 +379,7 @@ class FakeComponent final
     if (fake && fake->Selected() > 0) entry += " rows " + std::to_string(fake->Selected());
     Log(entry);
     if (event == MMCN_SHOW && arg) Show(cookie);
+    if (event == MMCN_REFRESH && fake) owner_->Rebuild(cookie);
     if (event == MMCN_SELECT && (arg >> 16)) SetVerbs(fake, arg & 0xFF);
     if (event == MMCN_DBLCLICK) {
       // A scope item opens itself, as a snap-in does: it asks the console to
@@ -448,6 +494,7 @@ class FakeComponent final
     return owner_->items_[cookie / 1000][size_t(cookie % 1000 - 1)];
   }
   void Show(LPARAM cookie) {
+    owner_->ListOnShow(cookie);
     header_->InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
     header_->InsertColumn(1, u"Size", LVCFMT_RIGHT, 50);
     header_->InsertColumn(2, u"Hidden", LVCFMT_LEFT, HIDE_COLUMN);

@@ -11,6 +11,7 @@
 //   Alpha (1)          result items r1 (size 10), r2 (9), r10 (no size)
 //     One (3)
 //     Two (4)
+//       Leaf (5)       inserted when Two is shown, not when it is expanded
 //   Beta/Gamma (2)     deletable
 // Every node is renameable except the static node; "Add Node" (command 1) on
 // Alpha inserts a node "Node N"; "Ask" (2) shows a form "Ask" with NameEdit,
@@ -18,7 +19,10 @@
 // "Warn" (6) asks "Really?" with Yes/No through IConsole::MessageBox;
 // "Browse" (7) asks for a folder; "All Tasks > Post" (9) posts a message to a
 // window of the module; "New Thing" is in the New group (4). Result
-// items offer "Item Command" (5). The component data saves the names of the
+// items offer "Item Command" (5). A refresh of a node rebuilds its children:
+// they are deleted from the console and inserted again (Leaf only when Two
+// is shown again). On Two, "Reread" (11) rebuilds Alpha's children, and
+// "Forget" (10) drops Two from the snap-in's data and then rebuilds them. The component data saves the names of the
 // nodes it added; the component saves the word 7.
 //
 // Every notification and call is written to the journal the module exports

@@ -1,0 +1,51 @@
+#include "support/KRComponentStrings.h"
+
+namespace {
+
+// Registers the table on first use (thread-safe through the static's
+// initialisation). Problems in a translation file leave the English texts.
+HINSTANCE RegisteredInstance() {
+  static const HINSTANCE instance = [] {
+    static char anchor;
+    const HINSTANCE handle = reinterpret_cast<HINSTANCE>(&anchor);
+    RegisterModuleStrings(handle, ComponentStringTable(), "VAZERIR_STRINGS");
+    return handle;
+  }();
+  return instance;
+}
+
+}  // namespace
+
+StringTable ComponentStringTable() {
+  return {
+      {14605, "Warning"},
+      {14606, "Error"},
+      {14607, "Information"},
+      {14608, "Confirmation"},
+      {14609, "Yes"},
+      {14610, "No"},
+      {14611, "OK"},
+      {14612, "Cancel"},
+      {14613, "Abort"},
+      {14614, "Retry"},
+      {14615, "Ignore"},
+      {14616, "All"},
+      {14617, "No to All"},
+      {14618, "Yes to All"},
+      {14619, "Help"},
+      {14659, "a"},
+      {14660, "s"},
+      {14661, "min"},
+      {14662, "h"},
+      {14663, "d"},
+      {14664, "w"},
+      {14665, "Invalid date: %0:s (should be between %1:s and %2:s)."},
+      {14666, "Invalid duration unit: %0:s."},
+      {14669, "mo"},
+      {14670, "y"},
+  };
+}
+
+HINSTANCE ComponentsInstance() { return RegisteredInstance(); }
+
+std::string ComponentString(UINT id) { return LoadString(RegisteredInstance(), id); }
