@@ -1,5 +1,6 @@
 #include "objectmodel/KRDataSet_CO_Transaction.h"
 
+#include "objectmodel/KRDataSet_CO_Cursor_Interface.h"
 #include "platform/com/Guid.h"
 
 TKRTransactionInterface::TKRTransactionInterface()
@@ -57,6 +58,51 @@ ComPtr<IKRProxyList> TKRTransactionInterface::Get_DBServices() {
 
 ComPtr<IKRProxyList> TKRTransactionInterface::Get_Cursors() {
   return Guard([&] { return FCursors; });
+}
+
+template <class Action>
+void TKRTransactionInterface::ForEachCursor(Action&& action) {
+  TKRProxyIterator cursors(FCursors.Get());
+  ComPtr<IKRProxy> cursor;
+  while (cursors.Next(cursor)) {
+    if (const auto typed = ProxyAs<IKRCursor>(cursor.Get())) action(*typed);
+  }
+}
+
+void TKRTransactionInterface::InternalRefresh() {
+  Guard([&] {
+    TKRReadWriteTransactionInterface::InternalRefresh();
+    ForEachCursor([](IKRCursor& cursor) { cursor.Refresh(); });
+  });
+}
+
+void TKRTransactionInterface::RemapID(KSRecordID oldID, KSRecordID newID) {
+  Guard([&] {
+    TKRReadWriteTransactionInterface::RemapID(oldID, newID);
+    ForEachCursor([&](IKRCursor& cursor) { cursor.RemapID(oldID, newID); });
+  });
+}
+
+bool TKRTransactionInterface::GetIsReadyToCommit() {
+  bool ready = TKRReadWriteTransactionInterface::GetIsReadyToCommit();
+  ForEachCursor([&](IKRCursor& cursor) {
+    if (ready) ready = cursor.DoBeforeCommit();
+  });
+  return ready;
+}
+
+void TKRTransactionInterface::HandleBeforeCommitErrors() {
+  Guard([&] {
+    TKRReadWriteTransactionInterface::HandleBeforeCommitErrors();
+    ForEachCursor([](IKRCursor& cursor) { cursor.Refresh(); });
+  });
+}
+
+void TKRTransactionInterface::DoAfterCommit(bool success) {
+  Guard([&] {
+    TKRReadWriteTransactionInterface::DoAfterCommit(success);
+    ForEachCursor([&](IKRCursor& cursor) { cursor.DoAfterCommit(success); });
+  });
 }
 
 bool TKRTransactionInterface::CanLock() { return CheckConnected() && !Get_ReadOnly(); }

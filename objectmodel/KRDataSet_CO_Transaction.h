@@ -12,6 +12,11 @@
 //   changes are not thrown away); otherwise it refreshes (with AutoUpdate)
 //   and sends event 19.
 // - Locks are asked for only when it connects and is not read-only.
+// - Its cursors take part in the transaction's work after the child
+//   transactions, in list order: a refresh refreshes them, each must agree
+//   before a commit (up to the first refusal), errors found before a commit
+//   refresh them instead, and they hear of the commit's end and of
+//   re-mapped record IDs.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +33,10 @@ class TKRTransactionInterface final : public TKRReadWriteTransactionInterface<IK
   void Set_CanCommit(bool canCommit) override;
   void NotifyDataChange(IKRProxy* source, bool clearErrors) override;
   bool Get_HasDependents() override;
+  void InternalRefresh() override;
+  void RemapID(KSRecordID oldID, KSRecordID newID) override;
+  void DoAfterCommit(bool success) override;
+  void HandleBeforeCommitErrors() override;
 
   ComPtr<IKRProxyList> Get_DBServices() override;
   ComPtr<IKRProxyList> Get_Cursors() override;
@@ -43,10 +52,14 @@ class TKRTransactionInterface final : public TKRReadWriteTransactionInterface<IK
   void ReleaseHandle() override;
   void DisconnectDependents() override;
   void ReleaseDependents() override;
+  bool GetIsReadyToCommit() override;
 
  private:
   // Connected and not read-only: locks may be asked for.
   bool CanLock();
+  // Calls action on every cursor still in the list, in order.
+  template <class Action>
+  void ForEachCursor(Action&& action);
 
   ComPtr<IKRProxyList> FCursors;
   ComPtr<IKRProxyList> FDBServices;
