@@ -1,12 +1,9 @@
 #include "objectmodel/KRIntegerList_UNT.h"
 
 #include <algorithm>
-#include <string>
 
 intptr_t TKRCustomIntegerList::GetItem(int32_t index) const {
-  if (index < 0 || index >= GetCount()) {
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-  }
+  if (index < 0 || index >= GetCount()) ListIndexError(index);
   return FList[size_t(index)];
 }
 

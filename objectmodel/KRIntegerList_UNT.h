@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "platform/com/Variant.h"
-#include "platform/text/Exception.h"
-
-KR_DECLARE_EXCEPTION(EListError, Exception);
+#include "platform/text/ListError.h"
 
 class TKRCustomIntegerList {
  public:

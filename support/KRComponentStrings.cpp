@@ -18,6 +18,17 @@ HINSTANCE RegisteredInstance() {
 
 StringTable ComponentStringTable() {
   return {
+      {10401, "Field '%0:s' must have a value."},
+      {10402, "All modifications have been undone and the data has been refreshed."},
+      {10403,
+       "Changes made outside of this applet, possibly by another user, prevent modifications "
+       "from being saved."},
+      {10404, "Safecall exception trapped"},
+      {10405,
+       "Norvik Supply Chain Solutions, GUI Framework\rclass: '%0:s', message: '%1:s', "
+       "address: $%2:.8x\rtrapped by: %3:s\rinvoked by: '%4:s' [%5:s]"},
+      {10406, "True"},
+      {10407, "False"},
       {14605, "Warning"},
       {14606, "Error"},
       {14607, "Information"},

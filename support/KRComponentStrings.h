@@ -10,6 +10,11 @@
 #include "platform/win32/Resources.h"
 #include "platform/win32/WinTypes.h"
 
+// The caption and the text of the box that shows a failure trapped at a
+// proxy's interface: class name, message, address, where it was trapped,
+// the component's name and class name.
+inline constexpr UINT krsSafeCallExceptionTitle = 10404;
+inline constexpr UINT krsSafeCallExceptionText = 10405;
 // Message-box captions (warning, error, information, confirmation) and
 // button texts (Yes ... Help, in the order of the box's buttons).
 inline constexpr UINT krsMsgDlgWarning = 14605;

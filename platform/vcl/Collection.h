@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/vcl/ListError.h"
+#include "platform/text/ListError.h"
 #include "platform/vcl/Persistent.h"
 
 class TCollection;

@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "platform/text/Exception.h"
-#include "platform/vcl/ListError.h"
+#include "platform/text/ListError.h"
 #include "platform/vcl/Persistent.h"
 #include "platform/vcl/Sets.h"
 

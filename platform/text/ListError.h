@@ -1,6 +1,7 @@
 #pragma once
 // EListError: an index outside the bounds of a list of the runtime
-// (components of an owner, items of a collection, fields of a data set).
+// (components of an owner, items of a collection, fields of a data set,
+// integer lists).
 
 #include <string>
 
