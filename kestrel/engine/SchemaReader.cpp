@@ -134,6 +134,7 @@ IndexDef ParseIndex(const Reader& r, const Json& node, const std::string& where)
   r.CheckKind(node, where, Json::value_t::object);
   IndexDef index;
   index.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
+  if (index.name.empty()) r.Fail(where + "/name", "the index name is empty");
   index.className = r.Member(node, where, "class", Json::value_t::string).get<std::string>();
   index.unique = r.Optional<bool>(node, where, "unique", false);
   const Json& fields = r.Array(node, where, "fields");
@@ -425,7 +426,13 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
 
 SchemaPtr ReadSchemaFile(const std::string& path) {
   std::string text;
-  if (!ReadWholeFile(path, text)) throw SchemaError(path, "/", "the file cannot be read");
+  // The largest schema in use is a few hundred kilobytes; the bound keeps a stray large file
+  // from being read into memory before it is refused.
+  constexpr uint64_t kMaxSchemaFileBytes = 64u << 20;
+  const ReadOutcome read = ReadRegularFile(path, text, kMaxSchemaFileBytes);
+  if (read == ReadOutcome::kNotRegularFile) throw SchemaError(path, "/", "not a regular file");
+  if (read == ReadOutcome::kTooLarge) throw SchemaError(path, "/", "the file is too large");
+  if (read != ReadOutcome::kOk) throw SchemaError(path, "/", "the file cannot be read");
   return ParseSchema(text, path);
 }
 

@@ -86,6 +86,20 @@ TEST(SchemaReaderTest, ReadsDefaultsOfEveryKind) {
   EXPECT_EQ(fields[4].defaultValue, (Value{Blob{0x0a, 0xff}}));
 }
 
+TEST(SchemaReaderTest, RefusesEmptyNamesOfFieldsAndIndexes) {
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A",
+      "fields": [{"name": "", "type": 3}]}]})"),
+            "s.json: /classes/0/fields/0/name: the field name is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "r", "type": 11, "references": "A"}]}],
+      "linkIndexes": [{"name": "", "class": "A", "target": "A", "via": "r"}]})"),
+            "s.json: /linkIndexes/0/name: the index name is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "n", "type": 3}]}],
+      "globalIndexes": [{"name": "", "class": "A", "fields": ["n"]}]})"),
+            "s.json: /globalIndexes/0/name: the index name is empty");
+}
+
 TEST(SchemaReaderTest, RefusesAnEmptyLinkTargetAndAProtectFieldThatIsNoBoolean) {
   EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}],
       "linkIndexes": [{"name": "l", "class": "A", "target": "", "via": "x"}]})"),
