@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "dataset/KRDataSet_CMP_FilterStream.h"
-#include "dataset/fuzz/FuzzTable.h"
+#include "dataset/KRDataSet_CMP_TestSupport_test.h"
 
 namespace {
 
@@ -28,7 +28,8 @@ void ReadNodes(std::vector<uint8_t> bytes, TKRFilter& filter) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TFuzzTable table;
+  kr_dataset_test::TTestTable table;
+  table.AddSalesFields();
   TKRFieldFilterNode& kept = table.Filter().Add(krloAnd);
   kept.SetFieldName("rating");
   kept.SetFieldValue(2);
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const std::vector<uint8_t> once = NodesOf(table.Filter());
-  TFuzzTable again;
+  kr_dataset_test::TTestTable again;
+  again.AddSalesFields();
   ReadNodes(once, again.Filter());
   if (!again.Filter().Equals(table.Filter()) || NodesOf(again.Filter()) != once) std::abort();
   return 0;

@@ -31,27 +31,28 @@ std::string Escaped(const std::string& name) {
   return escaped;
 }
 
-void CheckLine(const std::string& line) {
-  std::vector<std::string> words;
+using Split = std::vector<std::string> (*)(std::string_view);
+
+// Splits `text`; unless that fails, writes the parts back with `write`, joined by `separator`,
+// and checks that the result splits into the same parts. Answers the parts.
+std::vector<std::string> CheckRoundTrip(const std::string& text, Split split,
+                                        std::string (*write)(const std::string&),
+                                        const char* separator) {
+  std::vector<std::string> parts;
   try {
-    words = SplitBatchLine(line);
+    parts = split(text);
   } catch (const EBatchError&) {
-    return;
+    return {};
   }
   std::string again;
-  for (const std::string& word : words) again += (again.empty() ? "" : " ") + Written(word);
-  if (SplitBatchLine(again) != words) std::abort();
-  for (const std::string& word : words) {
-    std::vector<std::string> names;
-    try {
-      names = SplitNodePath(word);
-    } catch (const EBatchError&) {
-      continue;
-    }
-    std::string path;
-    for (const std::string& name : names) path += (path.empty() ? "" : "/") + Escaped(name);
-    if (SplitNodePath(path) != names) std::abort();
-  }
+  for (const std::string& part : parts) again += (again.empty() ? "" : separator) + write(part);
+  if (split(again) != parts) std::abort();
+  return parts;
+}
+
+void CheckLine(const std::string& line) {
+  for (const std::string& word : CheckRoundTrip(line, SplitBatchLine, Written, " "))
+    CheckRoundTrip(word, SplitNodePath, Escaped, "/");
 }
 
 }  // namespace
