@@ -1,5 +1,30 @@
 #include "dataset/KRDataSet_CMP_FieldDef.h"
 
+#include "dataset/KRDataSet_CMP_Errors.h"
+
+TKRFieldDef* KRGetFieldDef(TFieldDefs& defs, int32_t fieldNo) {
+  if (fieldNo < 1) return nullptr;
+  if (fieldNo > defs.Count()) throw EKRDatabaseError("Invalid field number");
+  TFieldDef& def = defs[fieldNo - 1];
+  if (def.FieldNo() != fieldNo) throw EKRDatabaseError("Field does not match definition");
+  return dynamic_cast<TKRFieldDef*>(&def);
+}
+
+std::string KRFieldComponentName(const std::string& tableName, const std::string& fieldName) {
+  std::string name = tableName;
+  for (size_t i = 0; i < fieldName.size(); ++i) {
+    const char c = fieldName[i];
+    if (c == '(' && i + 1 < fieldName.size() && fieldName[i + 1] == ')') {
+      ++i;
+    } else if (c == '.') {
+      name += '_';
+    } else if (c != '[' && c != ']' && c != '-') {
+      name += c;
+    }
+  }
+  return name;
+}
+
 bool KRIsVirtualFieldName(std::string_view name) {
   // A leading "[...]." qualifies the path that follows; only that path
   // decides. Qualifiers may nest, hence the loop.

@@ -25,6 +25,17 @@ inline const KSFieldDescription* const kKRUserDefinedField =
 inline const KSFieldDescription* const kKRUndescribedField =
     reinterpret_cast<const KSFieldDescription*>(intptr_t(-4));
 
+// The definition numbered `fieldNo` (from 1): null for a number below 1 or
+// a definition of the framework's own class; EKRDatabaseError "Invalid field
+// number" past the last one, "Field does not match definition" when the
+// definition at that place carries another number.
+class TKRFieldDef;
+TKRFieldDef* KRGetFieldDef(TFieldDefs& defs, int32_t fieldNo);
+
+// The component name of a table's field: the table's name and the field's
+// path, with "." turned into "_" and "()", "[", "]" and "-" left out.
+std::string KRFieldComponentName(const std::string& tableName, const std::string& fieldName);
+
 // Whether `name` is a virtual (indirect) field path: one that contains a
 // "." outside a leading "[...]." qualifier. Virtual fields are read-only.
 bool KRIsVirtualFieldName(std::string_view name);

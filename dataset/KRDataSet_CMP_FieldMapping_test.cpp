@@ -213,4 +213,38 @@ TEST(FieldMapping, StringFieldsHoldWideCharacters) {
   EXPECT_EQ(field.DataSize(), 22);
 }
 
+TEST(FieldMapping, DefinitionsAreFoundByTheirNumber) {
+  TFieldDefs defs(nullptr);
+  int32_t size = 0;
+  KRAddFieldDef(defs, size, "id", {kKRIdentifierField});
+  TKRFieldDef* second = KRAddFieldDef(defs, size, "linesPV.Count()", {kKRCountField});
+  defs.Add("plain", ftInteger);
+  EXPECT_EQ(KRGetFieldDef(defs, 0), nullptr);
+  EXPECT_EQ(KRGetFieldDef(defs, -1), nullptr);
+  EXPECT_EQ(KRGetFieldDef(defs, 2), second);
+  EXPECT_EQ(KRGetFieldDef(defs, 3), nullptr);  // not a table's definition
+  try {
+    KRGetFieldDef(defs, 4);
+    ADD_FAILURE();
+  } catch (const EKRDatabaseError& error) {
+    EXPECT_EQ(error.Message(), "Invalid field number");
+  }
+  second->SetFieldNo(5);
+  try {
+    KRGetFieldDef(defs, 2);
+    ADD_FAILURE();
+  } catch (const EKRDatabaseError& error) {
+    EXPECT_EQ(error.Message(), "Field does not match definition");
+  }
+}
+
+TEST(FieldMapping, FieldComponentsAreNamedAfterTableAndPath) {
+  EXPECT_EQ(KRFieldComponentName("Orders", "number"), "Ordersnumber");
+  EXPECT_EQ(KRFieldComponentName("Orders", "customerP.city"), "OrderscustomerP_city");
+  EXPECT_EQ(KRFieldComponentName("T", "[Sub-Class].linesPV.Count()"), "TSubClass_linesPV_Count");
+  // A lone parenthesis is kept; only the pair goes.
+  EXPECT_EQ(KRFieldComponentName("T", "a(b"), "Ta(b");
+  EXPECT_EQ(KRFieldComponentName("", "x"), "x");
+}
+
 }  // namespace
