@@ -6,23 +6,15 @@
 #include "dataset/KRDataSet_CMP_Errors.h"
 #include "dataset/KRDataSet_CMP_FieldDefsBuilder.h"
 #include "dataset/KRDataSet_CMP_StringField.h"
-#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
+#include "dataset/KRDataSet_CMP_DemoSession_test.h"
 #include "platform/vcl/NumericFields.h"
 
-using namespace kr_session_test;
+using kr_dataset_test::TDemoSessionTest;
 
 namespace {
 
-class FieldDefsBuilderTest : public TDemoServerTest {
+class FieldDefsBuilderTest : public TDemoSessionTest {
  protected:
-  void SetUp() override {
-    TDemoServerTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    FTree.emplace(u"Northwind");
-    FTree->server->Set_ServerName(u"KestrelOS20");
-    ASSERT_TRUE(FTree->session->CheckConnected());
-  }
-
   TKRFieldDefsBuilder Builder(const std::u16string& className, const std::string& tableName) {
     return TKRFieldDefsBuilder(FDefs, *FTree->session.Get(), FTree->session->GetClassID(className),
                                tableName);
@@ -30,7 +22,6 @@ class FieldDefsBuilderTest : public TDemoServerTest {
   TKRFieldDef& Def(const char* name) { return static_cast<TKRFieldDef&>(FDefs.Find(name)); }
 
   TFieldDefs FDefs{nullptr};
-  std::optional<TProxyTree> FTree;
 };
 
 TEST_F(FieldDefsBuilderTest, ClassFieldsBecomeDefinitionsAfterTheIdentifier) {
