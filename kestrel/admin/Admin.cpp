@@ -90,7 +90,9 @@ DatabasePtr LoadDatabase(const std::string& dir, const std::string& name, std::o
   }
   const std::string archive = dir + "/databases/" + name + ".dmp";
   std::string bytes;
-  if (!ReadWholeFile(archive, bytes)) throw Failure("no such database: " + name);
+  const ReadOutcome read = ReadDumpFile(archive, bytes);
+  if (read == ReadOutcome::kMissing) throw Failure("no such database: " + name);
+  if (read != ReadOutcome::kOk) throw Failure(DescribeReadOutcome(read, archive, "dump"));
   DumpInfo info;
   try {
     info = ReadDumpInfo(bytes);
@@ -119,7 +121,9 @@ void Expect(const std::vector<std::string>& args, size_t min, size_t max, const 
 int CreateServer(const std::vector<std::string>& args, std::ostream& out) {
   Expect(args, 2, 2, "create-server NAME");
   const std::string dir = ServerDir(args[1]);
-  if (fs::exists(dir)) throw Failure("the server exists already: " + args[1]);
+  bool existed = false;
+  if (!CreateDirectoryExclusively(dir, existed))
+    throw Failure(existed ? "the server exists already: " + args[1] : "cannot create " + dir);
   fs::create_directories(dir + "/metas");
   fs::create_directories(dir + "/databases");
   WriteState(dir, ServerState{args[1], true, {}});
@@ -171,12 +175,20 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
     std::vector<SchemaPtr> metas;
     std::vector<std::string> problems;
     ReadMetas(dir + "/metas", metas, problems);
+    std::vector<const OnlineEntry*> sound;
+    for (const OnlineEntry& db : state.databases) {
+      const KSStatus status = CheckOnlineArchive(db, metas);
+      if (status == KS_OK)
+        sound.push_back(&db);
+      else
+        problems.push_back(OnlineLoadFailure(db, status));
+    }
     for (const SchemaPtr& schema : metas) {
       out << "  schema " << schema->name << " " << schema->version << "\n";
-      for (const OnlineEntry& db : state.databases)
-        if (db.schema == schema->name && db.version == schema->version)
-          out << "    database " << db.name << " (" << db.archive << ")"
-              << (db.journal.empty() ? "" : ", journal " + db.journal) << "\n";
+      for (const OnlineEntry* db : sound)
+        if (db->schema == schema->name && db->version == schema->version)
+          out << "    database " << db->name << " (" << db->archive << ")"
+              << (db->journal.empty() ? "" : ", journal " + db->journal) << "\n";
     }
     for (const std::string& problem : problems) out << "  not served: " << problem << "\n";
   }
@@ -218,7 +230,8 @@ int AddUser(const std::vector<std::string>& args, std::istream& in, std::ostream
 int DumpInfoCommand(const std::vector<std::string>& args, std::ostream& out) {
   Expect(args, 2, 2, "dump-info FILE");
   std::string bytes;
-  if (!ReadWholeFile(args[1], bytes)) throw Failure("cannot read " + args[1]);
+  const ReadOutcome read = ReadDumpFile(args[1], bytes);
+  if (read != ReadOutcome::kOk) throw Failure(DescribeReadOutcome(read, args[1], "dump"));
   try {
     const DumpInfo info = ReadDumpInfo(bytes);
     out << "format version " << info.formatVersion << "\nschema " << info.schemaName << " "

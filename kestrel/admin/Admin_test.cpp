@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "kestrel/admin/Demo.h"
 #include "kestrel/engine/Database.h"
+#include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/LockFile.h"
 #include "kestrel/engine/Scenarios.h"
 #include "kestrel/engine/Transaction.h"
@@ -116,6 +121,122 @@ TEST_F(AdminTest, ListReportsSchemaFilesThatAreNotServed) {
       << out_.str();
 }
 
+TEST_F(AdminTest, DatabasesThatCannotComeOnlineAreNamedWithTheReason) {
+  ASSERT_EQ(Run({"init-demo"}), 0);
+  const std::string dir = ServerDirectory(home_, "KestrelOS20");
+  std::ofstream(dir + "/databases/Southwind.dmp", std::ios::trunc) << "KESTRDMP and no more";
+  fs::remove(dir + "/metas/staff-1.0.json");
+  const std::string corrupt = dir + "/databases/Southwind.dmp: database Southwind could not be "
+                              "brought online: the archive is truncated, corrupt or not a dump";
+  const std::string unserved = dir + "/databases/Personnel.dmp: database Personnel could not be "
+                               "brought online: schema Staff 1.0 is not served";
+  ASSERT_EQ(Run({"list"}), 0);
+  const std::string list = out_.str();
+  EXPECT_NE(list.find("  not served: " + corrupt + "\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("  not served: " + unserved + "\n"), std::string::npos) << list;
+  EXPECT_EQ(list.find("database Southwind ("), std::string::npos) << list;
+  EXPECT_NE(list.find("database Northwind ("), std::string::npos) << list;
+
+  std::shared_ptr<Server> server;
+  ASSERT_EQ(Server::Open(dir, server), KS_OK);
+  EXPECT_EQ(server->FindDatabase("Southwind"), nullptr);
+  server.reset();
+  std::string log;
+  ASSERT_TRUE(ReadWholeFile(dir + "/server.log", log));
+  EXPECT_NE(log.find("Z " + corrupt + "\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Z " + unserved + "\n"), std::string::npos) << log;
+}
+
+// Runs `args` in `count` processes released at the same moment; the number that succeeded.
+int RunAtOnce(const std::vector<std::string>& args, int count) {
+  int gate[2];
+  if (::pipe(gate) != 0) return -1;
+  std::vector<pid_t> children;
+  for (int i = 0; i < count; ++i) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(gate[1]);
+      char byte;
+      while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {
+      }
+      std::istringstream in;
+      std::ostringstream out, err;
+      ::_exit(RunAdmin(args, in, out, err));
+    }
+    children.push_back(child);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  int succeeded = 0;
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) ++succeeded;
+  }
+  return succeeded;
+}
+
+TEST_F(AdminTest, OfServersCreatedAtTheSameMomentExactlyOneIsMade) {
+  for (int round = 0; round < 12; ++round)
+    EXPECT_EQ(RunAtOnce({"create-server", "S" + std::to_string(round)}, 3), 1) << round;
+  EXPECT_EQ(RunAtOnce({"init-demo"}, 3), 1);
+  ASSERT_EQ(Run({"create-server", "S0"}), 1);
+  EXPECT_NE(err_.str().find("the server exists already: S0"), std::string::npos) << err_.str();
+}
+
+// A process saving a growing database is killed at random moments; after each kill the server
+// opens with the database whole - as its last completed save left it - and no temporary file.
+TEST_F(AdminTest, KillsDuringSavesLoseNoDatabaseAndLeaveNoTemporaryFile) {
+  constexpr int kBatch = 400;
+  ASSERT_EQ(Run({"create-server", "Lab"}), 0);
+  ASSERT_EQ(Run({"install-schema", "Lab", WriteSchema("notes.json", R"({"name": "Notes",
+      "version": "1", "classes": [{"name": "Note", "fields": [{"name": "text", "type": 9}]}]})")}),
+            0) << err_.str();
+  const std::string dir = ServerDirectory(home_, "Lab");
+  std::shared_ptr<Server> server;
+  ASSERT_EQ(Server::Open(dir, server), KS_OK);
+  ASSERT_EQ(server->CreateEmpty(server->FindMeta("Notes", "1"), "Pad"), KS_OK);
+  const size_t empty = server->FindDatabase("Pad")->Data().records.size();
+  server.reset();
+
+  std::mt19937 random(35);
+  size_t last = empty;
+  for (int round = 0; round < 24; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::shared_ptr<Server> writer;
+      if (Server::Open(dir, writer) != KS_OK) ::_exit(3);
+      Database& db = *writer->FindDatabase("Pad");
+      const ClassDef& note = *db.GetSchema().FindClass("Note");
+      Record record{note.id, std::vector<Value>(note.allFields.size())};
+      record.values[static_cast<size_t>(note.FieldIndex("text"))] =
+          std::u16string(200, u'n');
+      for (;;) {
+        for (int i = 0; i < kBatch; ++i) db.Data().Insert(record);
+        db.Save();
+      }
+    }
+    ::usleep(static_cast<useconds_t>(2000 + random() % 60000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+
+    ASSERT_EQ(Server::Open(dir, server), KS_OK) << round;
+    const DatabasePtr pad = server->FindDatabase("Pad");
+    ASSERT_NE(pad, nullptr) << round;
+    const size_t now = pad->Data().records.size();
+    EXPECT_GE(now, last) << round;
+    EXPECT_EQ((now - empty) % kBatch, 0u) << "a save is there whole or not at all";
+    last = now;
+    server.reset();
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+      EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
+  }
+  EXPECT_GT(last, empty) << "no save completed before a kill";
+}
+
 TEST_F(AdminTest, AddsUsersWithThePasswordFromStandardInput) {
   ASSERT_EQ(Run({"init-demo"}), 0);
   ASSERT_EQ(Run({"add-user", "KestrelOS20", "Southwind", "carl", "--admin"}, "s3cret\n"), 0)
@@ -181,7 +302,9 @@ TEST_F(AdminTest, DumpInfoAndCheckWithRepair) {
   EXPECT_NE(out_.str().find("schema Sales 2.0\n"), std::string::npos) << out_.str();
   std::ofstream(home_ + "/junk.dmp") << "junk";
   EXPECT_EQ(Run({"dump-info", home_ + "/junk.dmp"}), 1);
-  EXPECT_NE(err_.str().find("truncated"), std::string::npos);
+  EXPECT_NE(err_.str().find("junk.dmp: not a dump"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run({"dump-info", "/dev/zero"}), 1);
+  EXPECT_NE(err_.str().find("/dev/zero: not a regular file"), std::string::npos) << err_.str();
 
   // Break a reference in Southwind's archive, then check and repair it.
   const std::string dir = ServerDirectory(home_, "KestrelOS20");

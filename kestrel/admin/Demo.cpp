@@ -239,8 +239,10 @@ std::string DemoSchema(const std::string& file) {
 
 void SeedDemo(const std::string& home, std::ostream& out) {
   const std::string dir = ServerDirectory(home, kServer);
-  if (fs::exists(dir))
-    throw std::runtime_error(std::string("the demo server exists already: ") + dir);
+  bool existed = false;
+  if (!CreateDirectoryExclusively(dir, existed))
+    throw std::runtime_error(existed ? "the demo server exists already: " + dir
+                                     : "cannot create " + dir);
   fs::create_directories(dir + "/metas");
   fs::create_directories(dir + "/databases");
   std::map<std::string, SchemaPtr> schemas;

@@ -189,4 +189,8 @@ std::string DumpChecksum(const std::string& bytes) {
   return bytes.size() < kChecksumSize ? std::string() : bytes.substr(bytes.size() - kChecksumSize);
 }
 
+ReadOutcome ReadDumpFile(const std::string& path, std::string& bytes) {
+  return ReadRegularFile(path, bytes, UINT64_MAX, std::string_view(kMagic, sizeof kMagic));
+}
+
 }  // namespace kestrel

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "kestrel/engine/BinaryCodec.h"
+#include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Indexes.h"
 #include "kestrel/engine/Schema.h"
 #include "kestrel/engine/Store.h"
@@ -54,6 +55,9 @@ std::string EncodeDump(const Schema& schema, const Store& store);
 Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* members = nullptr);
 // Checks the checksum and reads the header and counts; throws DumpCorrupt.
 DumpInfo ReadDumpInfo(const std::string& bytes);
+// Reads a dump file whole: anything that is not a regular file beginning with the dump's magic
+// is refused before its body is read (kWrongKind for a file of another kind).
+ReadOutcome ReadDumpFile(const std::string& path, std::string& bytes);
 // The checksum that ends a dump (its last 32 bytes): what identifies the dump a journal
 // continues. Empty for bytes too short to be a dump.
 std::string DumpChecksum(const std::string& bytes);

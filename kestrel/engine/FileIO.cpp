@@ -1,29 +1,87 @@
 #include "kestrel/engine/FileIO.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 namespace kestrel {
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  contents.clear();
-  char buffer[1 << 16];
-  bool ok = true;
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    contents.append(buffer, static_cast<size_t>(n));
+namespace {
+
+// Reads up to `n` bytes at `out`; the count read (short only at end of file), -1 on error.
+ssize_t ReadFully(int fd, char* out, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::read(fd, out + done, n - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
   }
+  return static_cast<ssize_t>(done);
+}
+
+ReadOutcome ReadOpened(int fd, std::string& contents, uint64_t maxBytes, std::string_view magic) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return ReadOutcome::kUnreadable;
+  if (!S_ISREG(st.st_mode)) return ReadOutcome::kNotRegularFile;
+  const auto size = static_cast<uint64_t>(st.st_size);
+  if (size > maxBytes) return ReadOutcome::kTooLarge;
+  if (size < magic.size()) return ReadOutcome::kWrongKind;
+  std::string head(magic.size(), '\0');
+  if (ReadFully(fd, head.data(), head.size()) != static_cast<ssize_t>(head.size()))
+    return ReadOutcome::kWrongKind;
+  if (head != magic) return ReadOutcome::kWrongKind;
+  // A file that grows while it is read is cut at the size it had when opened; one that
+  // shrinks is read to its new end.
+  contents.resize(static_cast<size_t>(size));
+  head.copy(contents.data(), head.size());
+  const ssize_t got = ReadFully(fd, contents.data() + magic.size(), size - magic.size());
+  if (got < 0) return ReadOutcome::kUnreadable;
+  contents.resize(magic.size() + static_cast<size_t>(got));
+  return ReadOutcome::kOk;
+}
+
+}  // namespace
+
+ReadOutcome ReadRegularFile(const std::string& path, std::string& contents, uint64_t maxBytes,
+                            std::string_view magic) {
+  contents.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::kMissing
+                                                         : ReadOutcome::kUnreadable;
+  const ReadOutcome outcome = ReadOpened(fd, contents, maxBytes, magic);
   ::close(fd);
-  return ok;
+  if (outcome != ReadOutcome::kOk) {
+    contents.clear();
+    contents.shrink_to_fit();
+  }
+  return outcome;
+}
+
+std::string DescribeReadOutcome(ReadOutcome outcome, const std::string& path,
+                                const std::string& kind) {
+  switch (outcome) {
+    case ReadOutcome::kOk: return {};
+    case ReadOutcome::kMissing: return path + ": no such file";
+    case ReadOutcome::kNotRegularFile: return path + ": not a regular file";
+    case ReadOutcome::kTooLarge: return path + ": the file is too large";
+    case ReadOutcome::kWrongKind: return path + ": not a " + kind;
+    case ReadOutcome::kUnreadable: break;
+  }
+  return path + ": the file cannot be read";
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  return ReadRegularFile(path, contents, UINT64_MAX) == ReadOutcome::kOk;
 }
 
 // The console and the registry save through platform/win32's SaveFileAtomically,
@@ -31,7 +89,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 // it keeps its own UTF-8 codec: libKestrelAPI.so depends on nothing of the
 // rest of the tree.
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
-  const std::string temp = path + ".tmp." + std::to_string(::getpid());
+  const std::string temp = TemporaryFileName(path);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = true;
@@ -59,6 +117,59 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     ::close(dirFd);
   }
   return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view text) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  ssize_t n;
+  do {
+    n = ::write(fd, text.data(), text.size());
+  } while (n < 0 && errno == EINTR);
+  return ::close(fd) == 0 && n == static_cast<ssize_t>(text.size());
+}
+
+std::string TemporaryFileName(const std::string& path) {
+  return path + ".tmp." + std::to_string(::getpid());
+}
+
+int RemoveStaleTemporaryFiles(const std::string& dir) {
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return 0;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    const auto mark = name.rfind(".tmp.");
+    if (mark == std::string_view::npos || mark == 0) continue;
+    const std::string_view digits = name.substr(mark + 5);
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+      continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(std::string(digits)));
+    // A process that runs (or that this one may not signal) may still be writing the file.
+    if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) stale.emplace_back(name);
+  }
+  ::closedir(listing);
+  int removed = 0;
+  for (const std::string& name : stale) {
+    struct stat st {};
+    const std::string path = dir + "/" + name;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0)
+      ++removed;
+  }
+  return removed;
+}
+
+bool CreateDirectoryExclusively(const std::string& path, bool& existed) {
+  existed = false;
+  const auto slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) {
+    std::error_code error;
+    std::filesystem::create_directories(path.substr(0, slash), error);
+  }
+  if (::mkdir(path.c_str(), 0755) == 0) return true;
+  existed = errno == EEXIST;
+  return false;
 }
 
 bool FileExists(const std::string& path) {

@@ -7,10 +7,38 @@
 
 namespace kestrel {
 
+// What became of an attempt to read a file whole.
+enum class ReadOutcome { kOk, kMissing, kNotRegularFile, kTooLarge, kWrongKind, kUnreadable };
+
+// Reads a regular file whole, never blocking and never holding more than the file held when it
+// was opened: the file is opened without waiting (a FIFO cannot hang the caller), anything but a
+// regular file is refused before a byte is read, a file larger than `maxBytes` is refused, and
+// the storage for its size at open time is reserved once. A non-empty `magic` must begin the
+// file; it is checked before the rest is read, so a large file of another kind is refused at
+// once. `contents` is cleared on every outcome but kOk.
+ReadOutcome ReadRegularFile(const std::string& path, std::string& contents, uint64_t maxBytes,
+                            std::string_view magic = {});
+// A sentence naming `path` and why it could not be read (empty for kOk); `kind` names what the
+// file should have been ("dump") for kWrongKind.
+std::string DescribeReadOutcome(ReadOutcome outcome, const std::string& path,
+                                const std::string& kind = "file of the expected kind");
+// ReadRegularFile with no limit but the file's own size; true on kOk.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Writes `contents` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`; on any failure the temporary file is removed and `path` is left as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
+// Appends `text` to `path` (created if need be) in one write; false when it cannot.
+bool AppendToFile(const std::string& path, std::string_view text);
+// The name WriteFileAtomically gives the temporary file of `path` in this process.
+std::string TemporaryFileName(const std::string& path);
+// Removes from `dir` the temporary files ("<name>.tmp.<pid>") that WriteFileAtomically left
+// behind in processes that no longer run (killed during a write); those of running processes
+// are kept. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::string& dir);
+// Makes the parents of `path` as needed, then `path` itself only when nothing stands there, so
+// that of two processes creating the same directory at once exactly one succeeds. False when
+// it was not made; `existed` tells whether something stood at `path` already.
+bool CreateDirectoryExclusively(const std::string& path, bool& existed);
 bool FileExists(const std::string& path);
 // The size of a regular file, -1 when there is none.
 int64_t FileSize(const std::string& path);

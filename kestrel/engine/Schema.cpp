@@ -93,7 +93,10 @@ void Schema::Finish() {
     cls.children.clear();
     if (!cls.base.empty()) {
       ClassDef& base = classes[static_cast<size_t>(byName_.at(cls.base) - 1)];
-      cls.allFields = base.allFields;
+      // Sized once: growing it would copy every inherited field again, which for a long chain
+      // of classes costs as much as the fields themselves.
+      cls.allFields.reserve(base.allFields.size() + cls.ownFields.size());
+      cls.allFields.assign(base.allFields.begin(), base.allFields.end());
       base.children.push_back(cls.name);
       if (cls.protectField.empty()) cls.protectField = base.protectField;
     }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <unordered_map>
 
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/SignalCondition.h"
@@ -134,6 +135,7 @@ IndexDef ParseIndex(const Reader& r, const Json& node, const std::string& where)
   r.CheckKind(node, where, Json::value_t::object);
   IndexDef index;
   index.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
+  if (index.name.empty()) r.Fail(where + "/name", "the index name is empty");
   index.className = r.Member(node, where, "class", Json::value_t::string).get<std::string>();
   index.unique = r.Optional<bool>(node, where, "unique", false);
   const Json& fields = r.Array(node, where, "fields");
@@ -246,11 +248,18 @@ void OrderClasses(const Reader& r, Schema& schema) {
 // The system classes' indexes come first; `systemIndexes` of each list are not in the file.
 void CheckReferences(const Reader& r, const Schema& schema, size_t systemGlobal,
                      size_t systemLinks) {
+  // Classes come bases first, so each field is checked once, in the class that declares it; a
+  // name is defined twice when the class itself or one of its bases declared it before. Only
+  // the declarers of the same name are compared, so a long chain of classes costs no more than
+  // as many unrelated ones.
+  std::unordered_map<std::string, std::vector<const ClassDef*>> declarers;
   for (const ClassDef& cls : schema.classes) {
-    std::set<std::string> names;
-    for (const FieldDef& field : cls.allFields) {
+    for (const FieldDef& field : cls.ownFields) {
       const std::string where = "class " + cls.name + ", field " + field.name;
-      if (!names.insert(field.name).second) r.Fail(where, "the field is defined twice");
+      std::vector<const ClassDef*>& before = declarers[field.name];
+      for (const ClassDef* other : before)
+        if (schema.IsDescendant(cls, *other)) r.Fail(where, "the field is defined twice");
+      before.push_back(&cls);
       if (!field.referencedClass.empty() && schema.FindClass(field.referencedClass) == nullptr)
         r.Fail(where, "unknown referenced class " + field.referencedClass);
       if (field.type == type::kEnumerated && field.valueListID != 0 &&
@@ -425,7 +434,13 @@ SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) 
 
 SchemaPtr ReadSchemaFile(const std::string& path) {
   std::string text;
-  if (!ReadWholeFile(path, text)) throw SchemaError(path, "/", "the file cannot be read");
+  // The largest schema in use is a few hundred kilobytes; the bound keeps a stray large file
+  // from being read into memory before it is refused.
+  constexpr uint64_t kMaxSchemaFileBytes = 64u << 20;
+  const ReadOutcome read = ReadRegularFile(path, text, kMaxSchemaFileBytes);
+  if (read == ReadOutcome::kNotRegularFile) throw SchemaError(path, "/", "not a regular file");
+  if (read == ReadOutcome::kTooLarge) throw SchemaError(path, "/", "the file is too large");
+  if (read != ReadOutcome::kOk) throw SchemaError(path, "/", "the file cannot be read");
   return ParseSchema(text, path);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace kestrel {
 namespace {
 
@@ -86,6 +88,32 @@ TEST(SchemaReaderTest, ReadsDefaultsOfEveryKind) {
   EXPECT_EQ(fields[4].defaultValue, (Value{Blob{0x0a, 0xff}}));
 }
 
+TEST(SchemaReaderTest, RefusesEmptyNamesOfFieldsAndIndexes) {
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A",
+      "fields": [{"name": "", "type": 3}]}]})"),
+            "s.json: /classes/0/fields/0/name: the field name is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "r", "type": 11, "references": "A"}]}],
+      "linkIndexes": [{"name": "", "class": "A", "target": "A", "via": "r"}]})"),
+            "s.json: /linkIndexes/0/name: the index name is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "n", "type": 3}]}],
+      "globalIndexes": [{"name": "", "class": "A", "fields": ["n"]}]})"),
+            "s.json: /globalIndexes/0/name: the index name is empty");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A", "fields": [
+      {"name": "n", "type": 3}, {"name": "n", "type": 9}]}]})"),
+            "s.json: class A, field n: the field is defined twice");
+  EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [
+      {"name": "C", "base": "B", "fields": [{"name": "n", "type": 9}]},
+      {"name": "B", "base": "A"}, {"name": "A", "fields": [{"name": "n", "type": 3}]}]})"),
+            "s.json: class C, field n: the field is defined twice");
+  EXPECT_NO_THROW(ParseSchema(R"({"name": "S", "version": "1", "classes": [
+      {"name": "A", "fields": [{"name": "n", "type": 3}]},
+      {"name": "B", "fields": [{"name": "n", "type": 3}]}]})",
+                              "s.json"))
+      << "classes that are not related may share a field name";
+}
+
 TEST(SchemaReaderTest, RefusesAnEmptyLinkTargetAndAProtectFieldThatIsNoBoolean) {
   EXPECT_EQ(ErrorOf(R"({"name": "S", "version": "1", "classes": [{"name": "A"}],
       "linkIndexes": [{"name": "l", "class": "A", "target": "", "via": "x"}]})"),
@@ -141,6 +169,29 @@ TEST(SchemaReaderTest, ReadsSignalConditionsAndPointsAtWhatDoesNotParse) {
                 "A", "\"" + std::string(70, '(') + "n = 1" + std::string(70, ')') + "\"")),
             where + "65: the condition nests too deeply");
   EXPECT_EQ(ErrorOf(SignalSchema("B", R"("")")), "s.json: /signals/0/class: no such class");
+}
+
+// Every class of a 1,000-class chain sees the fields of all its bases; reading it must take
+// about as long as reading as many unrelated classes.
+TEST(SchemaReaderTest, ALongBaseClassChainIsReadQuickly) {
+  constexpr int kDepth = 1000;
+  std::string classes;
+  for (int i = 0; i < kDepth; ++i)
+    classes += std::string(i ? "," : "") + R"({"name": "C)" + std::to_string(i) + '"' +
+               (i ? R"(, "base": "C)" + std::to_string(i - 1) + '"' : std::string()) +
+               R"(, "fields": [{"name": "f)" + std::to_string(i) +
+               R"(", "type": 9, "references": ""}, {"name": "g)" + std::to_string(i) +
+               R"(", "type": 3}]})";
+  const auto start = std::chrono::steady_clock::now();
+  const SchemaPtr schema =
+      ParseSchema(R"({"name": "S", "version": "1", "classes": [)" + classes + "]}", "s.json");
+  const auto took = std::chrono::steady_clock::now() - start;
+  const ClassDef& last = *schema->FindClass("C" + std::to_string(kDepth - 1));
+  ASSERT_EQ(last.allFields.size(), 2u * kDepth);
+  EXPECT_EQ(last.FieldIndex("f0"), 0);
+  EXPECT_EQ(last.allFields[1].name, "g0");
+  EXPECT_EQ(last.allFields.back().owner, last.name);
+  EXPECT_LT(took, std::chrono::seconds(6));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 
 #include "kestrel/engine/Dump.h"
 #include "kestrel/engine/FileIO.h"
@@ -49,7 +50,11 @@ bool EndsWithDmp(const std::string& name) {
 KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& store,
                       std::string* checksum, ClassMembers* members) {
   std::string bytes;
-  if (!FileExists(path) || !ReadWholeFile(path, bytes)) return KS_ERR_FILE_NOT_FOUND;
+  switch (ReadDumpFile(path, bytes)) {
+    case ReadOutcome::kOk: break;
+    case ReadOutcome::kWrongKind: return KS_ERR_DUMP_CORRUPT;
+    default: return KS_ERR_FILE_NOT_FOUND;
+  }
   try {
     store = DecodeDump(bytes, schema, members);
   } catch (const DumpSchemaMismatch&) {
@@ -78,6 +83,42 @@ KSStatus LoadOnlineDatabase(const OnlineEntry& entry, const SchemaPtr& schema, D
   SyncScenarioRows(*loaded);
   if (!entry.journal.empty()) loaded->ReopenJournal(entry.journal, checksum, problem);
   db = std::move(loaded);
+  return KS_OK;
+}
+
+std::string OnlineLoadFailure(const OnlineEntry& entry, KSStatus status) {
+  std::string reason;
+  switch (status) {
+    case KS_ERR_NO_SUCH_META:
+      reason = "schema " + entry.schema + " " + entry.version + " is not served";
+      break;
+    case KS_ERR_INVALID_NAME: reason = "the name is not a plain name or is used twice"; break;
+    case KS_ERR_FILE_NOT_FOUND: reason = "the archive is missing or not a regular file"; break;
+    case KS_ERR_DUMP_CORRUPT: reason = "the archive is truncated, corrupt or not a dump"; break;
+    case KS_ERR_DUMP_SCHEMA: reason = "the archive belongs to another schema or version"; break;
+    default: reason = "status " + std::to_string(status); break;
+  }
+  return entry.archive + ": database " + entry.name + " could not be brought online: " + reason;
+}
+
+KSStatus CheckOnlineArchive(const OnlineEntry& entry, const std::vector<SchemaPtr>& metas) {
+  const bool served = std::any_of(metas.begin(), metas.end(), [&](const SchemaPtr& m) {
+    return m->name == entry.schema && m->version == entry.version;
+  });
+  if (!served) return KS_ERR_NO_SUCH_META;
+  std::string bytes;
+  switch (ReadDumpFile(entry.archive, bytes)) {
+    case ReadOutcome::kOk: break;
+    case ReadOutcome::kWrongKind: return KS_ERR_DUMP_CORRUPT;
+    default: return KS_ERR_FILE_NOT_FOUND;
+  }
+  try {
+    const DumpInfo info = ReadDumpInfo(bytes);
+    if (info.schemaName != entry.schema || info.schemaVersion != entry.version)
+      return KS_ERR_DUMP_SCHEMA;
+  } catch (const DumpCorrupt&) {
+    return KS_ERR_DUMP_CORRUPT;
+  }
   return KS_OK;
 }
 
@@ -110,12 +151,17 @@ KSStatus Server::Open(const std::string& dir, std::shared_ptr<Server>& server) {
   bool busy = false;
   if (!s->lock_.Acquire(dir + "/.lock", busy))
     return busy ? KS_ERR_SERVER_IN_USE : KS_ERR_SERVER_STATE;
+  // Holding the lock, this process alone writes here: what a killed writer left is debris.
+  RemoveStaleTemporaryFiles(dir);
+  RemoveStaleTemporaryFiles(dir + "/metas");
+  RemoveStaleTemporaryFiles(dir + "/databases");
   ServerState state;
   std::string error;
   if (!ReadServerState(dir, state, error)) return KS_ERR_SERVER_STATE;
   if (!state.running) return KS_ERR_SERVER_NOT_RUNNING;
   ReadMetas(dir + "/metas", s->metas_, s->problems_);
   s->LoadOnlineDatabases(state);
+  s->LogProblems();
   server = std::move(s);
   return KS_OK;
 }
@@ -133,9 +179,21 @@ void Server::LoadOnlineDatabases(const ServerState& state) {
     if (status == KS_OK)
       online_.emplace(entry.name, std::move(db));
     else
-      problems_.push_back(entry.archive + ": database " + entry.name +
-                          " could not be brought online");
+      problems_.push_back(OnlineLoadFailure(entry, status));
   }
+}
+
+void Server::LogProblems() const {
+  if (problems_.empty()) return;
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  ::gmtime_r(&now, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ ", &utc);
+  std::string lines;
+  for (const std::string& problem : problems_) lines += stamp + problem + "\n";
+  // The log is an aid: a server whose log cannot be written still serves.
+  AppendToFile(dir_ + "/server.log", lines);
 }
 
 SchemaPtr Server::FindMeta(const std::string& name, const std::string& version) const {

@@ -22,7 +22,8 @@ class Server {
  public:
   // Starts serving `dir` in this process: KS_ERR_NO_SUCH_SERVER (no server.json),
   // KS_ERR_SERVER_STATE (unreadable), KS_ERR_SERVER_IN_USE (locked by another process),
-  // KS_ERR_SERVER_NOT_RUNNING (stopped).
+  // KS_ERR_SERVER_NOT_RUNNING (stopped). Temporary files left by killed writers are removed;
+  // every problem of the opening (Problems()) is appended to the server's log, server.log.
   static KSStatus Open(const std::string& dir, std::shared_ptr<Server>& server);
 
   const std::string& Name() const { return name_; }
@@ -68,6 +69,7 @@ class Server {
   Server(std::string dir, std::string name) : dir_(std::move(dir)), name_(std::move(name)) {}
   void LoadOnlineDatabases(const ServerState& state);
   bool WriteState() const;
+  void LogProblems() const;
 
   std::string dir_;
   std::string name_;
@@ -99,5 +101,12 @@ KSStatus LoadDumpInto(const std::string& path, Database& db, std::string* checks
 // `problem` tells what went wrong with the journal (the database then has none).
 KSStatus LoadOnlineDatabase(const OnlineEntry& entry, const SchemaPtr& schema, DatabasePtr& db,
                             std::string& problem);
+
+// "ARCHIVE: database NAME could not be brought online: REASON", the reason told by `status`,
+// the failed load's status.
+std::string OnlineLoadFailure(const OnlineEntry& entry, KSStatus status);
+// Checks, without loading it, that an online database can be brought back: its schema is among
+// `metas` and its archive is a sound dump of that schema. KS_OK or the status a load would give.
+KSStatus CheckOnlineArchive(const OnlineEntry& entry, const std::vector<SchemaPtr>& metas);
 
 }  // namespace kestrel

@@ -34,8 +34,14 @@ bool IsPlainName(const std::string& name) {
 
 bool ReadServerState(const std::string& serverDir, ServerState& state, std::string& error) {
   std::string text;
-  if (!ReadWholeFile(serverDir + "/server.json", text)) {
-    error = "server.json cannot be read";
+  // server.json lists a server's databases: a few kilobytes. The bound keeps a stray large
+  // file from being read into memory before it is refused.
+  constexpr uint64_t kMaxStateFileBytes = 16u << 20;
+  const ReadOutcome read = ReadRegularFile(serverDir + "/server.json", text, kMaxStateFileBytes);
+  if (read != ReadOutcome::kOk) {
+    error = read == ReadOutcome::kNotRegularFile ? "server.json is not a regular file"
+            : read == ReadOutcome::kTooLarge     ? "server.json is too large"
+                                                 : "server.json cannot be read";
     return false;
   }
   try {

@@ -1,0 +1,62 @@
+#include "kestrel/engine/FileIO.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "kestrel/engine/Dump.h"
+#include "kestrel/engine/TestDirectory.h"
+
+namespace kestrel {
+namespace {
+
+class FileIOTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = dir_.Path() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  TestDirectory dir_{"kestrel-fileio"};
+  std::string contents_ = "stale";
+};
+
+TEST_F(FileIOTest, ReadsARegularFileWithinItsBoundAndMagic) {
+  const std::string path = Write("f", "MAGICbody");
+  EXPECT_EQ(ReadRegularFile(path, contents_, 9, "MAGIC"), ReadOutcome::kOk);
+  EXPECT_EQ(contents_, "MAGICbody");
+  EXPECT_EQ(ReadRegularFile(path, contents_, 8), ReadOutcome::kTooLarge);
+  EXPECT_EQ(contents_, "");
+  EXPECT_EQ(ReadRegularFile(path, contents_, 100, "MAGIX"), ReadOutcome::kWrongKind);
+  EXPECT_EQ(ReadRegularFile(Write("short", "MAG"), contents_, 100, "MAGIC"),
+            ReadOutcome::kWrongKind);
+  EXPECT_EQ(ReadRegularFile(Write("empty", ""), contents_, 0), ReadOutcome::kOk);
+  EXPECT_EQ(ReadRegularFile(dir_.Path() + "/none", contents_, 100), ReadOutcome::kMissing);
+}
+
+TEST_F(FileIOTest, RefusesWhatIsNotARegularFileWithoutWaitingOrGrowing) {
+  const std::string fifo = dir_.Path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // With no writer, a blocking open of the FIFO would never return.
+  EXPECT_EQ(ReadRegularFile(fifo, contents_, UINT64_MAX), ReadOutcome::kNotRegularFile);
+  EXPECT_EQ(ReadRegularFile("/dev/zero", contents_, UINT64_MAX), ReadOutcome::kNotRegularFile);
+  EXPECT_EQ(ReadRegularFile(dir_.Path(), contents_, UINT64_MAX), ReadOutcome::kNotRegularFile);
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", contents_));
+  EXPECT_EQ(DescribeReadOutcome(ReadOutcome::kNotRegularFile, fifo), fifo + ": not a regular file");
+}
+
+TEST_F(FileIOTest, AHugeSparseFileIsRefusedWithoutBeingRead) {
+  const std::string path = Write("sparse.dmp", "");
+  ASSERT_EQ(::truncate(path.c_str(), int64_t{3} << 30), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadDumpFile(path, contents_), ReadOutcome::kWrongKind);
+  EXPECT_EQ(ReadRegularFile(path, contents_, 64u << 20), ReadOutcome::kTooLarge);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_LT(contents_.capacity(), 4096u);
+}
+
+}  // namespace
+}  // namespace kestrel
