@@ -39,8 +39,8 @@ TEST_F(FieldDefsBuilderTest, ClassFieldsBecomeDefinitionsAfterTheIdentifier) {
   EXPECT_EQ(Def("note").DataType(), ftMemo);
   EXPECT_TRUE(Def("note").GetReadOnly(false));
   EXPECT_FALSE(Def("note").GetReadOnly(true));
-  // id (1), five 4- or 8-byte fields with their presence bytes, no memo.
-  EXPECT_EQ(builder.RecordDataSize(), 1 + 5 + 8 + 4 + 4 + 4 + 4);
+  // id and five 4- or 8-byte fields, each with its presence byte; no memo.
+  EXPECT_EQ(builder.RecordDataSize(), 5 + 5 + 9 + 5 + 5 + 5);
 
   // Link indexes are not fields; inherited fields are.
   TKRFieldDefsBuilder customers = Builder(u"Customer", "Customer");

@@ -10,7 +10,8 @@ TKRFieldShape KRStringFieldShape(int32_t length) {
 }
 
 std::optional<TKRFieldShape> KRFieldShapeOf(const KSFieldDescription* description) {
-  if (description == kKRIdentifierField) return TKRFieldShape{ftInteger, 0};
+  // The record ID is a 4-byte value in the buffer like any integer.
+  if (description == kKRIdentifierField) return TKRFieldShape{ftInteger, 4};
   if (description == kKRCountField) return TKRFieldShape{ftInteger, 4};
   switch (description->type) {
     case KS_TYPE_ID:
@@ -93,7 +94,9 @@ TKRFieldDef* KRAddFieldDef(TFieldDefs& defs, int32_t& recordDataSize, const std:
   // leaves the layout as it was.
   int32_t grownSize = recordDataSize;
   if (!IsBlobFieldType(shape.DataType)) {
-    const int32_t dataBytes = isString ? shape.Size * 2 : shape.Size;
+    // A string of Size() characters keeps its terminator too, as its
+    // field reads it.
+    const int32_t dataBytes = isString ? (shape.Size + 1) * 2 : shape.Size;
     def->SetBufferOffset(recordDataSize + 1);
     grownSize += dataBytes + 1;
   }

@@ -2,7 +2,7 @@
 // How a table's field definitions are made from API field descriptions.
 //
 // KRFieldShapeOf maps a description to the data type and size of its field:
-//   -1 ("id")       integer, 0        -2 ("Count()")   integer, 4
+//   -1 ("id")       integer, 4        -2 ("Count()")   integer, 4
 //   2               boolean, 4        3, 4, 7, 8, 10, 11 integer, 4
 //   5               float, 8          6                date-time, 8
 //   9               string of the description's length, memo for length 0
@@ -13,7 +13,8 @@
 //
 // KRAddFieldDef adds the definition numbered Count() + 1 and lays it out in
 // the record buffer: every field that is not blob-like takes one presence
-// byte and its data bytes (strings two bytes a character) after the data
+// byte and its data bytes (strings two bytes a character and a two-byte
+// terminator) after the data
 // already laid out, and the record data size grows by as much; blob-like
 // fields take no space and get offset 0.
 

@@ -80,26 +80,26 @@ TEST(FieldMapping, DefinitionsAreLaidOutOneAfterAnother) {
   TKRFieldDef* id = KRAddFieldDef(defs, size, "id", {kKRIdentifierField});
   ASSERT_NE(id, nullptr);
   EXPECT_EQ(id->BufferOffset(), 1);
-  EXPECT_EQ(size, 1);
+  EXPECT_EQ(size, 5);  // the presence byte and the 4-byte record ID
 
   const KSFieldDescription name = Describe(u"name", KS_TYPE_STRING, 10);
   TKRFieldDef* text = KRAddFieldDef(defs, size, "name", {&name});
-  EXPECT_EQ(text->BufferOffset(), 2);
+  EXPECT_EQ(text->BufferOffset(), 6);
   EXPECT_EQ(text->Size(), 10);
-  EXPECT_EQ(size, 1 + 21);  // two bytes a character and the presence byte
+  EXPECT_EQ(size, 5 + 23);  // the presence byte, two bytes a character and the terminator
 
   const KSFieldDescription memo = Describe(u"notes", KS_TYPE_STRING, 0);
   TKRFieldDef* notes = KRAddFieldDef(defs, size, "notes", {&memo});
   EXPECT_EQ(notes->DataType(), ftMemo);
   EXPECT_EQ(notes->BufferOffset(), 0);
-  EXPECT_EQ(size, 22);
+  EXPECT_EQ(size, 28);
 
   const KSFieldDescription amount = Describe(u"amount", KS_TYPE_FLOAT);
   TKRFieldDef* value = KRAddFieldDef(defs, size, "amount", {&amount});
-  EXPECT_EQ(value->BufferOffset(), 23);
+  EXPECT_EQ(value->BufferOffset(), 29);
   EXPECT_EQ(value->Size(), 0);  // only strings keep their size
   EXPECT_EQ(value->FieldNo(), 4);
-  EXPECT_EQ(size, 31);
+  EXPECT_EQ(size, 37);
 
   const KSFieldDescription link = Describe(u"ordersPV", KS_TYPE_LINKS);
   EXPECT_EQ(KRAddFieldDef(defs, size, "ordersPV", {&link}), nullptr);
@@ -107,7 +107,7 @@ TEST(FieldMapping, DefinitionsAreLaidOutOneAfterAnother) {
 
   // A refused name leaves the layout as it was.
   EXPECT_THROW(KRAddFieldDef(defs, size, "amount", {&amount}), EDatabaseError);
-  EXPECT_EQ(size, 31);
+  EXPECT_EQ(size, 37);
   EXPECT_EQ(defs.Count(), 4);
 }
 
@@ -186,7 +186,7 @@ TEST(FieldMapping, UndescribedAndUserDefinedFields) {
   EXPECT_EQ(kept.APIFieldType(), KS_TYPE_UNSUPPORTED);
   EXPECT_FALSE(kept.GetVisible(true));
   EXPECT_FALSE(kept.GetVisible(false));
-  EXPECT_EQ(size, 25);
+  EXPECT_EQ(size, 27);  // the presence byte, 12 characters and the terminator
 
   TFloatField number(nullptr);
   EXPECT_EQ(KRAddFieldDef(defs, size, "ratio", {nullptr, &number})->DataType(), ftFloat);
