@@ -5,17 +5,15 @@
 #include <memory>
 
 #include "dataset/KRDataSet_CMP_Errors.h"
+#include "dataset/KRDataSet_CMP_ScriptedTable_test.h"
 #include "dataset/KRDataSet_CMP_StringField.h"
 #include "platform/vcl/NumericFields.h"
 
 namespace {
 
+// A description readable and writable in the actual plan, read-only in others.
 KSFieldDescription Describe(const char16_t* name, int32_t type, int32_t length = 0) {
-  KSFieldDescription description{};
-  description.name = name;
-  description.type = type;
-  description.length = length;
-  description.actualAccess = KS_ACCESS_READ_WRITE;
+  KSFieldDescription description = kr_dataset_test::Description(name, type, length);
   description.versionAccess = KS_ACCESS_READ_ONLY;
   return description;
 }

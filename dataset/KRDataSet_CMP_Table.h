@@ -96,6 +96,9 @@ class TKRTable : public TDataSet,
   ~TKRTable() override;
 
   std::string_view ClassName() const override { return "TKRTable"; }
+  // The properties above that a form stores, with their defaults
+  // (KRDataSet_CMP_TableStream.cpp).
+  void GetPublishedProperties(TPublishedProperties& properties) override;
   // Copies another table's settings (see the definition); other sources go
   // to the base.
   void Assign(const TPersistent& source) override;
@@ -271,6 +274,8 @@ class TKRTable : public TDataSet,
   uint8_t& StateOf(TRecordBuffer buffer, const TKRFieldDef& def) const;
   // The position of the first held buffer with record `id`; -1 when none.
   int32_t HeldBufferIndexOf(KSRecordID id) const;
+  // IsIndexValid, with a failure to answer counting as invalid.
+  bool IsIndexUsable(const std::string& name);
   bool InternalLocate(std::string_view keyFields, const OleVariant& keyValues);
   // The definition of a bound data field, null for other fields.
   TKRFieldDef* DefOf(const TField& field) const;

@@ -109,12 +109,7 @@ void TKRTable::ClassChanged(KSClassID) {
   FFilter.Clear();
   FSortFields.Clear();
   DestroyFields();
-  bool valid = false;
-  try {
-    valid = IsIndexValid(FIndexName);
-  } catch (const Exception&) {
-  }
-  if (!valid) FIndexName.clear();
+  if (!IsIndexUsable(FIndexName)) FIndexName.clear();
 }
 
 // --- InternalOpen ------------------------------------------------------------------
@@ -132,12 +127,7 @@ void TKRTable::InternalOpen() {
   BindFields(true);
   SynchronizeFields();
   LayOutRecordBuffer();
-  bool indexValid = false;
-  try {
-    indexValid = IsIndexValid(FIndexName);
-  } catch (const Exception&) {
-  }
-  if (!indexValid) KRTableError(*this, "invalid index name: '" + FIndexName + "'");
+  if (!IsIndexUsable(FIndexName)) KRTableError(*this, "invalid index name: '" + FIndexName + "'");
   PrepareFields();
   ConnectCursor();
 }

@@ -463,17 +463,21 @@ bool TKRTable::IsIndexValid(const std::string& name) {
   return false;
 }
 
+bool TKRTable::IsIndexUsable(const std::string& name) {
+  try {
+    return IsIndexValid(name);
+  } catch (const Exception&) {
+    // The session could not answer: the index cannot be used either.
+    return false;
+  }
+}
+
 void TKRTable::SetIndexName(const std::string& value) {
   if (value == FIndexName) return;
   if (!ComponentState().Contains(csLoading)) {
     if (Active()) CheckBrowseMode();
     DisconnectCursor();
-    bool valid = false;
-    try {
-      valid = IsIndexValid(value);
-    } catch (const Exception&) {
-    }
-    if (!valid) KRTableError(*this, "invalid index name: '" + value + "'");
+    if (!IsIndexUsable(value)) KRTableError(*this, "invalid index name: '" + value + "'");
   }
   FIndexName = value;
   if (Active() && BufferCount() > 0) TDataSet::Resync(TResyncMode{});

@@ -8,7 +8,9 @@
 
 #include "dataset/KRDataSet_CMP_DemoSession_test.h"
 #include "dataset/KRDataSet_CMP_Errors.h"
+#include "dataset/KRDataSet_CMP_ScriptedTable_test.h"
 #include "dataset/KRDataSet_CMP_Table.h"
+#include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRDataSet_CO_Transaction.h"
 
 using kr_dataset_test::TDemoSessionTest;
@@ -74,6 +76,59 @@ TEST_F(DemoTableTest, UnknownClassesAndIndexesLeaveTheTableClosed) {
   FTable.SetTableName("Product");
   FTable.Open();
   EXPECT_EQ(Names(), (std::vector<std::string>{"Chair", "Table", "Lamp"}));
+}
+
+}  // namespace
+
+namespace {
+
+using kr_dataset_test::IntegerValue;
+using kr_dataset_test::TextValue;
+
+// Inserts a record of `className` with the named values; answers its ID.
+KSRecordID Insert(KSHandle transaction, const char16_t* className,
+                  std::vector<const char16_t*> names, std::vector<KSField> values) {
+  const TKRAPITable& api = KRAPI();
+  const KSHandle cursor =
+      api.KSCreateCursor(transaction, className, names.data(), int32_t(names.size()), u"", 0);
+  KSRecordID id = kKRNullRecordID;
+  EXPECT_EQ(api.KSInsertNewRecord(cursor, values.data(), int32_t(values.size()), names.data(), &id),
+            KS_OK);
+  api.KSReleaseCursor(cursor);
+  return id;
+}
+
+TEST_F(DemoTableTest, UserDefinedFieldsOfTheClassAndItsBasesShowTheirValues) {
+  FTable.SetTableName("Customer");
+  FTable.Open();
+  const KSRecordID first = FTable.GetRecordID();
+  FTable.Close();
+  ASSERT_TRUE(FTransaction->CheckConnected());
+  const KSHandle handle = FTransaction->Get_Handle();
+  const KSClassID customer = FTree->session->GetClassID(u"Customer");
+  const KSClassID party = FTree->session->GetClassID(u"Party");
+  const KSRecordID region = Insert(handle, u"BOUDF", {u"description", u"classType"},
+                                   {TextValue(u"Region"), IntegerValue(KS_TYPE_ENUMERATED, customer)});
+  Insert(handle, u"BOUDF", {u"description", u"classType"},
+         {TextValue(u"Segment"), IntegerValue(KS_TYPE_ENUMERATED, party)});
+  Insert(handle, u"BOUDFValue", {u"boP", u"UDFP", u"value"},
+         {IntegerValue(KS_TYPE_REFERENCE, first), IntegerValue(KS_TYPE_REFERENCE, region), TextValue(u"North")});
+
+  FTable.SetUserDefinedFields(true);
+  FTable.Open();
+  ASSERT_TRUE(FTable.UserDefinedFieldsActive());
+  TField* regionField = FTable.FindField("Region");
+  ASSERT_NE(regionField, nullptr);
+  ASSERT_NE(FTable.FindField("Segment"), nullptr);
+  EXPECT_EQ(regionField->Size(), 255);
+  EXPECT_EQ(FTable.GetRecordID(), first);
+  EXPECT_EQ(regionField->GetAsString(), "North");
+  EXPECT_TRUE(FTable.FindField("Segment")->IsNull());
+  FTable.Next();
+  EXPECT_TRUE(regionField->IsNull());
+  FTable.Close();
+  EXPECT_EQ(FTable.FindField("Region"), nullptr);
+  EXPECT_EQ(FTable.FieldDefs().IndexOf("Region"), -1);
 }
 
 }  // namespace

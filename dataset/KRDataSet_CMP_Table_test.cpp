@@ -11,6 +11,8 @@
 #include "dataset/KRDataSet_CMP_ScriptedTable_test.h"
 #include "objectmodel/KRDateConversion_UNT.h"
 #include "platform/vcl/NumericFields.h"
+#include "platform/vcl/Reader.h"
+#include "platform/vcl/Writer.h"
 #include "support/KRDateFunc_UNT.h"
 
 using kr_dataset_test::Description;
@@ -256,6 +258,28 @@ TEST_F(TableTest, AddFieldByNameMakesNamedFieldsFromTheDescriptions) {
   } catch (const EKRDatabaseError& error) {
     EXPECT_EQ(error.Message(), "Unknown field 'ghost'");
   }
+}
+
+TEST_F(TableTest, PropertiesTravelThroughTheComponentStream) {
+  table.SetIndexName("byName");
+  table.SetRecordCacheSize(50);
+  table.SetOptions({krtoFloatFieldsCannotBeNull});
+  table.SetUserDefinedFields(true);
+  TMemoryStream stream;
+  TWriter writer(stream);
+  writer.WriteRootComponent(table);
+
+  // Read without a transaction: the names are taken as they are.
+  TTestTable copy(nullptr);
+  TMemoryStream input(stream.Bytes());
+  TReader reader(input);
+  reader.ReadRootComponent(copy);
+  EXPECT_EQ(copy.TableName(), "Thing");
+  EXPECT_EQ(copy.IndexName(), "byName");
+  EXPECT_EQ(copy.RecordCacheSize(), 50);
+  EXPECT_EQ(copy.Options(), TKRTableOptions{krtoFloatFieldsCannotBeNull});
+  EXPECT_TRUE(copy.UserDefinedFields());
+  EXPECT_FALSE(copy.ReadOnly());
 }
 
 // --- Records and navigation ------------------------------------------------------------
