@@ -58,14 +58,17 @@ std::u16string WriteItems(const std::string& home) {
   return std::u16string(file.begin(), file.end());
 }
 
+// Kept until the process ends: destroying proxies at exit would run after
+// the thread's interface-boundary state is gone.
 Proxies& Scan() {
-  static Proxies proxies = [] {
+  static Proxies& proxies = *[] {
     const std::string home = kestrel::bench::MakeBenchHome("Bench", R"({"name": "Bench",
         "version": "1", "classes": [{"name": "Item", "fields": [
           {"name": "name", "type": 9, "length": 40}, {"name": "number", "type": 3},
           {"name": "weight", "type": 5}, {"name": "code", "type": 9, "length": 8}]}]})");
     ::setenv("KESTREL_API_LIBRARY", KR_KESTREL_API_PATH, 1);
-    Proxies p;
+    auto* made = new Proxies;
+    Proxies& p = *made;
     p.server->Set_HostName(u"localhost");
     p.server->Set_ServerName(u"Bench");
     p.schema->Set_Server(p.server.Get());
@@ -80,7 +83,7 @@ Proxies& Scan() {
     p.session->Set_Database(p.database.Get());
     p.session->Set_UserName(u"system");
     p.transaction->Set_ParentTransaction(p.session->Get_RootTransaction().Get());
-    return p;
+    return made;
   }();
   return proxies;
 }

@@ -282,6 +282,31 @@ TEST_F(TableTest, PropertiesTravelThroughTheComponentStream) {
   EXPECT_FALSE(copy.ReadOnly());
 }
 
+TEST_F(TableTest, AssignCopiesTheSettingsAndThePersistentFields) {
+  fields = {Description(u"number", KS_TYPE_INTEGER), Description(u"name", KS_TYPE_STRING, 20)};
+  table.SetIndexName("byName");
+  table.SetRecordCacheSize(25);
+  table.SetAutoCommit(true);
+  TField* number = table.AddFieldByName("number");
+  number->SetReadOnly(true);
+  number->SetVisible(false);
+
+  TTestTable copy(nullptr);
+  copy.Assign(table);
+  EXPECT_EQ(copy.TableName(), "Thing");
+  EXPECT_EQ(copy.IndexName(), "byName");
+  EXPECT_EQ(copy.RecordCacheSize(), 25);
+  EXPECT_TRUE(copy.AutoCommit());
+  ASSERT_EQ(copy.FieldCount(), 1);
+  TField* copied = copy.FieldByName("number");
+  EXPECT_NE(copied, number);
+  EXPECT_TRUE(copied->ReadOnly());
+  EXPECT_FALSE(copied->Visible());
+  AddRows(2);
+  copy.Open();
+  EXPECT_EQ(copy.RecordCount(), 2);
+}
+
 // --- Records and navigation ------------------------------------------------------------
 
 TEST_F(TableTest, NavigationWorksWithRingsSmallerAndLargerThanTheTable) {
@@ -309,6 +334,22 @@ TEST_F(TableTest, RecordNumbersFollowTheSequenceAndMoveTheCursor) {
   EXPECT_EQ(table.GetRecordID(), kKRNullRecordID);
   table.Cancel();
   EXPECT_EQ(table.GetRecordID(), 130);
+}
+
+TEST_F(TableTest, ANewRecordStartsWithTheClassDefaults) {
+  fields = {Description(u"number", KS_TYPE_INTEGER), Description(u"name", KS_TYPE_STRING, 8)};
+  const KSField seven = IntegerValue(KS_TYPE_INTEGER, 7);
+  api.On<TKRAPIFunction::KSGetFieldDefaultValue>(
+      [&](KSHandle, TKRAPIString, TKRAPIString field) -> const KSField* {
+        return std::u16string_view(field) == u"number" ? &seven : nullptr;
+      });
+  AddRows(1);
+  table.Open();
+  table.Append();
+  EXPECT_EQ(table.FieldByName("number")->GetAsInteger(), 7);
+  EXPECT_TRUE(table.FieldByName("name")->IsNull());
+  EXPECT_TRUE(table.FieldByName("id")->IsNull());
+  table.Cancel();
 }
 
 TEST_F(TableTest, BookmarksWithUnknownSequencesCompareByTheirPlaceInTheRing) {
