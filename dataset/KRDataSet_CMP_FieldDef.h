@@ -16,7 +16,6 @@
 #include <string_view>
 #include <utility>
 
-#include "kestrel/include/KestrelAPI.h"
 #include "objectmodel/KRDataSet_CO_Session_Interface.h"
 #include "platform/vcl/FieldDefs.h"
 

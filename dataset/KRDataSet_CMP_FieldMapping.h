@@ -23,7 +23,6 @@
 #include <string>
 
 #include "dataset/KRDataSet_CMP_FieldDef.h"
-#include "kestrel/include/KestrelAPI.h"
 #include "platform/vcl/Field.h"
 #include "platform/vcl/FieldDefs.h"
 
