@@ -89,49 +89,55 @@ void AddScenarioItems(TKRFolder& folder, IKRStringList* names, TKRTable& transac
   });
 }
 
+// How far reading a system table for a listing came.
+enum class TKRReading { krrNotStarted, krrFailed, krrDone };
+
+// Logs on to the database of `folder` and lets `read` read the table
+// `tableName` (ordered by `indexName` when not empty), open, through a
+// read-only transaction of the session; then lets go of the table, the
+// transaction and the session, in that order. Not started when no session
+// or transaction could be had (the user was told); failed, after showing
+// why, when something raised on the way.
+template <class Read>
+TKRReading ReadSystemTable(TKRComponentData& data, TKRFolder& folder, const char* tableName,
+                           const char* indexName, Read read) {
+  const ComPtr<IKRSession> session = data.OpenDatabaseSession(folder, true);
+  if (!session) return TKRReading::krrNotStarted;
+  TKRProxyDisconnector disconnect{{session.Get()}};
+  try {
+    const ComPtr<IKRTransaction> transaction =
+        ReadingTransaction(*session, NodeNamesOf(folder).database, disconnect);
+    if (!transaction) return TKRReading::krrNotStarted;
+    TKRTable table(nullptr);
+    table.SetTransaction(transaction.Get());
+    table.SetTableName(tableName);
+    if (*indexName != '\0') table.SetIndexName(indexName);
+    table.Open();
+    read(*session, table);
+    return TKRReading::krrDone;
+  } catch (const std::exception& failure) {
+    ShowSnapinFailure(failure);
+    return TKRReading::krrFailed;
+  }
+}
+
 }  // namespace
 
 void TKRComponentData::CreateUsersItems(TKRFolder& folder, TKRNodeTypes) {
   if (folder.FolderType() != krftUsers) return;
-  const ComPtr<IKRSession> session = OpenDatabaseSession(folder, true);
-  if (!session) return;
-  TKRProxyDisconnector disconnect{{session.Get()}};
-  try {
-    const ComPtr<IKRStringList> connected = session->GetConnectedUsers(true, true);
-    const ComPtr<IKRTransaction> transaction =
-        ReadingTransaction(*session, NodeNamesOf(folder).database, disconnect);
-    if (!transaction) return;
-    TKRTable users(nullptr);
-    users.SetTransaction(transaction.Get());
-    users.SetTableName("SYSUser");
-    users.Open();
-    AddUserItems(folder, connected.Get(), users);
-    folder.SetDirty(false);
-  } catch (const std::exception& failure) {
-    ShowSnapinFailure(failure);
-  }
+  const TKRReading reading =
+      ReadSystemTable(*this, folder, "SYSUser", "", [&](IKRSession& session, TKRTable& users) {
+        AddUserItems(folder, session.GetConnectedUsers(true, true).Get(), users);
+      });
+  if (reading == TKRReading::krrDone) folder.SetDirty(false);
 }
 
 void TKRComponentData::CreateScenariosItems(TKRFolder& folder, TKRNodeTypes) {
   if (folder.FolderType() != krftScenarios) return;
-  const ComPtr<IKRSession> session = OpenDatabaseSession(folder, true);
-  if (!session) return;
-  TKRProxyDisconnector disconnect{{session.Get()}};
-  try {
-    const ComPtr<IKRTransaction> transaction =
-        ReadingTransaction(*session, NodeNamesOf(folder).database, disconnect);
-    if (!transaction) return;
-    TKRTable transactions(nullptr);
-    transactions.SetTransaction(transaction.Get());
-    transactions.SetTableName("_DBTransaction");
-    transactions.SetIndexName("childrenPV");
-    transactions.Open();
-    AddScenarioItems(folder, session->Get_Database()->Get_Transactions().Get(), transactions);
-  } catch (const std::exception& failure) {
-    // The versions read so far stay listed.
-    folder.SetDirty(false);
-    ShowSnapinFailure(failure);
-    return;
-  }
-  folder.SetDirty(false);
+  const TKRReading reading = ReadSystemTable(
+      *this, folder, "_DBTransaction", "childrenPV", [&](IKRSession& session, TKRTable& rows) {
+        AddScenarioItems(folder, session.Get_Database()->Get_Transactions().Get(), rows);
+      });
+  // A failure while reading leaves the versions read so far listed.
+  if (reading != TKRReading::krrNotStarted) folder.SetDirty(false);
 }
