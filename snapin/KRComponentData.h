@@ -35,7 +35,8 @@
 // The pieces live in KRComponentData.cpp (tree construction),
 // KRComponentData_Persist.cpp (the stream), KRComponentData_DBGroup.cpp
 // (database-group contents), KRComponentData_Scope.cpp (the scope pane),
-// KRComponentData_ServerItems.cpp (schemas and databases of a server) and
+// KRComponentData_ServerItems.cpp (schemas and databases of a server),
+// KRComponentData_Listings.cpp (users and scenarios of a database) and
 // KRComponentData_Connections.cpp (the proxies they use, the connection
 // chain to servers, schemas, databases and sessions, and the remembered
 // passwords).
@@ -130,6 +131,21 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
   void CreateSchemaItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
   // A krftServerDB folder's children are made with it: it is marked built.
   void CreateServerDBItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
+  // The result items of a krftUsers folder, one per session connected to
+  // its database (two sessions of one user give two items): name, host,
+  // "Yes" or "No" for an administrator and the last logon from the user's
+  // row of "SYSUser" (found without regard to case), "-" for both without
+  // a row. The items of a krftScenarios folder: one per transaction of the
+  // database (in the database's order) whose row of "_DBTransaction" says
+  // it is a version, with the texts of the row's name, isPrivate,
+  // isProtected, isVersion, userName, StartDate and Description.
+  // Both log on with OpenDatabaseSession (a failed or cancelled logon is
+  // reported there) and clear the folder's dirty flag when the listing is
+  // done. A failure while reading is shown in the error box; the items
+  // read before stay, and the scenarios folder counts as listed, the users
+  // folder as not. The folder is expected to hold no items.
+  void CreateUsersItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
+  void CreateScenariosItems(TKRFolder& folder, TKRNodeTypes nodeTypes);
   // Splits "name - version" at the first " - "; both empty without one.
   static void GetSchemaNameVersion(const std::string& text, std::string& version,
                                    std::string& schemaName);
@@ -236,6 +252,15 @@ class TKRComponentData : public ComObject<IComponentData, IPersistStream, IExten
                                  const std::string& schemaName, const std::string& schemaVersion,
                                  const std::string& databaseName, std::string& userName,
                                  std::string& password);
+  // A session on the database of the krftServerDB folder that `node` is or
+  // lies under, logged on with the user and password remembered for that
+  // folder (asking once with the logon form when they do not connect).
+  // What connected is remembered for the folder, replacing what was. When
+  // no session comes back, "Unable to connect to database: <name>'" is
+  // shown and none is answered. A failure raised on the way (a cancelled
+  // logon among them) propagates, unless `failureMeansNoSession`: then it
+  // is taken as no session.
+  ComPtr<IKRSession> OpenDatabaseSession(TKRFolder& node, bool failureMeansNoSession);
   // Shuts the krftServer folder's server down (when it can be reached) and
   // empties the folder: its child folders leave the console and the tree,
   // its result items go; the folder is left dirty. True when the server was

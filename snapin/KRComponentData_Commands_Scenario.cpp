@@ -6,14 +6,11 @@
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDataSet_CO_Scenario.h"
-#include "platform/text/SysUtils.h"
 #include "platform/text/Utf.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
 #include "snapin/KRComponentData.h"
-#include "snapin/KRComponentData_Commands.h"
 #include "snapin/KRComponentData_Connections.h"
-#include "snapin/KRStrings.h"
 
 namespace {
 
@@ -49,22 +46,9 @@ ComPtr<IKRScenario> TKRComponentData::CreateScenario(const std::u16string& name,
 }
 
 void TKRComponentData::AddScenario(TKRFolder& scenariosFolder) {
-  TKRFolder* databaseFolder = scenariosFolder.SearchParentFolderByType(krftServerDB);
-  if (databaseFolder == nullptr) return;
-  const TKRNodeNames names = NodeNamesOf(scenariosFolder);
-  const std::string code = databaseFolder->GetUniqueCode();
-  std::string user, password;
-  PasswordContainer().FindUserPassword(user, password, code);
-  const ComPtr<IKRSession> session = OpenSession(names.host, names.server, names.schemaName,
-                                                 names.schemaVersion, names.database, user,
-                                                 password);
-  if (!session) {
-    MessageBox(Format(SnapinString(krsUnableToConnectDatabase), {names.database}),
-               Application().Title(), MB_OK);
-    return;
-  }
+  const ComPtr<IKRSession> session = OpenDatabaseSession(scenariosFolder, false);
+  if (!session) return;
   TKRProxyDisconnector disconnect{{session.Get()}};
-  PasswordContainer().AddEntry(user, password, code);
 
   const std::vector<std::string> parents = AvailableParents(*session);
   TKRNewScenarioDlg dialog;

@@ -11,6 +11,7 @@
 #include "platform/text/SysUtils.h"
 #include "platform/text/Utf.h"
 #include "snapin/KRComponentData.h"
+#include "snapin/KRComponentData_Commands.h"
 #include "snapin/KRStrings.h"
 
 namespace {
@@ -145,6 +146,30 @@ ComPtr<IKRSession> TKRComponentData::OpenSession(const std::string& hostName,
   if (!connected) return nullptr;
   userName = Utf16ToUtf8(session->Get_UserName());
   password = Utf16ToUtf8(session->Get_Password());
+  return session;
+}
+
+ComPtr<IKRSession> TKRComponentData::OpenDatabaseSession(TKRFolder& node,
+                                                         bool failureMeansNoSession) {
+  TKRFolder* databaseFolder =
+      node.FolderType() == krftServerDB ? &node : node.SearchParentFolderByType(krftServerDB);
+  if (databaseFolder == nullptr) return nullptr;
+  const TKRNodeNames names = NodeNamesOf(*databaseFolder);
+  const std::string code = databaseFolder->GetUniqueCode();
+  std::string user, password;
+  PasswordContainer().FindUserPassword(user, password, code);
+  ComPtr<IKRSession> session;
+  try {
+    session = OpenSession(names.host, names.server, names.schemaName, names.schemaVersion,
+                          names.database, user, password);
+  } catch (const Exception&) {
+    if (!failureMeansNoSession) throw;
+  }
+  if (!session) {
+    ShowSnapinMessage(krsUnableToConnectDatabase, names.database);
+    return nullptr;
+  }
+  PasswordContainer().AddEntry(user, password, code);
   return session;
 }
 

@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/text/Exception.h"
 #include "platform/text/Utf.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRDBMDataObj.h"
 #include "snapin/KRStrings.h"
-#include "support/KRUtilFunctions_UNT.h"
 
 namespace {
 
@@ -79,14 +77,6 @@ std::vector<TKRMenuCommand> CommandsOffered(TKRComponentData& data, const TKRInt
   return folder != nullptr ? ScopeCommandsOf(folder->FolderType()) : std::vector<TKRMenuCommand>{};
 }
 
-// Shows a failure that ended a command; a silent one (an abort, also as the
-// object model passes it on) is not shown.
-void ShowCommandFailure(const std::exception& failure) {
-  const auto* ours = dynamic_cast<const Exception*>(&failure);
-  if (ours != nullptr && IsSilentException(*ours)) return;
-  ShowSnapinError(failure.what());
-}
-
 }  // namespace
 
 HRESULT TKRComponentData::AddMenuItems(IDataObject* dataObject, IContextMenuCallback* callback,
@@ -135,7 +125,7 @@ HRESULT TKRComponentData::ExtendContextMenuCommand(LONG commandID, IDataObject* 
   try {
     RunCommand(*chosen, *node);
   } catch (const std::exception& failure) {
-    ShowCommandFailure(failure);
+    ShowSnapinFailure(failure);
   }
   return S_OK;
 }

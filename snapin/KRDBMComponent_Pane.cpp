@@ -96,29 +96,23 @@ std::optional<int> ItemImageOf(TKRFolderType folderType) {
 // A listing operation of the component data: (re)builds a folder's contents.
 using TKRListing = void (TKRComponentData::*)(TKRFolder&, TKRNodeTypes);
 
-struct TKRRefreshable {
-  // The folder types a refresh rebuilds, with their listing operation; null
-  // for a type whose listing lists nothing yet (its folder stays dirty).
-  bool refreshable;
-  TKRListing listing;
-};
-
-TKRRefreshable ListingOf(TKRFolderType folderType) {
+// The listing of the folder types a refresh rebuilds; null for the others.
+TKRListing ListingOf(TKRFolderType folderType) {
   switch (folderType) {
     case krftServer:
-      return {true, &TKRComponentData::CreateServerItems};
+      return &TKRComponentData::CreateServerItems;
     case krftDBGroup:
-      return {true, &TKRComponentData::CreateDBItemsIntoGroup};
+      return &TKRComponentData::CreateDBItemsIntoGroup;
     case krftServerDB:
-      return {true, &TKRComponentData::CreateServerDBItems};
+      return &TKRComponentData::CreateServerDBItems;
     case krftSchemaName:
-      return {true, &TKRComponentData::CreateSchemaItems};
+      return &TKRComponentData::CreateSchemaItems;
     case krftUsers:
-      return {true, nullptr};
+      return &TKRComponentData::CreateUsersItems;
     case krftScenarios:
-      return {true, nullptr};
+      return &TKRComponentData::CreateScenariosItems;
     default:
-      return {false, nullptr};
+      return nullptr;
   }
 }
 
@@ -176,10 +170,10 @@ void TIComponent::Refresh(IDataObject* dataObject, TKRNodeTypes mode) {
   }
   TKRFolder* folder = FolderOfCookie(internal->GetCookie());
   if (folder == nullptr) return;
-  const TKRRefreshable refresh = ListingOf(folder->FolderType());
-  if (!refresh.refreshable) return;
+  const TKRListing listing = ListingOf(folder->FolderType());
+  if (listing == nullptr) return;
   folder->DeleteItems();
-  if (refresh.listing != nullptr) (FComponentData.Get()->*refresh.listing)(*folder, mode);
+  (FComponentData.Get()->*listing)(*folder, mode);
   EnumerateResultPane(folder->Cookie());
 }
 

@@ -196,15 +196,23 @@ TEST_F(ResultPane, RefreshingAServerRebuildsItsFoldersAndItems) {
   EXPECT_EQ(server_->Childs()[2]->ColumnText(0), "C - 2.0");
 }
 
-TEST_F(ResultPane, RefreshingAUsersFolderEmptiesItAndLeavesItDirty) {
-  TKRFolder& users = AddFolder(*server_, "Users", krftUsers, 9);
-  AddItem(users, {"anna"});
-  component_->EnumerateResultPane(users.Cookie());
-  ASSERT_EQ(console_->results->rows.size(), 1u);
-  ASSERT_EQ(component_->Notify(DataOf(users).Get(), MMCN_REFRESH, 0, 0), S_OK);
-  EXPECT_TRUE(users.Items().empty());
-  EXPECT_TRUE(console_->results->rows.empty());
-  EXPECT_TRUE(users.Dirty());
+TEST_F(ResultPane, RefreshingAUsersOrScenariosFolderListsItAgain) {
+  TKRFolder& database = AddFolder(*server_, "Sales", krftServerDB, 4);
+  for (const TKRFolderType type : {krftUsers, krftScenarios}) {
+    TKRFolder& folder = AddFolder(database, "Listed", type, 9);
+    AddItem(folder, {"anna"});
+    component_->EnumerateResultPane(folder.Cookie());
+    ASSERT_EQ(console_->results->rows.size(), 1u);
+    TRecordingPresenter presenter;
+    TPresenterScope scope(presenter);
+    ASSERT_EQ(component_->Notify(DataOf(folder).Get(), MMCN_REFRESH, 0, 0), S_OK);
+    EXPECT_TRUE(folder.Items().empty());
+    EXPECT_TRUE(console_->results->rows.empty());
+    // The listing asked for the database, which the server does not have.
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_EQ(presenter.boxes[0].text, "Unable to connect to database: Sales'");
+    EXPECT_TRUE(folder.Dirty());
+  }
 }
 
 TEST_F(ResultPane, RefreshingAResultItemShowsItsName) {

@@ -1,9 +1,12 @@
 #include "snapin/KRStrings.h"
 
+#include "platform/text/Exception.h"
+#include "platform/text/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/win32/Resources.h"
 #include "support/KRModuleStrings.h"
+#include "support/KRUtilFunctions_UNT.h"
 
 namespace {
 
@@ -28,6 +31,8 @@ StringTable SnapinStringTable() {
       {krsColumnDateSaved, "Date Saved"},
       {krsContextHelp, "Context help required for item: %s"},
       {krsColumnAdministrator, "Administrator"},
+      {krsYes, "Yes"},
+      {krsNo, "No"},
       {krsColumnHost, "Host"},
       {krsColumnPrivate, "Private"},
       {krsColumnProtected, "Protected"},
@@ -83,6 +88,16 @@ std::string SnapinString(UINT id) { return gSnapinStrings.Text(id); }
 
 void ShowSnapinMessage(UINT id) { MessageBox(SnapinString(id), Application().Title(), MB_OK); }
 
+void ShowSnapinMessage(UINT id, const std::string& argument) {
+  MessageBox(Format(SnapinString(id), {argument}), Application().Title(), MB_OK);
+}
+
 void ShowSnapinError(const std::string& text) {
   MessageBox(text, Application().Title(), MB_OK | MB_ICONERROR);
+}
+
+void ShowSnapinFailure(const std::exception& failure) {
+  const auto* ours = dynamic_cast<const Exception*>(&failure);
+  if (ours != nullptr && IsSilentException(*ours)) return;
+  ShowSnapinError(failure.what());
 }

@@ -3,6 +3,7 @@
 // registered once, under the snap-in's module handle, the first time a text
 // is asked for; a translation file named by $VAZERIR_STRINGS replaces texts.
 
+#include <exception>
 #include <string>
 
 #include "platform/win32/WinTypes.h"
@@ -65,6 +66,9 @@ inline constexpr UINT krsColumnSize = 15839;
 inline constexpr UINT krsColumnDateSaved = 15840;
 inline constexpr UINT krsContextHelp = 15842;
 inline constexpr UINT krsColumnAdministrator = 15848;
+// The administrator flag of a listed user.
+inline constexpr UINT krsYes = 15846;
+inline constexpr UINT krsNo = 15847;
 inline constexpr UINT krsColumnHost = 15849;
 inline constexpr UINT krsColumnPrivate = 15867;
 inline constexpr UINT krsColumnProtected = 15868;
@@ -80,6 +84,11 @@ std::string SnapinString(UINT id);
 // Shows string `id` in a plain message box: the application's title as
 // caption and an OK button.
 void ShowSnapinMessage(UINT id);
+// The same with string `id` formatted with one argument in place of its %s.
+void ShowSnapinMessage(UINT id, const std::string& argument);
 // Shows a failure in the snap-in's error box: the application's title as
 // caption, the error icon and an OK button.
 void ShowSnapinError(const std::string& text);
+// Shows a failure's message in the error box; a silent one (an abort, also
+// as the object model passes it on) shows nothing.
+void ShowSnapinFailure(const std::exception& failure);

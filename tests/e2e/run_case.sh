@@ -11,7 +11,7 @@
 # then standard error, then "exit status: N" when it is not 0) must equal
 # the .out file beside its script. "@WORK@" in a script stands for the
 # case's working directory and "@KESTREL_HOME@" for the demo data; both are
-# written back in the output.
+# written back in the output, and a date and time of today as "@NOW@".
 # The dumps of the demo data get a fixed time stamp, so listings of them are
 # the same on every run; TZ is UTC and the computer is named E2EHOST. In an
 # .out file "@SIZE:PATH@" stands for the size in bytes of the file PATH of
@@ -55,8 +55,13 @@ else
 fi
 ((${#scripts[@]})) || fail "no script for $case"
 
-# Writes the working directories back as their placeholders.
-placeholders() { sed -e "s|$KESTREL_HOME|@KESTREL_HOME@|g" -e "s|$work|@WORK@|g"; }
+# Writes the working directories back as their placeholders, and a time of
+# today (what the console stamps on what a case creates) as "@NOW@".
+today=$(date -u +%-m/%-d/%Y)
+placeholders() {
+  sed -e "s|$KESTREL_HOME|@KESTREL_HOME@|g" -e "s|$work|@WORK@|g" \
+    -e "s|$today [0-9]\{1,2\}:[0-9][0-9]:[0-9][0-9] [AP]M|@NOW@|g"
+}
 
 # Writes the sizes of the demo files in place of their "@SIZE:PATH@".
 with_sizes() {
