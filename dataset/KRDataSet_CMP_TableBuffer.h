@@ -30,3 +30,12 @@ inline std::u16string ReadTextAt(const uint8_t* data) {
   }
   return text;
 }
+
+// Writes `text` (null for empty) at `data`: at most `room` characters, then
+// the terminator; `data` need not be aligned.
+inline void WriteTextAt(uint8_t* data, const char16_t* text, int32_t room) {
+  size_t length = 0;
+  while (text != nullptr && length < size_t(room > 0 ? room : 0) && text[length] != 0) ++length;
+  if (length > 0) std::memcpy(data, text, length * sizeof(char16_t));
+  WriteAt(data + length * sizeof(char16_t), char16_t(0));
+}

@@ -114,15 +114,9 @@ void TKRTable::WriteField(TRecordBuffer record, const TKRFieldDef& def, const TF
         WriteAt(data, dateTime);
         break;
       }
-      case ftString: {
-        const auto* text = static_cast<const char16_t*>(value);
-        const size_t room = size_t(std::max(def.Size(), 0));
-        size_t length = 0;
-        while (length < room && text[length] != 0) ++length;
-        std::memcpy(data, text, length * sizeof(char16_t));
-        WriteAt(data + length * sizeof(char16_t), char16_t(0));
+      case ftString:
+        WriteTextAt(data, static_cast<const char16_t*>(value), def.Size());
         break;
-      }
       case ftFloat:
       case ftCurrency:
         std::memcpy(data, value, sizeof(double));

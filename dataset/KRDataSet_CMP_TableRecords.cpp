@@ -143,12 +143,7 @@ void TKRTable::FillBufferWithField(TRecordBuffer buffer, const TKRFieldDef& def,
       break;
     case KS_TYPE_STRING: {
       // The area holds Size() characters and the terminator.
-      const char16_t* text = value.value.asString != nullptr ? value.value.asString : u"";
-      const size_t room = size_t(std::max(def.Size(), 0));
-      size_t length = 0;
-      while (length < room && text[length] != 0) ++length;
-      std::memcpy(data, text, length * sizeof(char16_t));
-      WriteAt(data + length * sizeof(char16_t), char16_t(0));
+      WriteTextAt(data, value.value.asString, def.Size());
       break;
     }
     default:
