@@ -5,9 +5,16 @@
 // unknown), record IDs, counts, moves by ID and sequence, and finds the first
 // row matching a condition "field = integer". Texts of statuses read
 // "status <n>". The class's global indexes are `indexes`.
+//
+// Writing: an insert adds a row (IDs from 900 on) at `insertAt` (-1 the
+// end) and stands on it, unless `insertStatus` is set (-11 creates the
+// record without a row); a value change writes into the current row; a
+// delete removes it. Every write is listed in `writes` as "insert",
+// "set" or "delete" with "name=value" for each value.
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -135,6 +142,33 @@ class TScriptedTableTest : public kr_session_test::TTransactionTest {
       }
       return KSStatus(KS_ERR_NO_SUCH_RECORD);
     });
+    api.On<TKRAPIFunction::KSInsertNewRecord>(
+        [this](KSHandle, const KSField* values, int32_t count, const char16_t* const* names,
+               KSRecordID* newID) {
+          *newID = nextID++;
+          writes.push_back("insert" + Describe(values, count, names));
+          if (insertStatus != KS_OK) return insertStatus;
+          const int32_t at = insertAt < 0 ? Count() : insertAt;
+          rows.insert(rows.begin() + at, {*newID, {}});
+          Store(rows[size_t(at)], values, count, names);
+          position = at;
+          return KSStatus(KS_OK);
+        });
+    api.On<TKRAPIFunction::KSSetCurrentValues>([this](KSHandle, const KSField* values, int32_t count) {
+      if (!OnRow()) return KSStatus(KS_END_OF_TABLE);
+      writes.push_back("set " + std::to_string(rows[size_t(position)].ID) +
+                       Describe(values, count, nullptr));
+      Store(rows[size_t(position)], values, count, nullptr);
+      return KSStatus(KS_OK);
+    });
+    api.On<TKRAPIFunction::KSDeleteCurrentRecord>([this](KSHandle) {
+      if (!OnRow()) return KSStatus(KS_END_OF_TABLE);
+      if (deleteStatus != KS_OK) return deleteStatus;
+      writes.push_back("delete " + std::to_string(rows[size_t(position)].ID));
+      rows.erase(rows.begin() + position);
+      if (position >= Count()) position = Count() - 1;
+      return KSStatus(KS_OK);
+    });
     transaction->Set_ParentTransaction(Root().Get());
   }
 
@@ -163,11 +197,17 @@ class TScriptedTableTest : public kr_session_test::TTransactionTest {
   std::vector<std::u16string> cursorFields;
   std::vector<std::pair<std::u16string, int32_t>> conditions;
   std::u16string statusText;
+  std::vector<std::string> writes;
+  KSStatus insertStatus = KS_OK;
+  KSStatus deleteStatus = KS_OK;
+  int32_t insertAt = -1;
+  KSRecordID nextID = 900;
   ComPtr<TKRTransactionInterface> transaction = MakeComObject<TKRTransactionInterface>();
 
  private:
   int32_t Count() const { return int32_t(rows.size()); }
   bool OnRow() const { return position >= 0 && position < Count(); }
+  std::deque<std::u16string> texts;
   KSStatus MoveTo(int32_t at) {
     if (at < 0 || at >= Count()) return KS_NO_FURTHER_RECORD;
     position = at;
@@ -181,6 +221,31 @@ class TScriptedTableTest : public kr_session_test::TTransactionTest {
     }
     position = next;
     return KS_OK;
+  }
+  // " name=value" for each value: integers in decimal, texts as they are.
+  std::string Describe(const KSField* values, int32_t count, const char16_t* const* names) {
+    std::string text;
+    for (int32_t i = 0; i < count; ++i) {
+      const KSField& value = values[i];
+      text += " " + Utf16ToUtf8(names != nullptr ? names[i] : value.name) + "=";
+      text += value.type == KS_TYPE_STRING
+                  ? Utf16ToUtf8(value.value.asString != nullptr ? value.value.asString : u"")
+                  : std::to_string(value.value.asInteger);
+    }
+    return text;
+  }
+  // Keeps the values in `row`, with copies of their texts.
+  void Store(TScriptedRow& row, const KSField* values, int32_t count,
+             const char16_t* const* names) {
+    for (int32_t i = 0; i < count; ++i) {
+      KSField value = values[i];
+      const std::u16string name = names != nullptr ? names[i] : value.name;
+      if (value.type == KS_TYPE_STRING && value.value.asString != nullptr) {
+        value.value.asString = texts.emplace_back(value.value.asString).c_str();
+      }
+      value.name = nullptr;
+      row.Values[name] = value;
+    }
   }
   KSStatus Fill(KSField* values) {
     if (!OnRow()) return KS_ERR_NO_SUCH_RECORD;

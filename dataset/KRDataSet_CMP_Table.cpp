@@ -5,6 +5,7 @@
 
 #include "dataset/KRDataSet_CMP_Defaults.h"
 #include "dataset/KRDataSet_CMP_Errors.h"
+#include "dataset/KRDataSet_CMP_TableMaster.h"
 #include "dataset/KRDataSet_CMP_Transactions.h"
 #include "objectmodel/KRDataSet_CO_Functions.h"
 #include "platform/text/SysUtils.h"
@@ -22,7 +23,15 @@ TKRTable::TKRTable(TComponent* owner)
       FFilter(this),
       FSortFields(this),
       FDistinctFields(this),
+      FMasterLink(std::make_unique<TKRMasterDataLink>(*this)),
       FClassID(kKRUnknownClassID) {
+  // The table's own handlers come first; they call the user's.
+  TDataSet::OnPostError = [this](TDataSet&, EDatabaseError& error, TDataAction& action) {
+    HandleOperationError(error, action, OnPostError);
+  };
+  TDataSet::OnDeleteError = [this](TDataSet&, EDatabaseError& error, TDataAction& action) {
+    HandleOperationError(error, action, OnDeleteError);
+  };
   FCursor = TKRCursorInterface::CreateWithOwner(this);
   FCursorWrapper = std::make_unique<TKRThreadSafeInterface>(ComPtr<IKRCursor>(FCursor.Get()));
   FCursor->RegisterEventHandler(this);
@@ -32,6 +41,7 @@ TKRTable::~TKRTable() {
   // The cursor must not call back into a table that is going away.
   FCursor->DetachOwner();
   Destroying();
+  FMasterLink->SetDataSource(nullptr);
   Close();
   try {
     FCursor->UnregisterEventHandler(this);
@@ -145,6 +155,8 @@ void TKRTable::Assign(const TPersistent& source) {
   OnSafeCallException = from.OnSafeCallException;
   OnTrace = from.OnTrace;
   OnLogError = from.OnLogError;
+  OnStartRemoteOperation = from.OnStartRemoteOperation;
+  OnEndRemoteOperation = from.OnEndRemoteOperation;
 }
 
 // --- Properties -----------------------------------------------------------------------
@@ -182,9 +194,12 @@ void TKRTable::SetDistinctFields(const TKRFieldNames& value) {
 void TKRTable::SetMasterSource(TDataSource* source) {
   if (source == FMasterSource) return;
   if (source != nullptr && IsLinkedTo(source)) DatabaseError(SCircularDataLink, this);
+  const bool hadMaster = GetMasterTable() != nullptr;
   if (FMasterSource != nullptr) FMasterSource->RemoveFreeNotification(this);
   FMasterSource = source;
   if (source != nullptr) source->FreeNotification(this);
+  FMasterLink->SetDataSource(source);
+  if (hadMaster != (GetMasterTable() != nullptr)) DisconnectCursor();
 }
 
 void TKRTable::Notification(TComponent* component, TOperation operation) {
@@ -195,7 +210,10 @@ void TKRTable::Notification(TComponent* component, TOperation operation) {
     FTransaction_ = nullptr;
     SetTransaction(nullptr);
   }
-  if (component == FMasterSource) FMasterSource = nullptr;
+  if (component == FMasterSource) {
+    FMasterSource = nullptr;
+    FMasterLink->SetDataSource(nullptr);
+  }
 }
 
 std::string TKRTable::GetExtraTraceDetails() const {

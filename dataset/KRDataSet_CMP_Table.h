@@ -34,12 +34,25 @@
 // OnLogError as for the component proxies, the details naming the class and
 // the index.
 //
-// Writing records (setting data fields, posting, automatic commit) is not
-// part of this table yet: setting a data field raises "Dataset not in edit
-// or insert mode" and Post raises; the table reads, navigates, locates and
-// deletes. A memo's slot holds its text in UTF-8, as the memo field reads it.
+// Writing (KRDataSet_CMP_TableEditing.cpp). Insert creates the record in
+// the database at once (the pending record, which navigation skips and the
+// record count leaves out); Post writes the changed values into it, Cancel
+// deletes it again (without AutoCommit) or rolls the transaction back (with
+// it). With AutoCommit every post and delete commits the transaction;
+// without it a commit of the transaction first posts the table's pending
+// edit, and a failed commit puts the table back into edit on that record.
+// Post first lists an error 10401 in the transaction for every empty
+// required field and raises EKRRequiredFieldError "required fields missing".
+// A memo's slot holds its text in UTF-8, as the memo field reads it; blob
+// streams (TKRBlobStream) work on the slot directly.
+//
+// Master-detail: with a MasterSource whose data set is a TKRTable, the
+// table shows the records linked to the master's current record (or to the
+// record that MasterField holds) through its index, and follows the master
+// as it moves (TKRMasterDataLink).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +69,8 @@
 #include "platform/vcl/DataSource.h"
 
 class TKRTransaction;
+class TKRMasterDataLink;
+struct TKRFieldValues;
 
 enum TKRTableOption {
   krtoSyncRequiredFields,
@@ -86,6 +101,8 @@ static_assert(sizeof(TKRBookmark) == 8);
 // Raises EKRDatabaseError with `message` after tracing it at level 2.
 class TKRTable;
 [[noreturn]] void KRTableError(TKRTable& table, const std::string& message);
+
+using TKRTableNotifyEvent = std::function<void(TKRTable& table)>;
 
 class TKRTable : public TDataSet,
                  public TKRProxyEventSink,
@@ -132,6 +149,8 @@ class TKRTable : public TDataSet,
   TKRFieldNames& DistinctFields() { return FDistinctFields; }
   void SetDistinctFields(const TKRFieldNames& value);
   TDataSource* MasterSource() const { return FMasterSource; }
+  // EDatabaseError for a source that would link the table to itself; a
+  // change of whether there is a master table disconnects the cursor.
   void SetMasterSource(TDataSource* source);
   const std::string& MasterField() const { return FMasterField; }
   void SetMasterField(const std::string& value) { FMasterField = value; }
@@ -187,6 +206,30 @@ class TKRTable : public TDataSet,
   std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
   void DataEvent(TDataEvent event, intptr_t info) override;
 
+  // --- Editing (KRDataSet_CMP_TableEditing.cpp) -----------------------------------
+  void Post() override { CustomPost(false); }
+  // Post, re-reading the buffers afterwards unless `noResync`.
+  void CustomPost(bool noResync);
+  // Deletes every record the table shows (a detail: its master's linked
+  // records), then commits with AutoCommit.
+  void DeleteAll();
+  // The record an insert in progress has created; kKRNullRecordID for none.
+  KSRecordID PendingRecordID() const { return FPendingRecordID; }
+  // Called around every operation that reaches the server (insert, post,
+  // delete, cancel).
+  TKRTableNotifyEvent OnStartRemoteOperation, OnEndRemoteOperation;
+  // The user's handlers of failed posts and deletes; the table's own
+  // handlers run first (a failed automatic commit aborts silently).
+  TDataSetErrorEvent OnPostError, OnDeleteError;
+
+  // --- Master-detail (KRDataSet_CMP_TableMaster.cpp) -------------------------------
+  // The master's record changed: the table shows the records linked to the
+  // new one (none without one).
+  void MasterChanged();
+  // The master closed: the table shows nothing.
+  void MasterDisabled();
+  TDataSource* GetDataSource() const override { return FMasterSource; }
+
   // --- Errors ---------------------------------------------------------------------
   // False for 0 and kKRCursorNotConnected; a silent abort for -2; else
   // EKRDatabaseError "API error code: <n> ($<hex>)" with the library's text.
@@ -213,9 +256,15 @@ class TKRTable : public TDataSet,
   void Resync(bool exact) override;
   using TDataSet::Resync;
   void Close() override { TDataSet::Close(); }
-  bool DoBeforeCommit() override { return true; }
-  void DoAfterCommit(bool) override {}
-  void RemapID(KSRecordID, KSRecordID) override {}
+  // Posts a pending edit (without AutoCommit, without resync) unless the
+  // table's own automatic commit runs; always agrees.
+  bool DoBeforeCommit() override;
+  // After a failed commit that posted an edit: back into edit on that
+  // record, with its modified flag.
+  void DoAfterCommit(bool success) override;
+  // Replaces record ID `oldID` by `newID` in every buffer's bookmark and
+  // record-ID and reference fields.
+  void RemapID(KSRecordID oldID, KSRecordID newID) override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -241,8 +290,19 @@ class TKRTable : public TDataSet,
   TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const override;
   void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
   void InternalInitRecord(TRecordBuffer buffer) override;
+  void InitRecord(TRecordBuffer buffer) override;
   void InternalPost() override;
   void InternalDelete() override;
+  void DoBeforeInsert() override;
+  void DoAfterInsert() override;
+  void DoBeforePost() override;
+  void DoAfterPost() override;
+  void DoBeforeCancel() override;
+  void DoAfterCancel() override;
+  void DoBeforeDelete() override;
+  void DoAfterDelete() override;
+  void DoStartRemoteOperation();
+  void DoEndRemoteOperation();
 
  private:
   struct TKRUserDefinedField {
@@ -282,6 +342,23 @@ class TKRTable : public TDataSet,
   // Clears what the class's structure depends on.
   void ClassChanged(KSClassID oldClass);
   void DisconnectCursor();
+  // Editing (KRDataSet_CMP_TableEditing.cpp).
+  void WriteField(TRecordBuffer record, const TKRFieldDef& def, const TField& field,
+                  const void* value);
+  TKRFieldValues ExtractFieldValues(TRecordBuffer buffer);
+  void InternalWriteBuffer(TRecordBuffer buffer, bool isInsert);
+  void RecoverFromFailedAutoCommit(const TKRFieldValues& values, KSRecordID pending,
+                                   bool insertedThroughCursor);
+  void InternalDeleteAll();
+  void PerformAutoCommit();
+  void CheckRequiredFieldsOfPost();
+  // Reads the record `id` straight from its object into `buffer`.
+  void ReadObjectInto(TRecordBuffer buffer, KSRecordID id);
+  void WriteObjectValues(KSRecordID id, const TKRFieldValues& values);
+  void DestroyObject(KSRecordID id);
+  void HandleOperationError(EDatabaseError& error, TDataAction& action,
+                            const TDataSetErrorEvent& userHandler);
+  void WriteUserDefinedFields(TRecordBuffer buffer, KSRecordID id, bool isNew);
 
   std::unique_ptr<TKRThreadSafeInterface> FCursorWrapper;
   ComPtr<TKRCursorInterface> FCursor;
@@ -294,6 +371,7 @@ class TKRTable : public TDataSet,
   TKRSortFields FSortFields;
   TKRFieldNames FDistinctFields;
   TDataSource* FMasterSource = nullptr;
+  std::unique_ptr<TKRMasterDataLink> FMasterLink;
   std::string FMasterField;
   bool FUserDefinedFields = false;
   bool FAutoCommit = false;
@@ -323,4 +401,17 @@ class TKRTable : public TDataSet,
   bool FFieldAccessApplied = false;
   // The buffer Lookup reads the record it found into (in dsFilter).
   TRecordBuffer FLookupBuffer = nullptr;
+
+  // Writing.
+  KSRecordID FPendingRecordID = kKRNullRecordID;
+  bool FImmediateInsertFailed = false;
+  // The record written last, to find it again after a commit.
+  KSRecordID FRememberedRecordID = kKRNullRecordID;
+  // The current record when an insert began, to return to on cancel.
+  KSRecordID FRecordBeforeInsert = kKRNullRecordID;
+  bool FAutoCommitInProgress = false;
+  bool FAutoRollbackInProgress = false;
+  // Kept across a commit of the transaction that posted an edit.
+  bool FWasEditing = false;
+  bool FWasModified = false;
 };

@@ -4,6 +4,7 @@
 
 #include "dataset/KRDataSet_CMP_Errors.h"
 #include "dataset/KRDataSet_CMP_Table.h"
+#include "dataset/KRDataSet_CMP_TableBuffer.h"
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDateConversion_UNT.h"
@@ -12,22 +13,8 @@
 
 namespace {
 
-using TKRBlobBytes = std::vector<uint8_t>;
-
 constexpr int32_t kBlobSlotSize = 1 + int32_t(sizeof(TKRBlobBytes*));
 constexpr int32_t kAPINullDuration = 2147483647;
-
-template <class T>
-T ReadAt(const uint8_t* data) {
-  T value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
-template <class T>
-void WriteAt(uint8_t* data, T value) {
-  std::memcpy(data, &value, sizeof value);
-}
 
 }  // namespace
 
@@ -84,21 +71,29 @@ TGetResult TKRTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck
   const ComPtr<IKRCursor> cursor = GetCursor();
   int32_t sequence = -1;
   KSStatus status = KS_OK;
-  switch (mode) {
-    case gmCurrent:
-      status = cursor->GetCurrentRecord(FValues.data(), sequence);
-      break;
-    case gmNext:
-      status = cursor->GetNextRecord(FValues.data(), sequence);
-      break;
-    case gmPrior:
-      status = cursor->GetPreviousRecord(FValues.data(), sequence);
-      break;
-  }
+  KSRecordID id = kKRNullRecordID;
+  // The record an insert in progress created is shown by the insert
+  // buffer alone: a step passes over it.
+  do {
+    switch (mode) {
+      case gmCurrent:
+        status = cursor->GetCurrentRecord(FValues.data(), sequence);
+        break;
+      case gmNext:
+        status = cursor->GetNextRecord(FValues.data(), sequence);
+        break;
+      case gmPrior:
+        status = cursor->GetPreviousRecord(FValues.data(), sequence);
+        break;
+    }
+    if (status != KS_OK) break;
+    id = FIdentifierValue >= 0 ? FValues[size_t(FIdentifierValue)].value.asInteger
+                               : KRAPI().KSGetCurrentRecordID(cursor->Get_Handle());
+    if (id == FPendingRecordID && FPendingRecordID != kKRNullRecordID && mode == gmCurrent) {
+      status = kKRNoErrorRecord;
+    }
+  } while (status == KS_OK && id == FPendingRecordID && FPendingRecordID != kKRNullRecordID);
   if (status == KS_OK) {
-    const KSRecordID id = FIdentifierValue >= 0
-                              ? FValues[size_t(FIdentifierValue)].value.asInteger
-                              : KRAPI().KSGetCurrentRecordID(cursor->Get_Handle());
     FillBufferWithFields(buffer, FValues.data(), sequence, id);
     if (FUDFActive) GetUserDefinedFields(buffer, id);
     GetCalcFields(buffer);
@@ -148,12 +143,7 @@ void TKRTable::FillBufferWithField(TRecordBuffer buffer, const TKRFieldDef& def,
       break;
     case KS_TYPE_STRING: {
       // The area holds Size() characters and the terminator.
-      const char16_t* text = value.value.asString != nullptr ? value.value.asString : u"";
-      const size_t room = size_t(std::max(def.Size(), 0));
-      size_t length = 0;
-      while (length < room && text[length] != 0) ++length;
-      std::memcpy(data, text, length * sizeof(char16_t));
-      WriteAt(data + length * sizeof(char16_t), char16_t(0));
+      WriteTextAt(data, value.value.asString, def.Size());
       break;
     }
     default:
@@ -228,10 +218,12 @@ bool TKRTable::GetFieldData(TField* field, void* buffer) {
   if (record == nullptr) return false;
   if (field->FieldNo() < 1) return ReadCalcField(record, *field, buffer);
   const TKRFieldDef& def = *DefOf(*field);
-  const uint8_t state = StateOf(record, def);
-  if (state == krfsEmpty || state == krfsNull) return false;
+  // A blob has a value when its slot holds bytes, whatever its state (a
+  // stream that writes sets state 4 before it writes).
   const int32_t blob = FBlobIndex[size_t(def.FieldNo() - 1)];
   if (blob >= 0) return !BlobOf(record, blob)->empty();
+  const uint8_t state = StateOf(record, def);
+  if (state == krfsEmpty || state == krfsNull) return false;
   const uint8_t* data = record + def.BufferOffset();
   if (IsAPINullValue(def.APIFieldType(), data)) return false;
   if (buffer == nullptr) return true;
@@ -259,30 +251,6 @@ bool TKRTable::GetFieldData(TField* field, void* buffer) {
       std::memcpy(buffer, data, sizeof(int32_t));
   }
   return true;
-}
-
-void TKRTable::SetFieldData(TField* field, const void* buffer) {
-  const TRecordBuffer record = GetActiveRecordBuffer();
-  if (!dsWriteModes.Contains(State()) || record == nullptr) DatabaseError(SNotEditing, this);
-  if (field->FieldNo() < 1) {
-    field->Validate(buffer);
-    WriteCalcField(record, *field, buffer);
-    return;
-  }
-  // Data fields are written by editing, which this table does not offer.
-  DatabaseError(SNotEditing, this);
-}
-
-std::unique_ptr<TStream> TKRTable::CreateBlobStream(TField* field, TBlobStreamMode mode) {
-  CheckActive();
-  const TKRFieldDef* def = DefOf(*field);
-  if (def == nullptr || FBlobIndex[size_t(def->FieldNo() - 1)] < 0) {
-    KRTableError(*this, "Field '" + field->DisplayName() + "' is not a blob field");
-  }
-  if (mode != bmRead) DatabaseError(SNotEditing, this);
-  const TRecordBuffer record = GetActiveRecordBuffer();
-  if (record == nullptr) return std::make_unique<TMemoryStream>();
-  return std::make_unique<TMemoryStream>(*BlobOf(record, FBlobIndex[size_t(def->FieldNo() - 1)]));
 }
 
 // --- Navigation ----------------------------------------------------------------------------
@@ -334,7 +302,9 @@ int32_t TKRTable::GetRecordCount() const {
   CheckActive();
   const ComPtr<IKRCursor> cursor = const_cast<TKRTable&>(*this).GetCursor();
   if (!cursor->Get_Connected()) return 0;
-  return cursor->Get_RecordCount();
+  // A pending record the cursor shows counts as the insert buffer only.
+  const bool pendingShown = FPendingRecordID != kKRNullRecordID && !FImmediateInsertFailed;
+  return cursor->Get_RecordCount() - (pendingShown ? 1 : 0);
 }
 
 // --- Bookmarks -------------------------------------------------------------------------------
@@ -481,18 +451,4 @@ void TKRTable::SetIndexName(const std::string& value) {
   }
   FIndexName = value;
   if (Active() && BufferCount() > 0) TDataSet::Resync(TResyncMode{});
-}
-
-// --- Deleting ------------------------------------------------------------------------------------
-
-void TKRTable::InternalPost() {
-  TDataSet::InternalPost();
-  KRTableError(*this, "Records cannot be written through this table");
-}
-
-void TKRTable::InternalDelete() {
-  const KSStatus status = GetCursor()->DeleteCurrentRecord();
-  if (status != KS_ERR_DELETE_REFERENCED && status != KS_ERR_DELETE_REFUSED) {
-    CheckAPIErrorCode(status);
-  }
 }

@@ -8,6 +8,7 @@
 #include "dataset/KRDataSet_CMP_Condition.h"
 #include "dataset/KRDataSet_CMP_FieldMapping.h"
 #include "dataset/KRDataSet_CMP_Table.h"
+#include "dataset/KRDataSet_CMP_TableBuffer.h"
 #include "objectmodel/KRAPI_UNT.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "platform/text/Utf.h"
@@ -34,6 +35,8 @@ class TKRScratchCursor {
   }
   TKRScratchCursor(const TKRScratchCursor&) = delete;
   TKRScratchCursor& operator=(const TKRScratchCursor&) = delete;
+
+  KSHandle Handle() const { return FHandle; }
 
   // Calls `visit` with each row's values and record ID.
   void ForEach(const std::function<void(const KSField* values, KSRecordID id)>& visit) {
@@ -118,4 +121,68 @@ void TKRTable::GetUserDefinedFields(TRecordBuffer buffer, KSRecordID id) {
       }
     }
   });
+}
+
+// --- Writing values ------------------------------------------------------------------------
+
+namespace {
+
+// Writes the value record of definition `definition` for record `id`:
+// changed, made or (for an empty text) deleted.
+void WriteUserDefinedValue(KSHandle transaction, KSRecordID id, KSRecordID definition,
+                           const std::u16string& text, bool isNew) {
+  const TKRAPITable& api = KRAPI();
+  TKRAPICondition condition;
+  if (!isNew) {
+    TKRAPICondition owner = MakeEqualCondition(u"boP", KS_TYPE_REFERENCE, id);
+    TKRAPICondition field = MakeEqualCondition(u"UDFP", KS_TYPE_REFERENCE, definition);
+    condition = TKRAPICondition(api.KSMakeANDConditions(owner.Detach(), field.Detach()));
+  }
+  TKRScratchCursor cursor(transaction, u"BOUDFValue", {u"value"}, nullptr, condition);
+  if (cursor.Handle() == 0) return;
+  KSField value{};
+  value.type = KS_TYPE_STRING;
+  value.value.asString = text.c_str();
+  value.name = u"value";
+  if (!isNew && api.KSGotoFirst(cursor.Handle()) == KS_OK) {
+    if (text.empty()) {
+      api.KSDeleteCurrentRecord(cursor.Handle());
+    } else {
+      api.KSSetCurrentValues(cursor.Handle(), &value, 1);
+    }
+    return;
+  }
+  // A record that had no value yet gets its value record as a new one does.
+  if (text.empty()) return;
+  KSField values[3] = {value, {}, {}};
+  values[1].type = KS_TYPE_REFERENCE;
+  values[1].value.asInteger = id;
+  values[2].type = KS_TYPE_REFERENCE;
+  values[2].value.asInteger = definition;
+  const char16_t* names[3] = {u"value", u"boP", u"UDFP"};
+  KSRecordID newID = kKRNullRecordID;
+  api.KSInsertNewRecord(cursor.Handle(), values, 3, names, &newID);
+}
+
+}  // namespace
+
+void TKRTable::WriteUserDefinedFields(TRecordBuffer buffer, KSRecordID id, bool isNew) {
+  if (!FUDFActive || id == kKRNullRecordID) return;
+  const KSHandle transaction = GetTransaction()->Get_Handle();
+  for (const TKRUserDefinedField& udf : FUserDefinedFieldNames) {
+    const int32_t index = FieldDefs().IndexOf(udf.Name);
+    if (index < 0) continue;
+    const auto& def = static_cast<const TKRFieldDef&>(FieldDefs()[index]);
+    const uint8_t state = StateOf(buffer, def);
+    if (state != krfsModified && state != krfsSet && state != krfsNull) continue;
+    const int32_t blob = FBlobIndex[size_t(def.FieldNo() - 1)];
+    std::u16string text;
+    if (blob >= 0) {
+      const TKRBlobBytes& bytes = *BlobOf(buffer, blob);
+      text = Utf8ToUtf16(std::string(bytes.begin(), bytes.end()));
+    } else if (state != krfsNull) {
+      text = ReadTextAt(buffer + def.BufferOffset());
+    }
+    WriteUserDefinedValue(transaction, id, udf.DefinitionID, text, isNew);
+  }
 }
