@@ -1,6 +1,8 @@
 #include "kestrel/api/TestSupport.h"
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -143,6 +145,7 @@ void ApiTest::SetUp() {
   ::setenv("KESTREL_HOME", home_.c_str(), 1);
   ::setenv("VAZERIR_COMPUTERNAME", "TESTBOX", 1);
   KSUseWideStrings(1);
+  if (std::getenv("KR_TEST_DAEMON") != nullptr) daemon_ = StartDaemon(home_);
   MakeServer("Test", true,
              {{"sales1.json", SalesSchema("1.0")},
               {"sales2.json", SalesSchema("2.0")},
@@ -159,7 +162,32 @@ void ApiTest::TearDown() {
       KSDisconnectServer(h);
     }
   }
+  if (daemon_ > 0) {
+    EXPECT_EQ(StopDaemon(daemon_), 0) << "kestreld's exit status";
+  }
   std::filesystem::remove_all(home_);
+}
+
+pid_t StartDaemon(const std::string& home) {
+  const std::string log = home + "/kestreld.log";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (std::freopen(log.c_str(), "w", stderr) == nullptr) ::_exit(126);
+    ::execl(KESTRELD, KESTRELD, "--home", home.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // The daemon answers once its socket exists.
+  const std::string socket = home + "/kestreld.sock";
+  for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) ::usleep(20000);
+  EXPECT_TRUE(std::filesystem::exists(socket)) << ReadFile(log);
+  return pid;
+}
+
+int StopDaemon(pid_t pid) {
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string ApiTest::ServerDir(const std::string& name) const { return home_ + "/servers/" + name; }
