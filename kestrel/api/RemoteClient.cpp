@@ -3,9 +3,12 @@
 #include <grpcpp/grpcpp.h>
 
 #include <nlohmann/json.hpp>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <random>
@@ -35,6 +38,20 @@ std::string ReadText(const std::string& path) {
   std::string text = s.str();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
+}
+
+// Whether a process accepts connections on the Unix socket: a daemon that was killed leaves its
+// socket file behind, and nothing answers there.
+bool Answers(const std::string& socket) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socket.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, socket.c_str(), socket.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return answers;
 }
 
 std::string RandomIdentity() {
@@ -215,8 +232,7 @@ std::shared_ptr<Channel> ChannelFor(const std::string& host) {
   if (!grpcChannel) {
     if (!IsLocalHost(host)) return nullptr;
     const std::string socket = KestrelHome() + "/kestreld.sock";
-    std::error_code error;
-    if (!std::filesystem::exists(socket, error)) return nullptr;
+    if (!Answers(socket)) return nullptr;
     target = "unix:" + socket;
   }
   Registry& r = GetRegistry();

@@ -1,0 +1,149 @@
+// The library through kestreld: the daemon's own behaviour and what its clients see when one
+// of them, or the daemon, dies.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "kestrel/api/TestSupport.h"
+
+extern char** environ;
+
+namespace kestrel::test {
+namespace {
+
+class ApiDaemonTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    if (daemon_ == 0) daemon_ = StartDaemon(home_);
+  }
+
+  std::string Socket() const { return home_ + "/kestreld.sock"; }
+
+  // A logon to a new database "Staff" (Hr 1.0) that holds the employee Ann, committed.
+  KSHandle StaffWithAnn() {
+    server_ = Connect();
+    EXPECT_EQ(CreateDb("Staff", "Hr", "1.0"), KS_OK);
+    const KSHandle session = Logon("Staff", "system", "", "", "Hr", "1.0");
+    const KSHandle t = KSStartTransaction(KSGetRootTrn(session), 0x800, u"t");
+    const char16_t* fields[] = {u"name"};
+    const KSHandle cursor = KSCreateCursor(t, u"Employee", fields, 1, u"", 0);
+    const KSField ann = TextField(u"Ann", u"name");
+    KSRecordID id = 0;
+    EXPECT_EQ(KSInsertNewRecord(cursor, &ann, 1, nullptr, &id), KS_OK);
+    EXPECT_EQ(KSCommit(t, 0, 0, nullptr, 0), KS_OK);
+    EXPECT_EQ(KSReleaseTransaction(t), KS_OK);
+    return session;
+  }
+};
+
+// Polls `done` for up to five seconds.
+template <typename F>
+bool Eventually(F done) {
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+TEST_F(ApiDaemonTest, OnlyTheOwnerMayUseTheSocketAndASecondDaemonIsRefused) {
+  struct stat info {};
+  ASSERT_EQ(::stat(Socket().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  const std::string command = std::string(KESTRELD) + " --home " + home_ + " 2>&1";
+  FILE* second = ::popen(command.c_str(), "r");
+  ASSERT_NE(second, nullptr);
+  char line[512] = {};
+  const std::string said = std::fgets(line, sizeof line, second) ? line : "";
+  const int status = ::pclose(second);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(said.find("another kestreld already serves " + home_), std::string::npos) << said;
+  EXPECT_NE(Connect(), 0u) << "the first daemon still serves";
+}
+
+TEST_F(ApiDaemonTest, SigtermSavesModifiedDatabasesRemovesTheSocketAndExitsZero) {
+  const KSHandle session = StaffWithAnn();
+  ASSERT_NE(session, 0u);
+  const std::string archive = ServerDir() + "/databases/Staff.dmp";
+  const std::string before = ReadFile(archive);
+
+  EXPECT_EQ(StopDaemon(daemon_), 0);
+  daemon_ = 0;
+  EXPECT_FALSE(std::filesystem::exists(Socket()));
+  EXPECT_NE(ReadFile(archive), before) << "the committed change was saved";
+}
+
+TEST_F(ApiDaemonTest, AKilledClientLeavesNoSessionBehind) {
+  server_ = Connect();
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  std::string program = KESTREL_COMMIT_AND_WAIT, journal = home_ + "/crash.jnl", inserts = "2";
+  char* argv[] = {program.data(), journal.data(), inserts.data(), nullptr};
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeEnds[1]);
+  FILE* out = ::fdopen(pipeEnds[0], "r");
+  char line[256];
+  bool waiting = false;
+  std::string said;
+  while (!waiting && std::fgets(line, sizeof line, out) != nullptr) {
+    said += line;
+    waiting = std::string(line) == "waiting\n";
+  }
+  std::fclose(out);
+  ASSERT_TRUE(waiting) << said;
+
+  const KSHandle session = Logon("Crash", "system", "", "", "Hr", "1.0");
+  ASSERT_NE(session, 0u);
+  int32_t count = 0;
+  const auto users = [&] { return Strings(KSGetConnectedUsers(session, 1, 1, &count), count).size(); };
+  EXPECT_EQ(users(), 2u) << "the other process's session is seen here";
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(Eventually([&] { return users() == 1u; })) << "its session went with it";
+}
+
+std::atomic<int> lostEvents{0};
+
+void CountLost(const KSEventRecord* event, void*) {
+  if (event->kind == KS_EVENT_CONNECTION_LOST) ++lostEvents;
+}
+
+TEST_F(ApiDaemonTest, AKilledDaemonMakesCallsAnswerNotAvailableAndTellsTheSessions) {
+  const KSHandle session = StaffWithAnn();
+  ASSERT_NE(session, 0u);
+  lostEvents = 0;
+  ASSERT_EQ(KSRegisterEventCallback(session, CountLost, nullptr), KS_OK);
+  const int32_t open = KSGetOpenHandleCount();
+
+  ::kill(daemon_, SIGKILL);
+  ::waitpid(daemon_, nullptr, 0);
+  daemon_ = 0;
+  EXPECT_TRUE(Eventually([] { return lostEvents.load() > 0; }));
+  EXPECT_EQ(KSChangeSessionLanguage(session, u"ENU"), KS_ERR_SERVER_NOT_AVAILABLE);
+  EXPECT_EQ(KSGetClassID(session, u"Employee"), -1);
+  int32_t count = 7;
+  EXPECT_EQ(KSGetTableNames(session, &count), nullptr);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(KSReleaseSession(session), KS_OK) << "what the daemon held is gone with it";
+  EXPECT_LT(KSGetOpenHandleCount(), open);
+  EXPECT_EQ(KSRegisterEventCallback(session, nullptr, nullptr), KS_ERR_INVALID_HANDLE);
+}
+
+}  // namespace
+}  // namespace kestrel::test
