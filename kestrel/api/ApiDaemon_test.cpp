@@ -1,7 +1,10 @@
 // The library through kestreld: the daemon's own behaviour and what its clients see when one
 // of them, or the daemon, dies.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +146,89 @@ TEST_F(ApiDaemonTest, AKilledDaemonMakesCallsAnswerNotAvailableAndTellsTheSessio
   EXPECT_EQ(KSReleaseSession(session), KS_OK) << "what the daemon held is gone with it";
   EXPECT_LT(KSGetOpenHandleCount(), open);
   EXPECT_EQ(KSRegisterEventCallback(session, nullptr, nullptr), KS_ERR_INVALID_HANDLE);
+}
+
+// A daemon with a TLS listener on 127.0.0.1 (its own daemon, beside any on the home's socket),
+// known to clients as the host LAB2.
+class ApiDaemonTcpTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    tls_ = home_ + "/tls";
+    std::filesystem::create_directories(tls_);
+    const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=kestrel-test"
+                             " -addext subjectAltName=DNS:kestrel-test -keyout " + tls_ + "/key.pem -out " +
+                             tls_ + "/cert.pem >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    WriteFile(tls_ + "/token", "s3cret\n");
+    ::chmod((tls_ + "/token").c_str(), 0600);
+    address_ = "127.0.0.1:" + std::to_string(20000 + ::getpid() % 20000);
+    if (daemon_ != 0) {
+      EXPECT_EQ(StopDaemon(daemon_), 0);
+    }
+    daemon_ = StartDaemon(home_, {"--listen", address_, "--tls-cert", tls_ + "/cert.pem", "--tls-key",
+                                  tls_ + "/key.pem", "--token-file", tls_ + "/token"});
+  }
+  void TearDown() override {
+    ::unsetenv("KESTREL_CLIENT_CONFIG");
+    ApiTest::TearDown();
+  }
+
+  // A client configuration naming LAB2 with the token file (a file that may not exist).
+  void Configure(const std::string& config, const std::string& tokenFile) {
+    WriteFile(home_ + "/" + config, R"({"hosts": {"lab2": {"address": ")" + address_ + R"(", "ca": ")" + tls_ +
+                                        R"(/cert.pem", "token": ")" + tokenFile +
+                                        R"(", "certificateName": "kestrel-test"}}})");
+    ::setenv("KESTREL_CLIENT_CONFIG", (home_ + "/" + config).c_str(), 1);
+  }
+
+  std::string tls_, address_;
+};
+
+TEST_F(ApiDaemonTcpTest, OnlyATlsClientWithTheTokenIsServed) {
+  WriteFile(home_ + "/wrong.token", "guess\n");
+  Configure("wrong.json", home_ + "/wrong.token");
+  EXPECT_EQ(KSConnectServer(u"LAB2", u"Test"), 0u);
+  EXPECT_EQ(KSGetLastConnectError(), KS_ERR_LOGON_FAILED) << "a wrong token, refused as a wrong password";
+  Configure("missing.json", home_ + "/no-such-file");
+  EXPECT_EQ(KSConnectServer(u"LAB2", u"Test"), 0u);
+  EXPECT_EQ(KSGetLastConnectError(), KS_ERR_LOGON_FAILED) << "no token";
+
+  Configure("right.json", tls_ + "/token");
+  const KSHandle lab2 = KSConnectServer(u"lab2", u"Test");
+  ASSERT_NE(lab2, 0u) << ReadFile(home_ + "/kestreld.log");
+  int32_t count = 0;
+  EXPECT_NE(KSGetAvailableMetas(lab2, &count), nullptr);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(KSDisconnectServer(lab2), KS_OK);
+
+  // A client that does not speak TLS gets no answer in its protocol.
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<uint16_t>(std::stoi(address_.substr(address_.find(':') + 1))));
+  peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer), 0);
+  const std::string preface = "PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n";
+  ASSERT_EQ(::write(fd, preface.data(), preface.size()), static_cast<ssize_t>(preface.size()));
+  unsigned char answer[9] = {};
+  const ssize_t n = ::read(fd, answer, sizeof answer);
+  ::close(fd);
+  EXPECT_FALSE(n == 9 && answer[3] == 0x04) << "no HTTP/2 settings frame for plain text";
+  EXPECT_NE(ReadFile(home_ + "/kestreld.log").find("wrong or missing token"), std::string::npos);
+}
+
+TEST_F(ApiDaemonTcpTest, ATokenFileOthersMayReadIsRefused) {
+  ::chmod((tls_ + "/token").c_str(), 0644);
+  const std::string command = std::string(KESTRELD) + " --home " + home_ + "/other --listen " + address_ +
+                              " --tls-cert " + tls_ + "/cert.pem --tls-key " + tls_ + "/key.pem --token-file " +
+                              tls_ + "/token 2>&1";
+  FILE* daemon = ::popen(command.c_str(), "r");
+  ASSERT_NE(daemon, nullptr);
+  char line[512] = {};
+  const std::string said = std::fgets(line, sizeof line, daemon) ? line : "";
+  EXPECT_EQ(WEXITSTATUS(::pclose(daemon)), 1);
+  EXPECT_NE(said.find("must have mode 0600"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -100,20 +100,24 @@ class Channel {
         token_(std::move(token)) {}
   ~Channel() { Close(); }
 
-  // Attaches this process; false when the daemon does not accept it in time.
-  bool Attach() {
-    if (!channel_->WaitForConnected(std::chrono::system_clock::now() + kAttachTimeout)) return false;
+  // Attaches this process: KS_OK, KS_ERR_LOGON_FAILED when the daemon refuses the token, or
+  // KS_ERR_SERVER_NOT_AVAILABLE when it does not accept the client in time.
+  KSStatus Attach() {
+    if (!channel_->WaitForConnected(std::chrono::system_clock::now() + kAttachTimeout))
+      return KS_ERR_SERVER_NOT_AVAILABLE;
     rpc::AttachRequest request;
     request.set_client(client_);
     request.set_token(token_);
     request.set_host(ComputerName());
     request.set_pid(static_cast<int32_t>(::getpid()));
-    auto accepted = std::make_shared<std::promise<bool>>();
-    std::future<bool> answer = accepted->get_future();
+    auto accepted = std::make_shared<std::promise<KSStatus>>();
+    std::future<KSStatus> answer = accepted->get_future();
     reader_ = std::thread([this, request, accepted] { Read(request, *accepted); });
-    if (answer.wait_for(kAttachTimeout) == std::future_status::ready && answer.get()) return true;
-    Close();
-    return false;
+    const KSStatus status = answer.wait_for(kAttachTimeout) == std::future_status::ready
+                                ? answer.get()
+                                : KS_ERR_SERVER_NOT_AVAILABLE;
+    if (status != KS_OK) Close();
+    return status;
   }
 
   void Close() {
@@ -127,7 +131,7 @@ class Channel {
   bool Lost() const { return lost_; }
 
  private:
-  void Read(const rpc::AttachRequest& request, std::promise<bool>& accepted);
+  void Read(const rpc::AttachRequest& request, std::promise<KSStatus>& accepted);
   // Gives a commit's progress report to the callback of the commit waiting for it.
   void Report(const rpc::Event& event);
 
@@ -225,8 +229,9 @@ std::shared_ptr<grpc::Channel> ConfiguredChannel(const std::string& host, std::s
   return nullptr;
 }
 
-// The attached channel to the daemon of the host; null when no daemon serves it.
-std::shared_ptr<Channel> ChannelFor(const std::string& host) {
+// The attached channel to the daemon of the host; null when no daemon serves it, or when the
+// daemon of a configured host refused this client (`refusal` then tells why).
+std::shared_ptr<Channel> ChannelFor(const std::string& host, KSStatus& refusal) {
   std::string target, token;
   std::shared_ptr<grpc::Channel> grpcChannel = ConfiguredChannel(host, target, token);
   if (!grpcChannel) {
@@ -241,9 +246,15 @@ std::shared_ptr<Channel> ChannelFor(const std::string& host) {
     auto found = r.channels.find(target);
     if (found != r.channels.end() && !found->second->Lost()) return found->second;
   }
+  const bool configured = grpcChannel != nullptr;
   if (!grpcChannel) grpcChannel = grpc::CreateChannel(target, grpc::InsecureChannelCredentials());
   auto channel = std::make_shared<Channel>(std::move(grpcChannel), token);
-  if (!channel->Attach()) return nullptr;
+  refusal = channel->Attach();
+  if (refusal != KS_OK) {
+    // A local host without a daemon answering is served in this process.
+    if (!configured) refusal = KS_OK;
+    return nullptr;
+  }
   std::lock_guard lock(r.mutex);
   r.channels[target] = channel;
   return channel;
@@ -274,17 +285,17 @@ struct CommitProgress::Watch {
   int32_t delivered = 0;
 };
 
-void Channel::Read(const rpc::AttachRequest& request, std::promise<bool>& accepted) {
+void Channel::Read(const rpc::AttachRequest& request, std::promise<KSStatus>& accepted) {
   std::unique_ptr<grpc::ClientReader<rpc::Event>> reader = stub_->Attach(&stream_, request);
   rpc::Event event;
   // The daemon's first event (kind 0) accepts the client.
-  const bool attached = reader->Read(&event) && event.kind() == 0;
-  accepted.set_value(attached);
-  if (!attached) {
-    stream_.TryCancel();
-    reader->Finish();
+  if (!reader->Read(&event) || event.kind() != 0) {
+    const grpc::Status status = reader->Finish();
+    accepted.set_value(status.error_code() == grpc::StatusCode::UNAUTHENTICATED ? KS_ERR_LOGON_FAILED
+                                                                                : KS_ERR_SERVER_NOT_AVAILABLE);
     return;
   }
+  accepted.set_value(KS_OK);
   Registry& r = GetRegistry();
   while (reader->Read(&event)) {
     if (event.has_progress()) {
@@ -458,12 +469,19 @@ std::optional<KSHandle> ConnectServer(const char16_t* host, const char16_t* serv
     if (r.serving || host == nullptr || server == nullptr) return std::nullopt;
   }
   Call call;
-  call.channel = ChannelFor(ToUtf8(host));
+  KSStatus refusal = KS_OK;
+  call.channel = ChannelFor(ToUtf8(host), refusal);
+  if (refusal != KS_OK) {
+    LastErrorOf(LastError::kConnect) = refusal;
+    return KSHandle{0};
+  }
   if (!call.channel) return std::nullopt;
   call.server = server;
   call.request.set_client(call.channel->Client());
   call.request.set_function(rpc::F_KSConnectServer);
-  detail::Put(call, host, 0, *call.request.add_arguments());
+  // The daemon serves its own host's servers, whatever name this client knows it by.
+  const char16_t* localHost = u"localhost";
+  detail::Put(call, localHost, 0, *call.request.add_arguments());
   detail::Put(call, server, 0, *call.request.add_arguments());
   if (!Send(call)) return KSHandle{0};
   const KSHandle handle = TakeHandle(call, call.reply.result().handle());

@@ -31,8 +31,9 @@ void WriteFile(const std::string& path, const std::string& contents);
 std::string SalesSchema(const std::string& version);
 std::string HrSchema();
 
-// Starts kestreld on the home (its log in kestreld.log there) and waits until it listens.
-pid_t StartDaemon(const std::string& home);
+// Starts kestreld on the home with further options (its log in kestreld.log there) and waits
+// until it listens.
+pid_t StartDaemon(const std::string& home, std::vector<std::string> options = {});
 // SIGTERM, then its exit status (128 + signal when a signal ended it).
 int StopDaemon(pid_t pid);
 
