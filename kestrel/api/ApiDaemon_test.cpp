@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,8 +15,6 @@
 #include <thread>
 
 #include "kestrel/api/TestSupport.h"
-
-extern char** environ;
 
 namespace kestrel::test {
 namespace {
@@ -88,19 +85,9 @@ TEST_F(ApiDaemonTest, SigtermSavesModifiedDatabasesRemovesTheSocketAndExitsZero)
 
 TEST_F(ApiDaemonTest, AKilledClientLeavesNoSessionBehind) {
   server_ = Connect();
-  int pipeEnds[2];
-  ASSERT_EQ(::pipe(pipeEnds), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-  std::string program = KESTREL_COMMIT_AND_WAIT, journal = home_ + "/crash.jnl", inserts = "2";
-  char* argv[] = {program.data(), journal.data(), inserts.data(), nullptr};
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipeEnds[1]);
-  FILE* out = ::fdopen(pipeEnds[0], "r");
+  FILE* out = nullptr;
+  const pid_t child = StartCommitAndWait(home_ + "/crash.jnl", 2, out);
+  ASSERT_NE(child, 0);
   char line[256];
   bool waiting = false;
   std::string said;

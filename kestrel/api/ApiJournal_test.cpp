@@ -1,7 +1,6 @@
 // The journal through the C functions: a client killed before any save loses no commit, the
 // server remembers the journal across restarts, and the refusals.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +9,6 @@
 
 #include "kestrel/api/TestSupport.h"
 #include "kestrel/engine/Dump.h"
-
-extern char** environ;
 
 namespace kestrel::test {
 namespace {
@@ -23,20 +20,9 @@ class ApiJournalCrashTest : public ApiTest {
   // Runs CommitAndWait with `count` inserts until it waits with an uncommitted change, then
   // kills it. Answers the journal's size after each of its commits.
   std::vector<int64_t> CommitThenKill(int count) {
-    int pipeEnds[2];
-    EXPECT_EQ(::pipe(pipeEnds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::string program = KESTREL_COMMIT_AND_WAIT, journal = JournalFile();
-    std::string inserts = std::to_string(count);
-    char* argv[] = {program.data(), journal.data(), inserts.data(), nullptr};
-    pid_t child = 0;
-    EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    FILE* out = ::fdopen(pipeEnds[0], "r");
+    FILE* out = nullptr;
+    const pid_t child = StartCommitAndWait(JournalFile(), count, out);
+    EXPECT_NE(child, 0);
     std::vector<int64_t> sizes;
     bool waiting = false;
     char line[256];

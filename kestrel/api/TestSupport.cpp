@@ -1,6 +1,7 @@
 #include "kestrel/api/TestSupport.h"
 
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,8 @@
 #include <sstream>
 
 #include "kestrel/engine/Text.h"
+
+extern char** environ;
 
 namespace kestrel::test {
 
@@ -188,6 +191,23 @@ pid_t StartDaemon(const std::string& home, std::vector<std::string> options) {
   return pid;
 }
 
+pid_t StartCommitAndWait(const std::string& journal, int inserts, FILE*& out) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return 0;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  std::string program = KESTREL_COMMIT_AND_WAIT, file = journal, count = std::to_string(inserts);
+  char* argv[] = {program.data(), file.data(), count.data(), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ) != 0) child = 0;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeEnds[1]);
+  out = ::fdopen(pipeEnds[0], "r");
+  return child;
+}
+
 int StopDaemon(pid_t pid) {
   ::kill(pid, SIGTERM);
   int status = 0;
@@ -243,6 +263,8 @@ std::vector<std::string> ApiTest::Databases(const std::string& schema, const std
 }
 
 }  // namespace kestrel::test
+
+extern char** environ;
 
 namespace kestrel::test {
 

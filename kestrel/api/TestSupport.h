@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ std::string HrSchema();
 pid_t StartDaemon(const std::string& home, std::vector<std::string> options = {});
 // SIGTERM, then its exit status (128 + signal when a signal ended it).
 int StopDaemon(pid_t pid);
+// Starts kr_kestrel_commit_and_wait (CommitAndWait.cpp) on the journal with `inserts`; `out`
+// reads its standard output. 0 when it could not be started.
+pid_t StartCommitAndWait(const std::string& journal, int inserts, FILE*& out);
 
 // A fixture with a fresh $KESTREL_HOME holding the server "Test" (running) with the three
 // schemas; `server` is a connection to it once Connect() ran. With $KR_TEST_DAEMON set, a
