@@ -6,11 +6,12 @@
 
 #include "dataset/KRDataSet_CMP_Filter.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
-#include "objectmodel/KRDataSet_CO_DemoServer_test.h"
+#include "dataset/KRDataSet_CMP_DemoSession_test.h"
 #include "objectmodel/KRDataSet_CO_Values.h"
 #include "platform/text/Utf.h"
 
 using namespace kr_session_test;
+using kr_dataset_test::TDemoSessionTest;
 
 namespace {
 
@@ -29,16 +30,8 @@ class TSessionTable : public TKRFilterTable {
   KSClassID FClassID;
 };
 
-class FilterConditionTest : public TDemoServerTest {
+class FilterConditionTest : public TDemoSessionTest {
  protected:
-  void SetUp() override {
-    TDemoServerTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    FTree.emplace(u"Northwind");
-    FTree->server->Set_ServerName(u"KestrelOS20");
-    ASSERT_TRUE(FTree->session->CheckConnected());
-  }
-
   // A filter over the fields of `className`.
   TKRFilter& FilterOn(const std::u16string& className) {
     FTable.emplace(*FTree->session.Get(), className);
@@ -84,7 +77,6 @@ class FilterConditionTest : public TDemoServerTest {
 
   using Names = std::vector<std::string>;
 
-  std::optional<TProxyTree> FTree;
   std::optional<TSessionTable> FTable;
   std::optional<TKRFilter> FFilter;
 };

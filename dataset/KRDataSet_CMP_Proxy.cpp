@@ -5,7 +5,8 @@
 TKRProxy::TKRProxy(TComponent* owner, ComPtr<IKRProxy> proxy)
     : TComponent(owner),
       TKRProxyEventSink(static_cast<TComponent&>(*this)),
-      FProxyInterface(std::move(proxy)) {
+      FProxyInterface(std::move(proxy)),
+      FThreadSafeProxy(std::make_unique<TKRThreadSafeInterface>(FProxyInterface)) {
   if (FProxyInterface) FProxyInterface->RegisterEventHandler(this);
 }
 
@@ -16,14 +17,17 @@ TKRProxy::~TKRProxy() {
   // has no one to hand them to.
   try {
     FProxyInterface->UnregisterEventHandler(this);
+    FThreadSafeProxy.reset();
     FProxyInterface->Disconnect();
   } catch (const Exception&) {
   }
 }
 
 ComPtr<IKRProxy> TKRProxy::GetProxyInterface() {
-  if (!FProxyInterface) LogError("Proxy interface not set.", 2);
-  return FProxyInterface;
+  ComPtr<IKRProxy> proxy =
+      FThreadSafeProxy ? FThreadSafeProxy->GetThreadSafeInterface<IKRProxy>() : FProxyInterface;
+  if (!proxy) LogError("Proxy interface not set.", 2);
+  return proxy;
 }
 
 void TKRProxy::Notification(TComponent* component, TOperation operation) {

@@ -10,6 +10,7 @@
 
 #include "dataset/KRDataSet_CMP_Transactions.h"
 #include "objectmodel/KRAPI_UNT_Fake.h"
+#include "objectmodel/KRDataSet_CO_Proxy.h"
 #include "support/testing/KRMessageRecorder.h"
 
 namespace {
@@ -169,6 +170,70 @@ TEST(ProxyTest, AComponentWithoutProxyLogsThatItHasNone) {
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_EQ(logged[0].Text, "Proxy interface not set.\nComponent: TKRProxy");
   EXPECT_EQ(logged[0].Detail, 2);
+}
+
+// A proxy that says when it is destroyed and, unless `registrable`, answers
+// no IKRProxy to QueryInterface, so that the global interface table refuses
+// it.
+class TProbeProxy : public TKRProxyInterface<IKRProxy> {
+ public:
+  TProbeProxy(bool& destroyed, bool registrable)
+      : FDestroyed(destroyed), FRegistrable(registrable) {}
+  ~TProbeProxy() override { FDestroyed = true; }
+
+  HRESULT QueryInterface(const IID& iid, void** object) override {
+    if (!FRegistrable && iid == IKRProxy::kIID) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    return TKRProxyInterface<IKRProxy>::QueryInterface(iid, object);
+  }
+
+ protected:
+  void AssignHandle() override {}
+  void ReleaseHandle() override {}
+
+ private:
+  bool& FDestroyed;
+  bool FRegistrable;
+};
+
+TEST(ProxyTest, AnotherThreadGetsTheProxyThroughTheTableUntilTheComponentGoes) {
+  bool destroyed = false;
+  ComPtr<IKRProxy> proxy = MakeComObject<TProbeProxy>(destroyed, true);
+  auto component = std::make_unique<TKRProxy>(nullptr, proxy);
+  EXPECT_EQ(component->GetProxyInterface().Get(), proxy.Get());
+  IKRProxy* seen = nullptr;
+  std::thread([&] { seen = component->GetProxyInterface().Get(); }).join();
+  EXPECT_EQ(seen, proxy.Get());
+
+  // The component's registration in the table ends with it: the proxy lives
+  // no longer than the references its users hold.
+  component.reset();
+  EXPECT_FALSE(destroyed);
+  proxy.Reset();
+  EXPECT_TRUE(destroyed);
+}
+
+TEST(ProxyTest, AProxyTheTableRefusedServesTheCreatingThreadOnly) {
+  bool destroyed = false;
+  {
+    ComPtr<IKRProxy> proxy = MakeComObject<TProbeProxy>(destroyed, false);
+    TKRProxy component(nullptr, proxy);
+    EXPECT_EQ(component.GetProxyInterface().Get(), proxy.Get());
+    std::string failure;
+    std::thread([&] {
+      try {
+        component.GetProxyInterface();
+      } catch (const EKRThreadSafeInterfaceError& e) {
+        failure = e.Message();
+      }
+    }).join();
+    EXPECT_EQ(failure,
+              "accessing an interface which failed to be registered in the GIT, IID: " +
+                  GuidToString(IKRProxy::kIID));
+  }
+  EXPECT_TRUE(destroyed);
 }
 
 }  // namespace

@@ -21,11 +21,7 @@ ComPtr<IKRTransaction> TKRCursorInterface::Get_Transaction() {
 }
 
 void TKRCursorInterface::Set_Transaction(IKRTransaction* transaction) {
-  Guard([&] {
-    if (AreProxiesEqual(FParent.Get(), transaction)) return;
-    Set_Parent(transaction);
-    if (transaction != nullptr) Set_ParentProxyList(transaction->Get_Cursors().Get());
-  });
+  SetParentAndJoin(transaction, &IKRTransaction::Get_Cursors);
 }
 
 int32_t TKRCursorInterface::Get_RecordCount() {

@@ -29,11 +29,7 @@ ComPtr<IKRSchema> TKRDatabaseInterface::Get_Schema() {
 }
 
 void TKRDatabaseInterface::Set_Schema(IKRSchema* schema) {
-  Guard([&] {
-    if (AreProxiesEqual(FParent.Get(), schema)) return;
-    Set_Parent(schema);
-    if (schema != nullptr) Set_ParentProxyList(schema->Get_Databases().Get());
-  });
+  SetParentAndJoin(schema, &IKRSchema::Get_Databases);
 }
 
 std::u16string TKRDatabaseInterface::Get_Name() {

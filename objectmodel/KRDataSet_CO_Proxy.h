@@ -188,6 +188,18 @@ class TKRProxyInterface : public TKRAutoIntfObject<I>, private TKRFailureReporte
 
   using TKRAutoIntfObject<I>::Guard;
 
+  // The typed parent setters: makes `parent` this proxy's parent and
+  // registers this proxy in the parent's dependents list that `list` names
+  // (nothing when `parent` is already the parent; no list when it is null).
+  template <class P, class Owner>
+  void SetParentAndJoin(P* parent, ComPtr<IKRProxyList> (Owner::*list)()) {
+    Guard([&] {
+      if (AreProxiesEqual(FParent.Get(), parent)) return;
+      Set_Parent(parent);
+      if (parent != nullptr) Set_ParentProxyList((parent->*list)().Get());
+    });
+  }
+
   KSHandle FHandle = 0;
   ComPtr<IKRProxy> FParent;
   ComPtr<IKRProxyList> FParentProxyList;

@@ -29,11 +29,7 @@ ComPtr<IKRBaseTransaction> TKRReadWriteTransactionInterface<I>::Get_ParentTransa
 
 template <class I>
 void TKRReadWriteTransactionInterface<I>::Set_ParentTransaction(IKRBaseTransaction* parent) {
-  this->Guard([&] {
-    if (AreProxiesEqual(this->FParent.Get(), parent)) return;
-    this->Set_Parent(parent);
-    if (parent != nullptr) this->Set_ParentProxyList(parent->Get_Transactions().Get());
-  });
+  this->SetParentAndJoin(parent, &IKRBaseTransaction::Get_Transactions);
 }
 
 template <class I>

@@ -12,11 +12,7 @@ ComPtr<IKRServer> TKRSchemaInterface::Get_Server() {
 }
 
 void TKRSchemaInterface::Set_Server(IKRServer* server) {
-  Guard([&] {
-    if (AreProxiesEqual(FParent.Get(), server)) return;
-    Set_Parent(server);
-    if (server != nullptr) Set_ParentProxyList(server->Get_Schemas().Get());
-  });
+  SetParentAndJoin(server, &IKRServer::Get_Schemas);
 }
 
 std::u16string TKRSchemaInterface::Get_Name() {

@@ -21,11 +21,7 @@ ComPtr<IKRDatabase> TKRSessionInterface::Get_Database() {
 }
 
 void TKRSessionInterface::Set_Database(IKRDatabase* database) {
-  Guard([&] {
-    if (AreProxiesEqual(FParent.Get(), database)) return;
-    Set_Parent(database);
-    if (database != nullptr) Set_ParentProxyList(database->Get_Sessions().Get());
-  });
+  SetParentAndJoin(database, &IKRDatabase::Get_Sessions);
 }
 
 namespace {

@@ -17,11 +17,7 @@ ComPtr<IKRSession> TKRSignalInterface::Get_Session() {
 }
 
 void TKRSignalInterface::Set_Session(IKRSession* session) {
-  Guard([&] {
-    if (AreProxiesEqual(FParent.Get(), session)) return;
-    Set_Parent(session);
-    if (session != nullptr) Set_ParentProxyList(session->Get_Signals().Get());
-  });
+  SetParentAndJoin(session, &IKRSession::Get_Signals);
 }
 
 KSHandle TKRSignalInterface::RegisteredHandle() {

@@ -2,6 +2,21 @@
 
 #include "snapin/KRComponentData.h"
 
+namespace {
+
+// The whole content of a memory stream, which is left at its start.
+std::string StreamBytes(IStream* stream) {
+  ULARGE_INTEGER end{};
+  stream->Seek(0, STREAM_SEEK_END, &end);
+  stream->Seek(0, STREAM_SEEK_SET, nullptr);
+  std::string bytes(static_cast<size_t>(end), '\0');
+  if (ReadFully(stream, bytes.data(), static_cast<ULONG>(bytes.size())) != S_OK) bytes.clear();
+  stream->Seek(0, STREAM_SEEK_SET, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
 bool LoadConsoleDocumentChecked(const uint8_t* data, size_t size) {
   ComPtr<TKRComponentData> component = MakeComObject<TKRComponentData>();
   ComPtr<IStream> stream = CreateMemoryStream(data, size);
@@ -19,7 +34,12 @@ bool LoadConsoleDocumentChecked(const uint8_t* data, size_t size) {
   for (const auto& group : groups->Childs()) {
     if (group->FolderType() != krftDBGroup || group->GetColumns().size() != 3) return false;
   }
-  // What was loaded saves again.
+  // What was loaded saves again, as a document that loads and saves to the same bytes.
   ComPtr<IStream> copy = CreateMemoryStream();
-  return component->Save(copy.Get(), TRUE) == S_OK;
+  if (component->Save(copy.Get(), TRUE) != S_OK) return false;
+  const std::string saved = StreamBytes(copy.Get());
+  ComPtr<TKRComponentData> reloaded = MakeComObject<TKRComponentData>();
+  ComPtr<IStream> again = CreateMemoryStream();
+  return reloaded->Load(copy.Get()) == S_OK && reloaded->Save(again.Get(), TRUE) == S_OK &&
+         StreamBytes(again.Get()) == saved;
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/win32/Resources.h"
+#include "support/KRModuleStrings.h"
 
 namespace {
 
@@ -72,23 +73,13 @@ StringTable SnapinStringTable() {
   };
 }
 
-// Registers the table on first use (thread-safe through the static's
-// initialisation). Problems in a translation file leave the English texts.
-HINSTANCE RegisteredInstance() {
-  static const HINSTANCE instance = [] {
-    static char anchor;
-    const HINSTANCE handle = reinterpret_cast<HINSTANCE>(&anchor);
-    RegisterModuleStrings(handle, SnapinStringTable(), "VAZERIR_STRINGS");
-    return handle;
-  }();
-  return instance;
-}
+constinit TKRModuleStrings gSnapinStrings(SnapinStringTable);
 
 }  // namespace
 
-HINSTANCE SnapinInstance() { return RegisteredInstance(); }
+HINSTANCE SnapinInstance() { return gSnapinStrings.Instance(); }
 
-std::string SnapinString(UINT id) { return LoadString(RegisteredInstance(), id); }
+std::string SnapinString(UINT id) { return gSnapinStrings.Text(id); }
 
 void ShowSnapinMessage(UINT id) { MessageBox(SnapinString(id), Application().Title(), MB_OK); }
 

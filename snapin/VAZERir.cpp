@@ -5,6 +5,7 @@
 #include "snapin/KRComponentData.h"
 #include "snapin/KRStrings.h"
 #include "snapin/MMCFactory.h"
+#include "snapin/ModuleFinalization.h"
 #include "snapin/VAZERir_TLB.h"
 
 namespace {
@@ -23,7 +24,7 @@ HRESULT DllGetClassObject(const CLSID& classID, const IID& iid, void** object) {
   return ComServer().GetClassObject(classID, iid, object);
 }
 
-HRESULT DllCanUnloadNow() { return ComServer().CanUnloadNow(); }
+HRESULT DllCanUnloadNow() { return CanUnloadModule(ComServer()); }
 
 HRESULT DllRegisterServer() { return ComServer().UpdateRegistry(true); }
 

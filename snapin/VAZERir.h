@@ -5,8 +5,9 @@
 // - DllGetClassObject answers the class factory of TKRComponentData (a new
 //   object per CreateInstance), CLASS_E_CLASSNOTAVAILABLE for other classes.
 // - DllCanUnloadNow answers S_OK when no object the module made is alive,
-//   no LockServer lock is held and no reference to its factory is held;
-//   S_FALSE otherwise.
+//   no LockServer lock is held and no reference to its factory is held
+//   (finalizing the module first: see ModuleFinalization.h); S_FALSE
+//   otherwise.
 // - DllRegisterServer writes the type library's, the class's and the
 //   console's keys (registering again rewrites the same keys and values);
 //   DllUnregisterServer removes them, keys already missing being no failure.

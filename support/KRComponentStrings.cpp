@@ -1,20 +1,6 @@
 #include "support/KRComponentStrings.h"
 
-namespace {
-
-// Registers the table on first use (thread-safe through the static's
-// initialisation). Problems in a translation file leave the English texts.
-HINSTANCE RegisteredInstance() {
-  static const HINSTANCE instance = [] {
-    static char anchor;
-    const HINSTANCE handle = reinterpret_cast<HINSTANCE>(&anchor);
-    RegisterModuleStrings(handle, ComponentStringTable(), "VAZERIR_STRINGS");
-    return handle;
-  }();
-  return instance;
-}
-
-}  // namespace
+#include "support/KRModuleStrings.h"
 
 StringTable ComponentStringTable() {
   return {
@@ -57,6 +43,12 @@ StringTable ComponentStringTable() {
   };
 }
 
-HINSTANCE ComponentsInstance() { return RegisteredInstance(); }
+namespace {
 
-std::string ComponentString(UINT id) { return LoadString(RegisteredInstance(), id); }
+constinit TKRModuleStrings gComponentStrings(ComponentStringTable);
+
+}  // namespace
+
+HINSTANCE ComponentsInstance() { return gComponentStrings.Instance(); }
+
+std::string ComponentString(UINT id) { return gComponentStrings.Text(id); }

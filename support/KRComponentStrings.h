@@ -15,6 +15,9 @@
 // the component's name and class name.
 inline constexpr UINT krsSafeCallExceptionTitle = 10404;
 inline constexpr UINT krsSafeCallExceptionText = 10405;
+// The display values of boolean fields.
+inline constexpr UINT krsBooleanTrue = 10406;
+inline constexpr UINT krsBooleanFalse = 10407;
 // Message-box captions (warning, error, information, confirmation) and
 // button texts (Yes ... Help, in the order of the box's buttons).
 inline constexpr UINT krsMsgDlgWarning = 14605;

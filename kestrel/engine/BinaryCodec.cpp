@@ -1,5 +1,7 @@
 #include "kestrel/engine/BinaryCodec.h"
 
+#include <algorithm>
+
 #include "kestrel/engine/Password.h"
 #include "kestrel/engine/Text.h"
 
@@ -37,6 +39,22 @@ void Writer::Value(const kestrel::Value& v, int32_t fieldType) {
         }
       },
       v);
+}
+
+Reader::Reader(ByteSource& source, size_t end, size_t begin)
+    : data_(nullptr), end_(end), held_(0), pos_(begin), source_(&source) {
+  const std::string_view held = source.Fetch(begin);
+  data_ = held.data();
+  held_ = std::min(held.size(), end_);
+  if (held_ < pos_) throw CorruptData("the data is truncated");
+}
+
+void Reader::Fetch(uint64_t n) {
+  if (source_ == nullptr || n > end_ - pos_) throw CorruptData("the data is truncated");
+  const std::string_view held = source_->Fetch(pos_ + static_cast<size_t>(n));
+  data_ = held.data();
+  held_ = std::min(held.size(), end_);
+  if (n > held_ - pos_) throw CorruptData("the data is truncated");
 }
 
 std::string Reader::Str() {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kestrel/engine/Schema.h"
@@ -50,10 +51,24 @@ class Writer {
   std::string out_;
 };
 
-// Reads bytes [begin, end) of a buffer; every read past the end throws CorruptData.
+// Where a Reader finds the bytes it was not given at once: a file read as it is walked.
+class ByteSource {
+ public:
+  // Fetches on until the first `n` bytes are held, unless the source ends before; answers every
+  // byte held, from the first.
+  virtual std::string_view Fetch(size_t n) = 0;
+
+ protected:
+  ~ByteSource() = default;
+};
+
+// Reads bytes [begin, end) of a buffer, or of a source whose first `end` bytes it fetches as it
+// needs them; every read past the end throws CorruptData.
 class Reader {
  public:
-  Reader(const char* data, size_t end, size_t begin = 0) : data_(data), end_(end), pos_(begin) {}
+  Reader(const char* data, size_t end, size_t begin = 0)
+      : data_(data), end_(end), held_(end), pos_(begin) {}
+  Reader(ByteSource& source, size_t end, size_t begin = 0);
   void Raw(void* p, size_t n) {
     Need(n);
     std::memcpy(p, data_ + pos_, n);
@@ -77,12 +92,17 @@ class Reader {
   size_t Position() const { return pos_; }
 
  private:
-  void Need(uint64_t n) const {
-    if (n > end_ - pos_) throw CorruptData("the data is truncated");
+  void Need(uint64_t n) {
+    if (n > held_ - pos_) Fetch(n);
   }
+  // Makes `n` more bytes available from the source; throws CorruptData when they lie past the
+  // end or the source ends first.
+  void Fetch(uint64_t n);
   const char* data_;
   size_t end_;
+  size_t held_;  // bytes available at data_: end_, or what the source holds so far
   size_t pos_;
+  ByteSource* source_ = nullptr;
 };
 
 // One class as stored: its name and fields, and how they map onto the schema's class.

@@ -102,14 +102,7 @@ RecordID Database::AddUser(const std::u16string& user, const std::string& passwo
 
 RecordID Database::FindUser(const std::u16string& user) const {
   const ClassDef& cls = UserClass(*schema_);
-  const size_t nameField = Field(cls, "name");
-  const std::string wanted = ToUtf8(user);
-  for (const auto& [id, record] : store_.records) {
-    if (record.classId != cls.id) continue;
-    const auto* name = std::get_if<std::u16string>(&record.values[nameField]);
-    if (name != nullptr && SameName(ToUtf8(*name), wanted)) return id;
-  }
-  return kNullRecord;
+  return indexes_.FindByName(cls.id, Field(cls, "name"), ToUtf8(user));
 }
 
 bool Database::HasUsers() const {

@@ -122,7 +122,8 @@ class Database {
   // the archive as it was. Refused while a commit runs (Busy): the dump would catch half of it.
   bool Save();
 
-  // Users. Names compare without regard to the case of a-z. AddUser throws
+  // Users. Names compare without regard to the case of a-z; FindUser looks them up in an index
+  // by name (of the SYSUser records, the lowest ID first). AddUser throws
   // std::invalid_argument for an empty or existing name, std::runtime_error when the journal
   // cannot be written. SetLastLogin changes nothing when the journal cannot be written.
   RecordID AddUser(const std::u16string& user, const std::string& password, bool isAdmin);
@@ -141,7 +142,8 @@ class Database {
   SchemaPtr schema_;
   std::string archivePath_;
   Store store_;
-  Indexes indexes_;
+  // Mutable: the indexes are built on first use, also by const lookups such as FindUser.
+  mutable Indexes indexes_;
   // Save that tells the checksum of the dump written.
   bool Save(std::string& checksum);
 

@@ -21,6 +21,8 @@ void Checksum(const std::string& bytes, size_t n, unsigned char out[kChecksumSiz
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), n, out);
 }
 
+bool KnownVersion(uint32_t version) { return version == 1 || version == kFormatVersion; }
+
 // Verifies the checksum and magic; returns a reader over the body and the format version.
 Reader OpenBody(const std::string& bytes, uint32_t& version) {
   if (bytes.size() < sizeof kMagic + 4 + kChecksumSize) throw DumpCorrupt("the dump is truncated");
@@ -34,9 +36,74 @@ Reader OpenBody(const std::string& bytes, uint32_t& version) {
   char magic[sizeof kMagic];
   r.Raw(magic, sizeof magic);
   version = r.Num<uint32_t>();
-  if (version != 1 && version != kFormatVersion) throw DumpCorrupt("unknown format version");
+  if (!KnownVersion(version)) throw DumpCorrupt("unknown format version");
   return r;
 }
+
+// Walks a dump's body from the schema name on, to its end: the header, the class table, the
+// records by the stored layout of their entries and the transactions with their changes,
+// checking every count against the bytes left. It needs no schema, so it checks structure
+// only. Throws DumpCorrupt.
+DumpInfo WalkBody(Reader& r, uint32_t version) {
+  DumpInfo info;
+  info.formatVersion = version;
+  info.schemaName = r.Str();
+  info.schemaVersion = r.Str();
+  r.Num<int32_t>();
+  const auto classCount = r.Num<uint32_t>();
+  r.NeedItems(classCount, 8);
+  std::vector<std::vector<int32_t>> types(classCount);
+  for (auto& fieldTypes : types) {
+    r.Str();
+    const auto fieldCount = r.Num<uint32_t>();
+    r.NeedItems(fieldCount, 8);
+    for (uint32_t i = 0; i < fieldCount; ++i) {
+      r.Str();
+      fieldTypes.push_back(r.Num<int32_t>());
+    }
+  }
+  auto skipValues = [&] {
+    const auto index = r.Num<uint32_t>();
+    if (index >= types.size()) throw DumpCorrupt("bad class index");
+    for (int32_t fieldType : types[index]) r.Value(fieldType);
+  };
+  info.recordCount = r.Num<uint64_t>();
+  r.NeedItems(info.recordCount, 8);
+  for (uint64_t i = 0; i < info.recordCount; ++i) {
+    r.Num<int32_t>();
+    skipValues();
+  }
+  info.transactionCount = r.Num<uint32_t>();
+  r.NeedItems(info.transactionCount, 8);
+  for (uint32_t i = 0; i < info.transactionCount; ++i) {
+    codec::ReadScenarioHeader(r, version >= 2);
+    const auto changes = r.Num<uint64_t>();
+    r.NeedItems(changes, 5);
+    for (uint64_t k = 0; k < changes; ++k) {
+      r.Num<int32_t>();
+      const auto kind = r.Num<uint8_t>();
+      if (kind > 1) throw DumpCorrupt("bad change kind");
+      if (kind == 1) skipValues();
+    }
+  }
+  if (!r.AtEnd()) throw DumpCorrupt("unexpected bytes after the transactions");
+  return info;
+}
+
+// Feeds a Reader from a file as it walks it.
+class FileSource : public codec::ByteSource {
+ public:
+  explicit FileSource(SteppedFile& file) : file_(file) {}
+  std::string_view Fetch(size_t n) override {
+    if (!file_.ReadTo(n)) failed_ = true;
+    return file_.Contents();
+  }
+  bool Failed() const { return failed_; }
+
+ private:
+  SteppedFile& file_;
+  bool failed_ = false;
+};
 
 }  // namespace
 
@@ -156,33 +223,9 @@ Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* m
 }
 
 DumpInfo ReadDumpInfo(const std::string& bytes) {
-  DumpInfo info;
-  Reader r = OpenBody(bytes, info.formatVersion);
-  info.schemaName = r.Str();
-  info.schemaVersion = r.Str();
-  r.Num<int32_t>();
-  const auto classCount = r.Num<uint32_t>();
-  r.NeedItems(classCount, 8);
-  std::vector<std::vector<int32_t>> types(classCount);
-  for (auto& fieldTypes : types) {
-    r.Str();
-    const auto fieldCount = r.Num<uint32_t>();
-    r.NeedItems(fieldCount, 8);
-    for (uint32_t i = 0; i < fieldCount; ++i) {
-      r.Str();
-      fieldTypes.push_back(r.Num<int32_t>());
-    }
-  }
-  info.recordCount = r.Num<uint64_t>();
-  r.NeedItems(info.recordCount, 8);
-  for (uint64_t i = 0; i < info.recordCount; ++i) {
-    r.Num<int32_t>();
-    const auto index = r.Num<uint32_t>();
-    if (index >= types.size()) throw DumpCorrupt("bad class index");
-    for (int32_t fieldType : types[index]) r.Value(fieldType);
-  }
-  info.transactionCount = r.Num<uint32_t>();
-  return info;
+  uint32_t version = 0;
+  Reader r = OpenBody(bytes, version);
+  return WalkBody(r, version);
 }
 
 std::string DumpChecksum(const std::string& bytes) {
@@ -190,7 +233,26 @@ std::string DumpChecksum(const std::string& bytes) {
 }
 
 ReadOutcome ReadDumpFile(const std::string& path, std::string& bytes) {
-  return ReadRegularFile(path, bytes, UINT64_MAX, std::string_view(kMagic, sizeof kMagic));
+  bytes.clear();
+  SteppedFile file;
+  const ReadOutcome outcome = file.Open(path, UINT64_MAX, std::string_view(kMagic, sizeof kMagic));
+  if (outcome != ReadOutcome::kOk) return outcome;
+  // The structure is walked as the file is read, so that a file that cannot be a dump (a count
+  // beyond its size, or an end of structure far from its end, as in a sparse file behind a
+  // valid header) is refused after a few reads, not after reading all of it.
+  if (file.Size() < sizeof kMagic + 4 + kChecksumSize) return ReadOutcome::kDamaged;
+  FileSource source(file);
+  try {
+    Reader r(source, static_cast<size_t>(file.Size()) - kChecksumSize, sizeof kMagic);
+    const auto version = r.Num<uint32_t>();
+    if (!KnownVersion(version)) return ReadOutcome::kDamaged;
+    WalkBody(r, version);
+  } catch (const DumpCorrupt&) {
+    return source.Failed() ? ReadOutcome::kUnreadable : ReadOutcome::kDamaged;
+  }
+  if (!file.ReadTo(file.Size())) return ReadOutcome::kUnreadable;
+  bytes = std::move(file.Contents());
+  return ReadOutcome::kOk;
 }
 
 }  // namespace kestrel

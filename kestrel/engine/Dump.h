@@ -53,10 +53,14 @@ std::string EncodeDump(const Schema& schema, const Store& store);
 // Parses a dump made for `schema`; throws DumpCorrupt or DumpSchemaMismatch. `members`, when
 // given, receives the records of each class (for Indexes::Adopt).
 Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* members = nullptr);
-// Checks the checksum and reads the header and counts; throws DumpCorrupt.
+// Checks the checksum, reads the header and counts and walks the structure to its end; throws
+// DumpCorrupt.
 DumpInfo ReadDumpInfo(const std::string& bytes);
 // Reads a dump file whole: anything that is not a regular file beginning with the dump's magic
-// is refused before its body is read (kWrongKind for a file of another kind).
+// is refused before its body is read (kWrongKind for a file of another kind). The structure is
+// checked as the file is read: a file whose structure cannot be a dump's (truncated, a count
+// beyond its size, bytes past the end of the structure) is refused as kDamaged, and reading
+// stops there. The checksum is left to DecodeDump and ReadDumpInfo.
 ReadOutcome ReadDumpFile(const std::string& path, std::string& bytes);
 // The checksum that ends a dump (its last 32 bytes): what identifies the dump a journal
 // continues. Empty for bytes too short to be a dump.

@@ -5,9 +5,11 @@
 #include <openssl/sha.h>
 
 #include <chrono>
+#include <fstream>
 #include <random>
 
 #include "kestrel/engine/SchemaReader.h"
+#include "kestrel/engine/TestDirectory.h"
 
 namespace kestrel {
 namespace {
@@ -168,6 +170,41 @@ TEST(DumpTest, ReadsTheFirstFormat) {
   EXPECT_EQ(back.transactions[0].description, u"desc");
   EXPECT_TRUE(back.transactions[0].owner.empty());
   EXPECT_EQ(back.transactions[0].delta.size(), 2u);
+}
+
+// The file reader walks the structure as it reads: a sound dump comes back byte for byte; one
+// that is cut, extended or whose counts overrun the file is refused as damaged, whatever its
+// checksum would have said.
+TEST(DumpTest, ReadingADumpFileChecksItsStructure) {
+  const SchemaPtr schema = TestSchema();
+  const std::string dump = EncodeDump(*schema, Sample(*schema));
+  std::string hugeCount = dump;
+  const size_t records = dump.find("Gone") + 4 + 4 + 4 + 3 + 4;  // after the class table
+  ASSERT_EQ(hugeCount.substr(records, 8), std::string("\x03\0\0\0\0\0\0\0", 8));
+  hugeCount[records + 6] = 1;
+  const struct {
+    const char* name;
+    std::string bytes;
+    ReadOutcome outcome;
+  } cases[] = {
+      {"sound", dump, ReadOutcome::kOk},
+      {"one byte short", dump.substr(0, dump.size() - 1), ReadOutcome::kDamaged},
+      {"half", dump.substr(0, dump.size() / 2), ReadOutcome::kDamaged},
+      {"header only", dump.substr(0, 20), ReadOutcome::kDamaged},
+      {"one byte more", dump + "x", ReadOutcome::kDamaged},
+      {"a count beyond the file", Resealed(hugeCount),
+       ReadOutcome::kDamaged},
+      {"another kind", "KESTRDMX" + dump.substr(8), ReadOutcome::kWrongKind},
+  };
+  TestDirectory dir("kestrel-dump");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.Path() + "/d.dmp";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+    std::string bytes = "stale";
+    ASSERT_EQ(ReadDumpFile(path, bytes), c.outcome);
+    EXPECT_EQ(bytes, c.outcome == ReadOutcome::kOk ? c.bytes : "");
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -29,41 +30,52 @@ ssize_t ReadFully(int fd, char* out, size_t n) {
   return static_cast<ssize_t>(done);
 }
 
-ReadOutcome ReadOpened(int fd, std::string& contents, uint64_t maxBytes, std::string_view magic) {
+}  // namespace
+
+SteppedFile::~SteppedFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+ReadOutcome SteppedFile::Open(const std::string& path, uint64_t maxBytes,
+                              std::string_view magic) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd_ < 0) return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::kMissing
+                                                          : ReadOutcome::kUnreadable;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return ReadOutcome::kUnreadable;
+  if (::fstat(fd_, &st) != 0) return ReadOutcome::kUnreadable;
   if (!S_ISREG(st.st_mode)) return ReadOutcome::kNotRegularFile;
-  const auto size = static_cast<uint64_t>(st.st_size);
-  if (size > maxBytes) return ReadOutcome::kTooLarge;
-  if (size < magic.size()) return ReadOutcome::kWrongKind;
-  std::string head(magic.size(), '\0');
-  if (ReadFully(fd, head.data(), head.size()) != static_cast<ssize_t>(head.size()))
+  size_ = static_cast<uint64_t>(st.st_size);
+  if (size_ > maxBytes) return ReadOutcome::kTooLarge;
+  if (size_ < magic.size()) return ReadOutcome::kWrongKind;
+  if (!ReadTo(magic.size()) || std::string_view(contents_).substr(0, magic.size()) != magic)
     return ReadOutcome::kWrongKind;
-  if (head != magic) return ReadOutcome::kWrongKind;
-  // A file that grows while it is read is cut at the size it had when opened; one that
-  // shrinks is read to its new end.
-  contents.resize(static_cast<size_t>(size));
-  head.copy(contents.data(), head.size());
-  const ssize_t got = ReadFully(fd, contents.data() + magic.size(), size - magic.size());
-  if (got < 0) return ReadOutcome::kUnreadable;
-  contents.resize(magic.size() + static_cast<size_t>(got));
   return ReadOutcome::kOk;
 }
 
-}  // namespace
+bool SteppedFile::ReadTo(uint64_t n) {
+  const uint64_t held = contents_.size();
+  if (n <= held || held == size_) return true;
+  // A file that grows while it is read is cut at the size it had when opened; one that
+  // shrinks is read to its new end.
+  const auto target = static_cast<size_t>(std::min(size_, std::max(n, 2 * held)));
+  contents_.resize(target);
+  const ssize_t got = ReadFully(fd_, contents_.data() + held, target - held);
+  if (got < 0) {
+    contents_.resize(held);
+    return false;
+  }
+  contents_.resize(held + static_cast<size_t>(got));
+  if (contents_.size() < target) size_ = contents_.size();
+  return true;
+}
 
 ReadOutcome ReadRegularFile(const std::string& path, std::string& contents, uint64_t maxBytes,
                             std::string_view magic) {
   contents.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::kMissing
-                                                         : ReadOutcome::kUnreadable;
-  const ReadOutcome outcome = ReadOpened(fd, contents, maxBytes, magic);
-  ::close(fd);
-  if (outcome != ReadOutcome::kOk) {
-    contents.clear();
-    contents.shrink_to_fit();
-  }
+  SteppedFile file;
+  ReadOutcome outcome = file.Open(path, maxBytes, magic);
+  if (outcome == ReadOutcome::kOk && !file.ReadTo(file.Size())) outcome = ReadOutcome::kUnreadable;
+  if (outcome == ReadOutcome::kOk) contents = std::move(file.Contents());
   return outcome;
 }
 
@@ -75,6 +87,7 @@ std::string DescribeReadOutcome(ReadOutcome outcome, const std::string& path,
     case ReadOutcome::kNotRegularFile: return path + ": not a regular file";
     case ReadOutcome::kTooLarge: return path + ": the file is too large";
     case ReadOutcome::kWrongKind: return path + ": not a " + kind;
+    case ReadOutcome::kDamaged: return path + ": a damaged " + kind + " (truncated or corrupt)";
     case ReadOutcome::kUnreadable: break;
   }
   return path + ": the file cannot be read";

@@ -7,8 +7,17 @@
 
 namespace kestrel {
 
-// What became of an attempt to read a file whole.
-enum class ReadOutcome { kOk, kMissing, kNotRegularFile, kTooLarge, kWrongKind, kUnreadable };
+// What became of an attempt to read a file whole. kDamaged: the file began as one of the
+// expected kind but what followed cannot be one.
+enum class ReadOutcome {
+  kOk,
+  kMissing,
+  kNotRegularFile,
+  kTooLarge,
+  kWrongKind,
+  kDamaged,
+  kUnreadable
+};
 
 // Reads a regular file whole, never blocking and never holding more than the file held when it
 // was opened: the file is opened without waiting (a FIFO cannot hang the caller), anything but a
@@ -18,6 +27,32 @@ enum class ReadOutcome { kOk, kMissing, kNotRegularFile, kTooLarge, kWrongKind, 
 // once. `contents` is cleared on every outcome but kOk.
 ReadOutcome ReadRegularFile(const std::string& path, std::string& contents, uint64_t maxBytes,
                             std::string_view magic = {});
+// A regular file opened with the checks of ReadRegularFile and read in steps, so that a reader
+// can refuse a file by what its first bytes say without reading the rest.
+class SteppedFile {
+ public:
+  SteppedFile() = default;
+  SteppedFile(const SteppedFile&) = delete;
+  SteppedFile& operator=(const SteppedFile&) = delete;
+  ~SteppedFile();
+
+  // ReadRegularFile's checks and outcomes up to the magic, which is read when it matches.
+  ReadOutcome Open(const std::string& path, uint64_t maxBytes, std::string_view magic = {});
+  // The size the file had when it was opened (less once a read found it shorter).
+  uint64_t Size() const { return size_; }
+  // Reads on until the first `n` bytes are held, or to the end of the file; each read at least
+  // doubles what is held, so that many small steps cost no more than a few large ones. False
+  // when a read fails.
+  bool ReadTo(uint64_t n);
+  // What has been read so far, from the start of the file.
+  std::string& Contents() { return contents_; }
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  std::string contents_;
+};
+
 // A sentence naming `path` and why it could not be read (empty for kOk); `kind` names what the
 // file should have been ("dump") for kWrongKind.
 std::string DescribeReadOutcome(ReadOutcome outcome, const std::string& path,

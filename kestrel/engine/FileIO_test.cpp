@@ -58,5 +58,37 @@ TEST_F(FileIOTest, AHugeSparseFileIsRefusedWithoutBeingRead) {
   EXPECT_LT(contents_.capacity(), 4096u);
 }
 
+// A valid header (magic, format 2, schema "S" "1", next ID 1) in front of gigabytes of zeros: the
+// zeros read as empty tables, so the structure ends long before the file does.
+TEST_F(FileIOTest, ASparseFileBehindAValidDumpHeaderIsRefusedAfterAFewReads) {
+  const std::string path =
+      Write("header.dmp", std::string("KESTRDMP\x02\0\0\0\x01\0\0\0S\x01\0\0\0" "1\x01\0\0\0", 25));
+  ASSERT_EQ(::truncate(path.c_str(), int64_t{64} << 30), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadDumpFile(path, contents_), ReadOutcome::kDamaged);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(contents_, "");
+  EXPECT_EQ(DescribeReadOutcome(ReadOutcome::kDamaged, path, "dump"),
+            path + ": a damaged dump (truncated or corrupt)");
+}
+
+TEST_F(FileIOTest, ASteppedFileReadsOnlyAsFarAsAskedAndStopsAtItsEnd) {
+  const std::string path = Write("f", "MAGIC" + std::string(1 << 20, 'x'));
+  SteppedFile file;
+  ASSERT_EQ(file.Open(path, UINT64_MAX, "MAGIC"), ReadOutcome::kOk);
+  EXPECT_EQ(file.Size(), 5u + (1u << 20));
+  ASSERT_TRUE(file.ReadTo(100));
+  EXPECT_GE(file.Contents().size(), 100u);
+  EXPECT_LT(file.Contents().size(), 1000u);
+  ASSERT_TRUE(file.ReadTo(UINT64_MAX));
+  EXPECT_EQ(file.Contents().size(), file.Size());
+  EXPECT_EQ(file.Contents().substr(0, 6), "MAGICx");
+
+  SteppedFile other;
+  EXPECT_EQ(other.Open(path, UINT64_MAX, "MAGIX"), ReadOutcome::kWrongKind);
+  SteppedFile fifo;
+  EXPECT_EQ(fifo.Open("/dev/zero", UINT64_MAX), ReadOutcome::kNotRegularFile);
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "kestrel/engine/Text.h"
+
 namespace kestrel {
 
 IndexKey KeyOf(const ClassDef& cls, const IndexDef& index, const Record& record) {
@@ -22,6 +24,7 @@ void Indexes::Invalidate() {
   keys_.clear();
   referrersBuilt_ = false;
   referrers_.clear();
+  names_.clear();
 }
 
 MembersCollector::MembersCollector(ClassMembers* out, size_t classCount) : out_(out) {
@@ -98,6 +101,48 @@ std::vector<RecordID> Indexes::Find(const IndexDef& index, const IndexKey& key) 
   return ids;
 }
 
+namespace {
+
+// The key of a record's text field in a name list; none for a field that holds no text.
+const std::u16string* NameOf(const Record& record, size_t field) {
+  return field < record.values.size() ? std::get_if<std::u16string>(&record.values[field])
+                                      : nullptr;
+}
+
+}  // namespace
+
+Indexes::NameList& Indexes::BuiltNames(const NameField& key) {
+  const auto found = names_.find(key);
+  if (found != names_.end()) return found->second;
+  NameList names;
+  for (const RecordID id : Members(key.cls)) {
+    const auto record = store_.records.find(id);
+    if (record == store_.records.end()) continue;
+    if (const std::u16string* name = NameOf(record->second, key.field))
+      names.emplace(NameKey(ToUtf8(*name)), id);
+  }
+  return names_.emplace(key, std::move(names)).first->second;
+}
+
+RecordID Indexes::FindByName(ClassID cls, size_t field, std::string_view name) {
+  const NameList& names = BuiltNames(NameField{cls, field});
+  const std::string key = NameKey(name);
+  const auto found = names.lower_bound({key, kNullRecord});
+  return found != names.end() && found->first == key ? found->second : kNullRecord;
+}
+
+void Indexes::UpdateNames(RecordID id, const Record& record, bool add) {
+  for (auto& [key, names] : names_) {
+    if (key.cls != record.classId) continue;
+    const std::u16string* name = NameOf(record, key.field);
+    if (name == nullptr) continue;
+    if (add)
+      names.emplace(NameKey(ToUtf8(*name)), id);
+    else
+      names.erase({NameKey(ToUtf8(*name)), id});
+  }
+}
+
 void Indexes::BuildReferrers() {
   referrers_.clear();
   for (const auto& [id, record] : store_.records)
@@ -144,6 +189,8 @@ void Indexes::Update(RecordID id, const Record* before, const Record* after) {
     if (newClass != nullptr && schema_.IsDescendant(*newClass, *owner))
       keys.emplace(KeyOf(*newClass, *index, *after), id);
   }
+  if (before != nullptr) UpdateNames(id, *before, false);
+  if (after != nullptr) UpdateNames(id, *after, true);
   if (referrersBuilt_) {
     if (oldClass != nullptr)
       ForEachReference(*oldClass, *before, [&](RecordID target, const FieldDef&) {

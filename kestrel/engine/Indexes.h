@@ -9,7 +9,11 @@
 
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "kestrel/engine/Schema.h"
@@ -73,6 +77,14 @@ class Indexes {
 
   // IDs of the committed records of exactly this class, ascending.
   const std::vector<RecordID>& Members(ClassID cls);
+  // True while the records of each class are listed (handed over by a loader, or built by an
+  // earlier Members), so that Members walks no records.
+  bool HasMembers() const { return membersBuilt_; }
+  // The lowest ID of the committed records of exactly class `cls` whose text field number
+  // `field` is `name`, the case of a-z aside; kNullRecord when there is none. The names of a
+  // class and field are listed on the first search (from the class's members) and then kept
+  // in step like the other indexes.
+  RecordID FindByName(ClassID cls, size_t field, std::string_view name);
   // IDs of the committed records whose key in `index` is `key`.
   std::vector<RecordID> Find(const IndexDef& index, const IndexKey& key);
   // The whole index, ordered by key: the committed records of the index's class and its
@@ -89,8 +101,19 @@ class Indexes {
     std::vector<RecordID> removed;
   };
 
+  // (NameKey of the field's text, record ID) of the records of one class.
+  using NameList = std::set<std::pair<std::string, RecordID>>;
+  struct NameField {
+    ClassID cls;
+    size_t field;
+    auto operator<=>(const NameField&) const = default;
+  };
+
   void BuildMembers();
   void BuildReferrers();
+  NameList& BuiltNames(const NameField& key);
+  // Adds or removes the record's entry in each name list of its class.
+  void UpdateNames(RecordID id, const Record& record, bool add);
   std::multimap<IndexKey, RecordID>& Built(const IndexDef& index);
 
   const Schema& schema_;
@@ -100,6 +123,7 @@ class Indexes {
   std::map<const IndexDef*, std::multimap<IndexKey, RecordID>> keys_;
   bool referrersBuilt_ = false;
   std::unordered_multimap<RecordID, RecordID> referrers_;  // target -> referring record
+  std::map<NameField, NameList> names_;
 };
 
 }  // namespace kestrel

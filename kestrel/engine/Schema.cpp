@@ -2,6 +2,25 @@
 
 namespace kestrel {
 
+FieldList::Segment::~Segment() {
+  std::shared_ptr<Segment> next = std::move(base);
+  while (next != nullptr && next.use_count() == 1) next = std::move(next->base);
+}
+
+void FieldList::Assign(const FieldList* base, std::vector<FieldDef> own) {
+  auto segment = std::make_shared<Segment>();
+  segment->fields = std::move(own);
+  std::vector<const FieldDef*> fields;
+  fields.reserve((base != nullptr ? base->size() : 0) + segment->fields.size());
+  if (base != nullptr) {
+    segment->base = base->segment_;
+    fields.assign(base->fields_.begin(), base->fields_.end());
+  }
+  for (const FieldDef& field : segment->fields) fields.push_back(&field);
+  segment_ = std::move(segment);
+  fields_ = std::move(fields);
+}
+
 int ClassDef::FieldIndex(const std::string& field) const {
   for (size_t i = 0; i < allFields.size(); ++i)
     if (allFields[i].name == field) return static_cast<int>(i);
@@ -89,19 +108,16 @@ void Schema::Finish() {
     ClassDef& cls = classes[i];
     cls.id = static_cast<ClassID>(i + 1);
     byName_[cls.name] = cls.id;
-    cls.allFields.clear();
     cls.children.clear();
+    const ClassDef* base = nullptr;
     if (!cls.base.empty()) {
-      ClassDef& base = classes[static_cast<size_t>(byName_.at(cls.base) - 1)];
-      // Sized once: growing it would copy every inherited field again, which for a long chain
-      // of classes costs as much as the fields themselves.
-      cls.allFields.reserve(base.allFields.size() + cls.ownFields.size());
-      cls.allFields.assign(base.allFields.begin(), base.allFields.end());
-      base.children.push_back(cls.name);
-      if (cls.protectField.empty()) cls.protectField = base.protectField;
+      ClassDef& baseClass = classes[static_cast<size_t>(byName_.at(cls.base) - 1)];
+      baseClass.children.push_back(cls.name);
+      if (cls.protectField.empty()) cls.protectField = baseClass.protectField;
+      base = &baseClass;
     }
     for (FieldDef& field : cls.ownFields) field.owner = cls.name;
-    cls.allFields.insert(cls.allFields.end(), cls.ownFields.begin(), cls.ownFields.end());
+    cls.allFields.Assign(base != nullptr ? &base->allFields : nullptr, cls.ownFields);
   }
 }
 

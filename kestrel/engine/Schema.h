@@ -6,6 +6,9 @@
 // which is the order of the values of a stored record of that class.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,6 +50,70 @@ struct FieldDef {
   bool IsComputedLink() const { return type == type::kLinks && !linkVia.empty(); }
 };
 
+// The flattened field list of a class: its base's fields, then its own. The fields are shared
+// with the base and its bases, never copied, so a chain of n classes holds each field once
+// and one pointer per field and class; copies of the list share them too. It reads like a
+// vector of FieldDef.
+class FieldList {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = FieldDef;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const FieldDef*;
+    using reference = const FieldDef&;
+
+    const_iterator() = default;
+    explicit const_iterator(std::vector<const FieldDef*>::const_iterator at) : at_(at) {}
+    reference operator*() const { return **at_; }
+    pointer operator->() const { return *at_; }
+    reference operator[](difference_type n) const { return *at_[n]; }
+    const_iterator& operator++() { return ++at_, *this; }
+    const_iterator operator++(int) { return const_iterator(at_++); }
+    const_iterator& operator--() { return --at_, *this; }
+    const_iterator operator--(int) { return const_iterator(at_--); }
+    const_iterator& operator+=(difference_type n) { return at_ += n, *this; }
+    const_iterator& operator-=(difference_type n) { return at_ -= n, *this; }
+    friend const_iterator operator+(const_iterator i, difference_type n) { return i += n; }
+    friend const_iterator operator+(difference_type n, const_iterator i) { return i += n; }
+    friend const_iterator operator-(const_iterator i, difference_type n) { return i -= n; }
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return a.at_ - b.at_;
+    }
+    friend auto operator<=>(const const_iterator&, const const_iterator&) = default;
+
+   private:
+    std::vector<const FieldDef*>::const_iterator at_;
+  };
+  using iterator = const_iterator;
+  using value_type = FieldDef;
+  using size_type = size_t;
+
+  size_t size() const { return fields_.size(); }
+  bool empty() const { return fields_.empty(); }
+  const FieldDef& operator[](size_t i) const { return *fields_[i]; }
+  const FieldDef& front() const { return *fields_.front(); }
+  const FieldDef& back() const { return *fields_.back(); }
+  const_iterator begin() const { return const_iterator(fields_.begin()); }
+  const_iterator end() const { return const_iterator(fields_.end()); }
+
+  // Makes the list `base`'s fields (none when null), then `own`.
+  void Assign(const FieldList* base, std::vector<FieldDef> own);
+
+ private:
+  // The own fields of one class, keeping those of its bases alive. A long chain is released
+  // link by link, not by recursion.
+  struct Segment {
+    std::vector<FieldDef> fields;
+    std::shared_ptr<Segment> base;
+    ~Segment();
+  };
+
+  std::shared_ptr<Segment> segment_;
+  std::vector<const FieldDef*> fields_;
+};
+
 struct IndexDef {
   std::string name;
   std::string className;
@@ -62,7 +129,7 @@ struct ClassDef {
   int32_t rootAccess = access::kReadWrite;
   int32_t versionAccess = access::kReadWrite;
   std::vector<FieldDef> ownFields;
-  std::vector<FieldDef> allFields;  // inherited first
+  FieldList allFields;  // inherited first
   std::vector<std::string> children;
   // A boolean field that protects its record: while it is true the record cannot be deleted
   // and no other field of it can be changed. Empty: no such field (inherited from the base

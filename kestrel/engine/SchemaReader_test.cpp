@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace kestrel {
@@ -192,6 +193,27 @@ TEST(SchemaReaderTest, ALongBaseClassChainIsReadQuickly) {
   EXPECT_EQ(last.allFields[1].name, "g0");
   EXPECT_EQ(last.allFields.back().owner, last.name);
   EXPECT_LT(took, std::chrono::seconds(6));
+  // Inherited fields are the base's own, not copies: the chain holds each field once.
+  EXPECT_EQ(&last.allFields[0], &schema->FindClass("C0")->allFields[0]);
+  EXPECT_EQ(&last.allFields[2 * kDepth - 3], &schema->FindClass("C998")->allFields.back());
+}
+
+// A class's field list outlives the schema it was copied from, and iterates like a vector.
+TEST(SchemaReaderTest, ACopiedClassKeepsItsInheritedFields) {
+  SchemaPtr schema = ParseSchema(R"({"name": "S", "version": "1", "classes": [
+      {"name": "A", "fields": [{"name": "a", "type": 3}]},
+      {"name": "B", "base": "A", "fields": [{"name": "b", "type": 9}, {"name": "c", "type": 5}]}]})",
+                                 "s.json");
+  const ClassDef copy = *schema->FindClass("B");
+  schema.reset();
+  std::vector<std::string> names;
+  for (const FieldDef& field : copy.allFields) names.push_back(field.name + "/" + field.owner);
+  EXPECT_EQ(names, (std::vector<std::string>{"a/A", "b/B", "c/B"}));
+  EXPECT_EQ(std::find_if(copy.allFields.begin(), copy.allFields.end(),
+                         [](const FieldDef& f) { return f.type == 5; }) -
+                copy.allFields.begin(),
+            2);
+  EXPECT_EQ(copy.FieldIndex("b"), 1);
 }
 
 }  // namespace

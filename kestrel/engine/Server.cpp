@@ -52,7 +52,8 @@ KSStatus LoadDumpFile(const std::string& path, const Schema& schema, Store& stor
   std::string bytes;
   switch (ReadDumpFile(path, bytes)) {
     case ReadOutcome::kOk: break;
-    case ReadOutcome::kWrongKind: return KS_ERR_DUMP_CORRUPT;
+    case ReadOutcome::kWrongKind:
+    case ReadOutcome::kDamaged: return KS_ERR_DUMP_CORRUPT;
     default: return KS_ERR_FILE_NOT_FOUND;
   }
   try {
@@ -109,7 +110,8 @@ KSStatus CheckOnlineArchive(const OnlineEntry& entry, const std::vector<SchemaPt
   std::string bytes;
   switch (ReadDumpFile(entry.archive, bytes)) {
     case ReadOutcome::kOk: break;
-    case ReadOutcome::kWrongKind: return KS_ERR_DUMP_CORRUPT;
+    case ReadOutcome::kWrongKind:
+    case ReadOutcome::kDamaged: return KS_ERR_DUMP_CORRUPT;
     default: return KS_ERR_FILE_NOT_FOUND;
   }
   try {

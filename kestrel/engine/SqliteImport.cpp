@@ -229,10 +229,17 @@ class Importer {
     }
     for (Table& table : tables_) Describe(table);
     for (size_t t = 0; t < tables_.size(); ++t) LinkReferences(t);
+    // The records of each class are listed as they are made and handed to the indexes, as a
+    // load does, so that the first use of the new database walks no records.
     Store& store = db_.Data();
+    ClassMembers members;
+    MembersCollector collector(&members, schema_.classes.size());
+    for (const auto& [id, record] : store.records) collector.Add(record.classId, id);
     for (size_t t = 0; t < tables_.size(); ++t)
-      if (tables_[t].cls != nullptr) ReadRows(t, store);
+      if (tables_[t].cls != nullptr) ReadRows(t, store, collector);
     Resolve(store);
+    collector.Finish();
+    db_.Index().Adopt(std::move(members));
     Report();
   }
 
@@ -376,7 +383,7 @@ class Importer {
     return static_cast<int>(keys_.size() - 1);
   }
 
-  void ReadRows(size_t index, Store& store) {
+  void ReadRows(size_t index, Store& store, MembersCollector& collector) {
     Table& table = tables_[index];
     const ClassDef& cls = *table.cls;
     bool byRowid = false;
@@ -419,6 +426,7 @@ class Importer {
         if (rows.Type(at) != SQLITE_NULL && !key->records.emplace(KeyText(rows, at), id).second)
           if (Column* column = columns[static_cast<size_t>(at)]) column->repeated.Add(row);
       store.records.emplace_hint(store.records.end(), id, std::move(record));
+      collector.Add(cls.id, id);
       ++report_.records;
     }
     ++report_.classes;

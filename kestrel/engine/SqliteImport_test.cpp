@@ -235,6 +235,57 @@ TEST_F(SqliteImportTest, TablesOfNoClassOfSystemClassesAndAbstractClassesAreLeft
       << Lines();
 }
 
+TEST_F(SqliteImportTest, TheClassListsOfTheImportAreHandedToTheIndexesAsALoadHandsThem) {
+  ASSERT_EQ(Import(Source(R"(
+      CREATE TABLE Note (text TEXT);
+      CREATE TABLE Customer (id INTEGER PRIMARY KEY, name TEXT);
+      INSERT INTO Note VALUES ('a'), ('b');
+      INSERT INTO Customer VALUES (1, 'Ann'), (2, 'Bo'), (3, 'Cy');)")),
+            KS_OK);
+  Indexes& index = db_->Index();
+  EXPECT_TRUE(index.HasMembers()) << "listed while the rows were read, not by a later walk";
+  const ClassID customer = schema_->FindClass("Customer")->id;
+  const ClassID note = schema_->FindClass("Note")->id;
+  const std::vector<RecordID> customers = index.Members(customer);
+  const std::vector<RecordID> notes = index.Members(note);
+  EXPECT_EQ(customers.size(), 3u);
+  EXPECT_EQ(notes.size(), 2u);
+  index.Invalidate();
+  EXPECT_EQ(index.Members(customer), customers) << "as built from the store";
+  EXPECT_EQ(index.Members(note), notes);
+
+  // The user added to the new database joins the lists handed over.
+  DatabasePtr db;
+  ImportReport report;
+  ASSERT_EQ(CreateFromSqlite(Source("CREATE TABLE Note (text TEXT); INSERT INTO Note VALUES "
+                                    "('x');"),
+                             "I", schema_, dir_ + "/j.dmp", "", db, report),
+            KS_OK);
+  EXPECT_TRUE(db->Index().HasMembers());
+  const RecordID system = db->FindUser(u"SYSTEM");
+  ASSERT_NE(system, kNullRecord);
+  EXPECT_EQ(db->Index().Members(schema_->FindClass("SYSUser")->id), std::vector<RecordID>{system});
+  EXPECT_EQ(db->Index().Members(note).size(), 1u);
+}
+
+TEST_F(SqliteImportTest, ImportsIntoADatabaseWithRecordsListThemAllAndAFailedOneChangesNothing) {
+  db_ = std::make_shared<Database>("I", schema_, dir_ + "/i.dmp");
+  report_ = ImportReport{};
+  ASSERT_EQ(ImportSqlite(Source("CREATE TABLE Note (text TEXT); INSERT INTO Note VALUES ('a');"),
+                         *db_, report_),
+            KS_OK);
+  const ClassID note = schema_->FindClass("Note")->id;
+  ASSERT_EQ(db_->Index().Members(note).size(), 1u);
+  // A second import into the same database lists what the first one made too.
+  ASSERT_EQ(ImportSqlite(Source("CREATE TABLE Note (text TEXT); INSERT INTO Note VALUES ('b');"),
+                         *db_, report_),
+            KS_OK);
+  EXPECT_EQ(db_->Index().Members(note).size(), 2u);
+  ASSERT_TRUE(WriteFileAtomically(dir_ + "/text.sqlite", "not a database, just some text\n"));
+  EXPECT_EQ(ImportSqlite(dir_ + "/text.sqlite", *db_, report_), KS_ERR_IMPORT_SOURCE);
+  EXPECT_EQ(db_->Index().Members(note).size(), 2u);
+}
+
 TEST_F(SqliteImportTest, BadOrMissingFilesAreRefusedAndImportNothing) {
   EXPECT_EQ(Import(dir_ + "/missing.sqlite"), KS_ERR_FILE_NOT_FOUND);
   ASSERT_TRUE(WriteFileAtomically(dir_ + "/text.sqlite", "not a database, just some text\n"));

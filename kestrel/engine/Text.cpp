@@ -90,6 +90,12 @@ std::string ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
+std::string NameKey(std::string_view text) {
+  std::string key(text);
+  for (char& c : key) c = Lower(c);
+  return key;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)

@@ -193,6 +193,7 @@ const std::vector<TLayer>& Layers() {
         {"console/tui", Plus(console, {"console/host"})},
         {"console", Plus(console, {"console/host", "console/batch", "console/tui"})},
         {"tests/e2e", {}},
+        {"tests/install", {}},
         {"tests/layering", {"platform/testing"}},
         {"bench", {"*"}},
     };
