@@ -8,10 +8,6 @@ using namespace kestrel::api;
 
 namespace {
 
-// Field lists (wire::kMaxListLength) and rows read ahead are bounded so that a wrong count cannot make the library
-// read far beyond the caller's arrays or hold unbounded memory.
-constexpr int32_t kMaxFetch = 100000;
-
 KSHandle OpenCursorHandle(KSHandle transaction, const char16_t* const* fields, int32_t fieldCount,
                           KSHandle sort, CursorRequest& request) {
   LastErrorOf(LastError::kCursor) = KS_ERR_INTERNAL;
@@ -134,7 +130,7 @@ KSStatus KSCursorSetUserData(KSHandle cursor, void* userData) {
 KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records) {
   KS_FORWARD_STATUS(KSSetFetchBuffer, cursor, records);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
-    if (records < 1 || records > kMaxFetch) return KS_ERR_INVALID_ARGUMENT;
+    if (records < 1 || records > wire::kMaxFetchRows) return KS_ERR_INVALID_ARGUMENT;
     c.buffer.SetSize(records);
     return KS_OK;
   });
@@ -188,6 +184,7 @@ KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
 }
 
 KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
   KS_FORWARD_STATUS(KSGetCurrentValues, cursor, values);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
@@ -199,16 +196,19 @@ KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
 }
 
 KSStatus KSGetNextRecord(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetNextRecord, cursor, values);
   return StepAndRead(cursor, values, true);
 }
 
 KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetPreviousRecord, cursor, values);
   return StepAndRead(cursor, values, false);
 }
 
 int32_t KSGetCurrentRecordPos(KSHandle cursor) {
+  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
   KS_FORWARD(KSGetCurrentRecordPos, cursor);
   return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) {
     return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
@@ -216,6 +216,7 @@ int32_t KSGetCurrentRecordPos(KSHandle cursor) {
 }
 
 KSRecordID KSGetCurrentRecordID(KSHandle cursor) {
+  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
   KS_FORWARD(KSGetCurrentRecordID, cursor);
   return WithCursor<KSRecordID>(cursor, kNullRecord,
                                 [](OpenCursor& c) { return c.engine->CurrentId(); });

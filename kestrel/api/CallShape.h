@@ -19,6 +19,9 @@ namespace kestrel::api::wire {
 // The longest list of fields or values a call takes: the library refuses longer ones without
 // reading them, so a client sends no more than this of a list.
 constexpr int32_t kMaxListLength = 4096;
+// The most rows a cursor reads ahead (KSSetFetchBuffer), so that a wrong size cannot make the
+// library hold unbounded memory.
+constexpr int32_t kMaxFetchRows = 100000;
 
 template <typename F>
 struct Signature;

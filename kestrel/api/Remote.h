@@ -37,6 +37,7 @@ class Channel;
 // One forwarded call.
 struct Call {
   std::shared_ptr<Channel> channel;
+  KSHandle handle = 0;    // this process's handle the call is made on
   std::u16string server;  // the server of the handle the call is made on
   rpc::CallRequest request;
   rpc::CallReply reply;
@@ -78,6 +79,14 @@ class CommitProgress {
 void Finish(Call& call);
 // For a handle whose daemon is gone: forgets it when the call releases it (true).
 bool ReleaseLost(KSHandle handle, rpc::Function function);
+
+// A step (KSGetNextRecord, KSGetPreviousRecord) or a read of the current row
+// (KSGetCurrentValues) on a remote cursor whose fetch buffer holds more than one row, served
+// from the rows held here (HeldRows.h), reading the buffer's next rows when none is left;
+// nothing when the call is to be forwarded as it is.
+std::optional<KSStatus> ReadRow(KSHandle cursor, rpc::Function function, KSField* values);
+// KSGetCurrentRecordPos or KSGetCurrentRecordID of a remote cursor that stands on a held row.
+std::optional<int32_t> HeldPlace(KSHandle cursor, rpc::Function function);
 
 // Connects through the daemon of the host (KSConnectServer), when one serves it.
 std::optional<KSHandle> ConnectServer(const char16_t* host, const char16_t* server);

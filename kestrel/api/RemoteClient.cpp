@@ -3,21 +3,20 @@
 #include <grpcpp/grpcpp.h>
 
 #include <nlohmann/json.hpp>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <future>
 #include <random>
 #include <sstream>
 #include <thread>
 
+#include "kestrel/api/HeldRows.h"
 #include "kestrel/api/LocalHost.h"
 #include "kestrel/api/Remote.h"
 #include "kestrel/daemon/kestrel.grpc.pb.h"
+#include "kestrel/engine/DaemonSocket.h"
 #include "kestrel/engine/ServerState.h"
 #include "kestrel/engine/Text.h"
 
@@ -38,20 +37,6 @@ std::string ReadText(const std::string& path) {
   std::string text = s.str();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
-}
-
-// Whether a process accepts connections on the Unix socket: a daemon that was killed leaves its
-// socket file behind, and nothing answers there.
-bool Answers(const std::string& socket) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (socket.size() >= sizeof address.sun_path) return false;
-  std::memcpy(address.sun_path, socket.c_str(), socket.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return answers;
 }
 
 std::string RandomIdentity() {
@@ -167,6 +152,7 @@ struct Registry {
   std::map<KSHandle, Proxy> proxies;
   std::map<std::pair<const Channel*, KSHandle>, KSHandle> byRemote;
   std::map<std::pair<const Channel*, KSHandle>, std::shared_ptr<CommitProgress::Watch>> commits;
+  std::map<KSHandle, HeldRows> held;  // of cursors with a fetch buffer of more than one row
   uint32_t next = 1;
   bool serving = false;
 };
@@ -179,6 +165,7 @@ Registry& GetRegistry() {
 // Requires the registry's lock.
 void Forget(Registry& r, std::map<KSHandle, Proxy>::iterator proxy) {
   r.byRemote.erase({proxy->second.channel.get(), proxy->second.remote});
+  r.held.erase(proxy->first);
   r.proxies.erase(proxy);
 }
 
@@ -236,9 +223,8 @@ std::shared_ptr<Channel> ChannelFor(const std::string& host, KSStatus& refusal) 
   std::shared_ptr<grpc::Channel> grpcChannel = ConfiguredChannel(host, target, token);
   if (!grpcChannel) {
     if (!IsLocalHost(host)) return nullptr;
-    const std::string socket = KestrelHome() + "/kestreld.sock";
-    if (!Answers(socket)) return nullptr;
-    target = "unix:" + socket;
+    if (!DaemonAnswers(KestrelHome())) return nullptr;
+    target = "unix:" + DaemonSocket(KestrelHome());
   }
   Registry& r = GetRegistry();
   {
@@ -273,6 +259,49 @@ bool IsRelease(rpc::Function function) {
     default:
       return false;
   }
+}
+
+// Calls that change no data, so that rows held before them are still what a read would show.
+bool ChangesNothing(rpc::Function function) {
+  switch (function) {
+    case rpc::F_KSCreateCursor:
+    case rpc::F_KSCreateChildCursor:
+    case rpc::F_KSSetFetchBuffer:
+    case rpc::F_KSCursorIDCompare:
+    case rpc::F_FetchRows:
+      return true;
+    default:
+      break;
+  }
+  const std::string& name = rpc::Function_Name(function);
+  for (const char* reading : {"F_KSGet", "F_KSGoto", "F_KSIs", "F_KSDoes", "F_KSFormat", "F_KSSearch"})
+    if (name.rfind(reading, 0) == 0) return true;
+  return false;
+}
+
+// Before a call reaches a daemon: its cursors are put back on the rows this process shows, the
+// rows held for the cursor called are dropped, and a call that may change data leaves no held
+// row to be served. Requires the registry's lock.
+void PrepareHeldRows(Registry& r, Call& call) {
+  const bool changesNothing = ChangesNothing(call.request.function());
+  for (auto& [handle, rows] : r.held) {
+    const Proxy& proxy = r.proxies.at(handle);
+    if (proxy.channel != call.channel) continue;
+    if (const std::optional<int32_t> position = rows.Resync()) {
+      rpc::Reposition& back = *call.request.add_repositions();
+      back.set_cursor(proxy.remote);
+      back.set_position(*position);
+    }
+    if (handle == call.handle)
+      rows.Drop();
+    else if (!changesNothing)
+      rows.MarkStale();
+  }
+}
+
+KSStatus Serve(const HeldRows::Row& row, KSField* values) {
+  std::copy(row.values.begin(), row.values.end(), values);
+  return row.status;
 }
 
 }  // namespace
@@ -354,9 +383,11 @@ Route Begin(KSHandle remote, rpc::Function function, Call& call) {
   if (proxy == r.proxies.end()) return Route::kUnknown;
   if (proxy->second.channel->Lost()) return Route::kLost;
   call.channel = proxy->second.channel;
+  call.handle = remote;
   call.server = proxy->second.server;
   call.request.set_client(call.channel->Client());
   call.request.set_function(function);
+  PrepareHeldRows(r, call);
   return Route::kRemote;
 }
 
@@ -447,6 +478,14 @@ void Finish(Call& call) {
   if (auto which = wire::LastErrorOf(call.request.function())) LastErrorOf(*which) = call.reply.last_error();
   Registry& r = GetRegistry();
   std::lock_guard lock(r.mutex);
+  if (call.request.function() == rpc::F_KSSetFetchBuffer && call.reply.result().integer() == KS_OK &&
+      r.proxies.count(call.handle) != 0) {
+    const int32_t rows = call.request.arguments(1).integer();
+    if (rows > 1)
+      r.held[call.handle].SetSize(rows);
+    else
+      r.held.erase(call.handle);
+  }
   for (const uint32_t released : call.reply.released()) {
     auto key = r.byRemote.find({call.channel.get(), released});
     if (key != r.byRemote.end()) Forget(r, r.proxies.find(key->second));
@@ -460,6 +499,54 @@ bool ReleaseLost(KSHandle handle, rpc::Function function) {
   auto proxy = r.proxies.find(handle);
   if (proxy != r.proxies.end()) Forget(r, proxy);
   return true;
+}
+
+std::optional<KSStatus> ReadRow(KSHandle cursor, rpc::Function function, KSField* values) {
+  if (!IsRemote(cursor) || values == nullptr) return std::nullopt;
+  const bool forward = function != rpc::F_KSGetPreviousRecord;
+  Registry& r = GetRegistry();
+  int32_t size = 0;
+  {
+    std::lock_guard lock(r.mutex);
+    auto held = r.held.find(cursor);
+    if (held == r.held.end()) return std::nullopt;
+    if (function == rpc::F_KSGetCurrentValues) {
+      const HeldRows::Row* row = held->second.Current();
+      if (row == nullptr || row->status != KS_OK) return std::nullopt;
+      return Serve(*row, values);
+    }
+    if (const HeldRows::Row* row = held->second.Step(forward)) return Serve(*row, values);
+    size = held->second.Size();
+  }
+  Call call;
+  const Route route = Begin(cursor, rpc::F_FetchRows, call);
+  if (route == Route::kUnknown) return std::nullopt;
+  if (route == Route::kLost) return KS_ERR_SERVER_NOT_AVAILABLE;
+  PutHandle(call, cursor, *call.request.add_arguments());
+  call.request.add_arguments()->set_integer(forward ? 1 : 0);
+  call.request.add_arguments()->set_integer(size);
+  if (!Send(call)) return KS_ERR_SERVER_NOT_AVAILABLE;
+  std::optional<KSStatus> status;
+  {
+    std::lock_guard lock(r.mutex);
+    auto held = r.held.find(cursor);
+    if (held != r.held.end()) {
+      held->second.Fill(forward, call.reply);
+      if (const HeldRows::Row* row = held->second.Step(forward)) status = Serve(*row, values);
+    }
+  }
+  Finish(call);
+  return status;
+}
+
+std::optional<int32_t> HeldPlace(KSHandle cursor, rpc::Function function) {
+  if (!IsRemote(cursor)) return std::nullopt;
+  Registry& r = GetRegistry();
+  std::lock_guard lock(r.mutex);
+  auto held = r.held.find(cursor);
+  const HeldRows::Row* row = held != r.held.end() ? held->second.Current() : nullptr;
+  if (row == nullptr) return std::nullopt;
+  return function == rpc::F_KSGetCurrentRecordPos ? row->position : row->id;
 }
 
 std::optional<KSHandle> ConnectServer(const char16_t* host, const char16_t* server) {

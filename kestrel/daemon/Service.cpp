@@ -1,7 +1,9 @@
 #include "kestrel/daemon/Service.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
+#include <vector>
 
 #include "kestrel/api/ApiState.h"
 #include "kestrel/api/CallShape.h"
@@ -18,6 +20,9 @@ namespace {
 constexpr KSHandle kForeignHandle = 0xF0000000u;
 // How often a client's stream looks whether the client is still there.
 constexpr auto kStreamPoll = std::chrono::milliseconds(200);
+// A fetch ends once its rows take this many bytes, well below what a message may carry; the
+// client reads the rest with its next fetch.
+constexpr size_t kFetchBytes = size_t{1} << 20;
 
 void Log(const std::string& line) { std::fprintf(stderr, "kestreld: %s\n", line.c_str()); }
 
@@ -353,11 +358,47 @@ void Serve(R (*function)(A...), Serving& call) {
   X(KSSetSignalSendEvent) X(KSDoesSignalSendEvent) X(KSIsSignalSuspended) X(KSIsSignalRaised)      \
   X(KSSuspendSignal) X(KSResumeSignal) X(KSEvaluateSignalNow)
 
+// The steps of a client's fetch buffer (F_FetchRows): up to the asked number of steps in one
+// direction, each answered as KSGetNextRecord or KSGetPreviousRecord answers it, with the place
+// it reached; the fetch ends after a step that reaches no row.
+void ServeFetch(Serving& call) {
+  const auto& arguments = call.request.arguments();
+  if (arguments.size() != 3) throw std::invalid_argument("arguments");
+  const KSHandle cursor = call.TakeHandle(arguments[0]);
+  const bool forward = arguments[1].integer() != 0;
+  const int32_t steps = std::clamp(arguments[2].integer(), 1, wire::kMaxFetchRows);
+  const size_t fields = CursorFieldCount(cursor);
+  std::vector<KSField> values(std::max(fields, size_t{1}));
+  size_t bytes = 0;
+  for (int32_t i = 0; i < steps && bytes < kFetchBytes; ++i) {
+    const KSStatus status = forward ? KSGetNextRecord(cursor, values.data()) : KSGetPreviousRecord(cursor, values.data());
+    rpc::Row& row = *call.reply.add_rows();
+    row.set_status(status);
+    row.set_position(KSGetCurrentRecordPos(cursor));
+    row.set_record_id(KSGetCurrentRecordID(cursor));
+    if (status != KS_OK) break;
+    for (size_t f = 0; f < fields; ++f) wire::ToWire(values[f], *row.add_values());
+    bytes += row.ByteSizeLong();
+  }
+}
+
+// Puts the client's cursors back where the client shows them, before its call.
+void PutCursorsBack(Client& client, const rpc::CallRequest& request) {
+  for (const rpc::Reposition& back : request.repositions()) {
+    bool owned = false;
+    {
+      std::lock_guard lock(client.mutex);
+      owned = client.handles.count(back.cursor()) != 0;
+    }
+    if (owned) KSGoto(back.cursor(), back.position());
+  }
+}
+
 using Server = void (*)(Serving&);
 
 const std::map<rpc::Function, Server>& Served() {
 #define KS_ENTRY(name) {rpc::F_##name, [](Serving& call) { Serve(&name, call); }},
-  static const std::map<rpc::Function, Server> served{KS_SERVED(KS_ENTRY)};
+  static const std::map<rpc::Function, Server> served{KS_SERVED(KS_ENTRY){rpc::F_FetchRows, &ServeFetch}};
 #undef KS_ENTRY
   return served;
 }
@@ -424,6 +465,11 @@ void Service::Release(Client& client) {
     std::lock_guard lock(mutex_);
     clients_.erase(client.id);
   }
+  const int sessions = ReleaseClient(client);
+  Log("client " + client.name + " detached; " + std::to_string(sessions) + " session(s) released");
+}
+
+int ReleaseClient(Client& client) {
   // No callback may reach the client once it is gone: registrations go first.
   for (KSHandle h : client.registered) GetState().events.Register(h, nullptr, nullptr);
   std::set<KSHandle> handles;
@@ -440,47 +486,52 @@ void Service::Release(Client& client) {
       if (kind == 1) KSDisconnectServer(h);
     }
   }
-  Log("client " + client.name + " detached; " + std::to_string(sessions) + " session(s) released");
+  return sessions;
 }
 
 grpc::Status Service::Call(grpc::ServerContext*, const rpc::CallRequest* request, rpc::CallReply* reply) {
   const std::shared_ptr<Client> client = Find(request->client());
   if (!client) return grpc::Status(grpc::StatusCode::UNAUTHENTICATED, "not attached");
-  if (request->function() == rpc::F_KSGetOpenHandleCount) {
-    std::lock_guard lock(client->mutex);
-    reply->mutable_result()->set_integer(static_cast<int32_t>(client->handles.size()));
+  return ServeCall(*client, *request, *reply);
+}
+
+grpc::Status ServeCall(Client& client, const rpc::CallRequest& request, rpc::CallReply& reply) {
+  if (request.function() == rpc::F_KSGetOpenHandleCount) {
+    std::lock_guard lock(client.mutex);
+    reply.mutable_result()->set_integer(static_cast<int32_t>(client.handles.size()));
     return grpc::Status::OK;
   }
-  const auto server = Served().find(request->function());
+  const auto server = Served().find(request.function());
   if (server == Served().end()) {
-    Log("client " + client->name + " called an unknown function " + std::to_string(request->function()));
+    Log("client " + client.name + " called an unknown function " + std::to_string(request.function()));
     return grpc::Status(grpc::StatusCode::UNIMPLEMENTED, "unknown function");
   }
   KSHandle transaction = 0;
-  if (request->function() == rpc::F_KSCommit && request->arguments_size() > 0) {
-    std::lock_guard lock(client->mutex);
-    if (client->handles.count(request->arguments(0).handle()) != 0) transaction = request->arguments(0).handle();
+  if (request.function() == rpc::F_KSCommit && request.arguments_size() > 0) {
+    std::lock_guard lock(client.mutex);
+    if (client.handles.count(request.arguments(0).handle()) != 0) transaction = request.arguments(0).handle();
   }
-  CommitScope commit(*client, transaction);
+  CommitScope commit(client, transaction);
+  PutCursorsBack(client, request);
   try {
-    Serving call{*client, *request, *reply, {}, {}, {}};
+    Serving call{client, request, reply, {}, {}, {}};
     server->second(call);
   } catch (const std::exception& e) {
-    Log("client " + client->name + ": malformed call " + std::to_string(request->function()) + ": " + e.what());
-    reply->Clear();
+    Log("client " + client.name + ": malformed call " + std::to_string(request.function()) + ": " + e.what());
+    reply.Clear();
     return grpc::Status(grpc::StatusCode::INVALID_ARGUMENT, "malformed call");
   }
-  reply->set_progress_count(commit.Reports());
-  if (auto which = wire::LastErrorOf(request->function())) reply->set_last_error(api::LastErrorOf(*which));
-  std::lock_guard lock(client->mutex);
-  for (auto h = client->handles.begin(); h != client->handles.end();) {
+  reply.set_progress_count(commit.Reports());
+  if (auto which = wire::LastErrorOf(request.function())) reply.set_last_error(api::LastErrorOf(*which));
+  std::lock_guard lock(client.mutex);
+  for (auto h = client.handles.begin(); h != client.handles.end();) {
     if (IsLive(*h)) {
       ++h;
       continue;
     }
-    reply->add_released(*h);
-    client->registered.erase(*h);
-    h = client->handles.erase(h);
+    reply.add_released(*h);
+    client.registered.erase(*h);
+    h = client.handles.erase(h);
   }
   return grpc::Status::OK;
 }

@@ -60,6 +60,14 @@ class Service final : public rpc::Kestrel::Service {
   bool stopping_ = false;
 };
 
+// Serves one call of an attached client: the client's cursors put back where it shows them,
+// then the function, its answer and the handles the call released. A malformed call (wrong
+// arguments for the function) answers INVALID_ARGUMENT and changes nothing of the reply.
+grpc::Status ServeCall(Client& client, const rpc::CallRequest& request, rpc::CallReply& reply);
+// Releases everything the client holds (sessions with their transactions, which rolls their
+// changes back, metas, connections) and its event registrations; answers the sessions released.
+int ReleaseClient(Client& client);
+
 // Saves every database with unsaved changes of every server this process serves, as a
 // server's shutdown does, keeping the servers running for the next process; one line on
 // standard error for each database that could not be saved. False when one could not.

@@ -18,6 +18,7 @@
 
 #include "kestrel/api/Remote.h"
 #include "kestrel/daemon/Service.h"
+#include "kestrel/engine/DaemonSocket.h"
 #include "kestrel/engine/LockFile.h"
 #include "kestrel/engine/ServerState.h"
 
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   kestrel::api::remote::ServeInProcess();
-  const std::string socket = options.home + "/kestreld.sock";
+  const std::string socket = kestrel::DaemonSocket(options.home);
   std::filesystem::remove(socket, error);
   kestrel::daemon::Service service(token);
   grpc::ServerBuilder builder;
