@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "kestrel/api/TestSupport.h"
 
@@ -133,6 +135,68 @@ TEST_F(ApiDaemonTest, AKilledDaemonMakesCallsAnswerNotAvailableAndTellsTheSessio
   EXPECT_EQ(KSReleaseSession(session), KS_OK) << "what the daemon held is gone with it";
   EXPECT_LT(KSGetOpenHandleCount(), open);
   EXPECT_EQ(KSRegisterEventCallback(session, nullptr, nullptr), KS_ERR_INVALID_HANDLE);
+}
+
+TEST_F(ApiDaemonTest, AFetchBufferHoldsItsRowsInTheClient) {
+  const KSHandle session = StaffWithAnn();
+  ASSERT_NE(session, 0u);
+  const KSHandle t = KSStartTransaction(KSGetRootTrn(session), 0x800, u"more");
+  const char16_t* fields[] = {u"name"};
+  const KSHandle writer = KSCreateCursor(t, u"Employee", fields, 1, u"", 0);
+  for (const char16_t* name : {u"Bob", u"Cid"}) {
+    const KSField value = TextField(name, u"name");
+    KSRecordID id = 0;
+    ASSERT_EQ(KSInsertNewRecord(writer, &value, 1, nullptr, &id), KS_OK);
+  }
+  const KSHandle scan = KSCreateCursor(t, u"Employee", fields, 1, u"", 0);
+  ASSERT_EQ(KSSetFetchBuffer(scan, 3), KS_OK);
+  KSField value{};
+  ASSERT_EQ(KSGetNextRecord(scan, &value), KS_OK);
+  EXPECT_EQ(FieldText(value), "Ann");
+
+  ::kill(daemon_, SIGKILL);
+  ::waitpid(daemon_, nullptr, 0);
+  daemon_ = 0;
+  ASSERT_EQ(KSGetNextRecord(scan, &value), KS_OK) << "the three rows came in one reply";
+  ASSERT_EQ(KSGetNextRecord(scan, &value), KS_OK);
+  EXPECT_EQ(FieldText(value), "Cid");
+  EXPECT_EQ(KSGetCurrentRecordPos(scan), 2);
+  EXPECT_EQ(KSGetNextRecord(scan, &value), KS_ERR_SERVER_NOT_AVAILABLE);
+}
+
+// kestrel-admin's exit status and what it wrote (both streams) for the arguments.
+std::pair<int, std::string> Admin(const std::string& arguments) {
+  FILE* pipe = ::popen((std::string(KESTREL_ADMIN) + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return {-1, ""};
+  std::string said;
+  char buffer[512];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) said.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WEXITSTATUS(status), said};
+}
+
+TEST_F(ApiDaemonTest, KestrelAdminWorksThroughTheDaemon) {
+  ASSERT_NE(StaffWithAnn(), 0u);
+  const auto [listed, list] = Admin("list");
+  EXPECT_EQ(listed, 0);
+  EXPECT_NE(list.find("Test (running)\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("  schema Hr 1.0\n    database Staff\n"), std::string::npos)
+      << "what the daemon serves now: " << list;
+
+  const auto [checked, report] = Admin("check Test Staff");
+  EXPECT_EQ(checked, 0);
+  EXPECT_EQ(report, "no problems found\n");
+  const std::string journal = home_ + "/staff.jnl";
+  const auto [journaled, said] = Admin("journal on Test Staff " + journal);
+  EXPECT_EQ(journaled, 0);
+  EXPECT_EQ(said, "the journal of Staff is on in " + journal + "\n");
+  const auto [missing, refusal] = Admin("check Test Nowhere");
+  EXPECT_EQ(missing, 1);
+  EXPECT_EQ(refusal, "kestrel-admin: no online database Nowhere\n");
+
+  const auto [stopped, why] = Admin("stop Test");
+  EXPECT_EQ(stopped, 1) << "the daemon holds the server";
+  EXPECT_NE(why.find("kestreld serves it"), std::string::npos) << why;
 }
 
 // A daemon with a TLS listener on 127.0.0.1 (its own daemon, beside any on the home's socket),

@@ -173,7 +173,8 @@ const std::vector<TLayer>& Layers() {
         {"kestrel/engine", {"kestrel/include"}},
         // The library and kestreld share the messages generated from kestrel/daemon/kestrel.proto.
         {"kestrel/api", {"kestrel/include", "kestrel/engine", "kestrel/daemon"}},
-        {"kestrel/admin", {"kestrel/include", "kestrel/engine"}},
+        // kestrel-admin goes through kestreld (the library) while one serves the home.
+        {"kestrel/admin", {"kestrel/include", "kestrel/engine", "kestrel/api"}},
         {"kestrel/daemon", {"kestrel/include", "kestrel/engine", "kestrel/api"}},
         {"platform/testing", {}},
         {"platform/text", {"platform/testing"}},
