@@ -10,7 +10,14 @@ void HeldRows::Fill(bool forward, const rpc::CallReply& reply) {
     row.status = in.status();
     row.position = in.position();
     row.id = in.record_id();
-    for (const rpc::Field& field : in.values()) row.values.push_back(wire::FromWire(field, storage_));
+    for (const rpc::Field& field : in.values()) {
+      KSField value = wire::FromWire(field, storage_);
+      // The daemon names the fields in the first row only.
+      const size_t i = row.values.size();
+      if (!field.has_name() && rows_.size() > 1 && i < rows_.front().values.size())
+        value.name = rows_.front().values[i].name;
+      row.values.push_back(value);
+    }
   }
   if (rows_.empty()) return;
   stale_ = false;

@@ -360,7 +360,8 @@ void Serve(R (*function)(A...), Serving& call) {
 
 // The steps of a client's fetch buffer (F_FetchRows): up to the asked number of steps in one
 // direction, each answered as KSGetNextRecord or KSGetPreviousRecord answers it, with the place
-// it reached; the fetch ends after a step that reaches no row.
+// it reached; the fetch ends after a step that reaches no row. Only the first row's values
+// carry the field names.
 void ServeFetch(Serving& call) {
   const auto& arguments = call.request.arguments();
   if (arguments.size() != 3) throw std::invalid_argument("arguments");
@@ -377,7 +378,12 @@ void ServeFetch(Serving& call) {
     row.set_position(KSGetCurrentRecordPos(cursor));
     row.set_record_id(KSGetCurrentRecordID(cursor));
     if (status != KS_OK) break;
-    for (size_t f = 0; f < fields; ++f) wire::ToWire(values[f], *row.add_values());
+    for (size_t f = 0; f < fields; ++f) {
+      rpc::Field& value = *row.add_values();
+      wire::ToWire(values[f], value);
+      // Every row names the same fields: the first row's names serve for all.
+      if (i > 0) value.clear_name();
+    }
     bytes += row.ByteSizeLong();
   }
 }
