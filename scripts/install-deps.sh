@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev nlohmann-json3-dev libssl-dev libsqlite3-dev libncurses-dev
+  libgrpc++-dev protobuf-compiler protobuf-compiler-grpc
   tmux tzdata
 )
 

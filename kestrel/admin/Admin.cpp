@@ -9,6 +9,8 @@
 #include <stdexcept>
 
 #include "kestrel/admin/Demo.h"
+#include "kestrel/admin/ThroughDaemon.h"
+#include "kestrel/engine/DaemonSocket.h"
 #include "kestrel/engine/Dump.h"
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Integrity.h"
@@ -49,9 +51,10 @@ class ServerLock {
   explicit ServerLock(const std::string& dir) {
     ExistingState(dir);
     bool busy = false;
-    if (!lock_.Acquire(dir + "/.lock", busy))
-      throw Failure(busy ? "server in use by another process: " + BaseName(dir)
-                         : "cannot lock " + dir);
+    if (lock_.Acquire(dir + "/.lock", busy)) return;
+    if (!busy) throw Failure("cannot lock " + dir);
+    throw Failure("server in use by another process: " + BaseName(dir) +
+                  (DaemonAnswers(KestrelHome()) ? " (kestreld serves it; stop the daemon for this command)" : ""));
   }
 
  private:
@@ -163,6 +166,7 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
         names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   if (names.empty()) out << "no servers in " << root << "\n";
+  const bool daemon = DaemonAnswers(KestrelHome());
   for (const std::string& name : names) {
     const std::string dir = root + "/" + name;
     ServerState state;
@@ -172,6 +176,7 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
       continue;
     }
     out << name << " (" << (state.running ? "running" : "stopped") << ")\n";
+    if (daemon && state.running && ListThroughDaemon(name, out)) continue;
     std::vector<SchemaPtr> metas;
     std::vector<std::string> problems;
     ReadMetas(dir + "/metas", metas, problems);
@@ -265,6 +270,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
   if (args.size() == 4 && !repair) throw Failure("unknown option " + args[3]);
   Expect(args, 3, 4, "check SERVER DB [--repair]");
   const std::string dir = ServerDir(args[1]);
+  if (DaemonAnswers(KestrelHome())) return CheckThroughDaemon(args[1], args[2], repair, out);
   ServerLock lock(dir);
   const DatabasePtr db = LoadDatabase(dir, args[2], err);
   const std::vector<std::string> findings = CheckIntegrity(*db, repair);
@@ -287,6 +293,7 @@ int Journal(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   const bool on = args[1] == "on";
   if (!on && args[1] != "off") throw Failure("journal on or journal off, not journal " + args[1]);
   const std::string dir = ServerDir(args[2]);
+  if (DaemonAnswers(KestrelHome())) return JournalThroughDaemon(on, args[2], args[3], AbsolutePath(args[4]), out);
   ServerLock lock(dir);
   ServerState state = ExistingState(dir);
   OnlineEntry& entry = OnlineEntryOf(state, args[3]);
@@ -400,7 +407,8 @@ int RunAdmin(const std::vector<std::string>& args, std::istream& in, std::ostrea
     out << "usage: kestrel-admin COMMAND [ARGUMENTS]\n"
            "Administers the object servers under $KESTREL_HOME (default "
            "~/.local/share/kestrel).\nCommands that change a server fail while a process "
-           "serves it.\n\n";
+           "serves it; while kestreld serves the home, list, check and journal go through "
+           "it.\n\n";
     for (const auto& [syntax, text] : kCommands)
       out << "  " << syntax << "\n      " << text << "\n";
     return 0;

@@ -15,7 +15,9 @@
 //   kestrel-admin --help                         what each command does
 //
 // Commands that change a server take its lock and fail with "server in use by another
-// process" while a process serves it. Errors go to `err` with a non-zero exit status.
+// process" while a process serves it. While kestreld serves the home, list, check and journal
+// go through the daemon (ThroughDaemon.h) and show or change what it serves now. Errors go to
+// `err` with a non-zero exit status.
 #pragma once
 
 #include <iosfwd>

@@ -1,25 +1,20 @@
 // Cursors: opening, steps, reading rows through the fetch buffer, and writing through them.
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
+#include "kestrel/api/LastErrors.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
 
 namespace {
 
-// Field lists and rows read ahead are bounded so that a wrong count cannot make the library
-// read far beyond the caller's arrays or hold unbounded memory.
-constexpr int32_t kMaxFields = 4096;
-constexpr int32_t kMaxFetch = 100000;
-
-thread_local KSStatus lastCursorError = KS_OK;
-
 KSHandle OpenCursorHandle(KSHandle transaction, const char16_t* const* fields, int32_t fieldCount,
                           KSHandle sort, CursorRequest& request) {
-  lastCursorError = KS_ERR_INTERNAL;
+  LastErrorOf(LastError::kCursor) = KS_ERR_INTERNAL;
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     State& s = GetState();
-    lastCursorError = KS_ERR_INVALID_ARGUMENT;
-    if (fieldCount < 0 || fieldCount > kMaxFields || (fieldCount > 0 && fields == nullptr))
+    LastErrorOf(LastError::kCursor) = KS_ERR_INVALID_ARGUMENT;
+    if (fieldCount < 0 || fieldCount > wire::kMaxListLength || (fieldCount > 0 && fields == nullptr))
       return 0;
     for (int32_t i = 0; i < fieldCount; ++i) {
       if (fields[i] == nullptr) return 0;
@@ -27,18 +22,18 @@ KSHandle OpenCursorHandle(KSHandle transaction, const char16_t* const* fields, i
     }
     const CursorShape* shape = s.sorts.Get(sort);
     if (sort != 0 && shape == nullptr) {
-      lastCursorError = KS_ERR_INVALID_HANDLE;
+      LastErrorOf(LastError::kCursor) = KS_ERR_INVALID_HANDLE;
       return 0;
     }
     if (shape != nullptr) request.shape = *shape;
-    OpenTransaction* t = LiveTransaction(transaction, lastCursorError);
+    OpenTransaction* t = LiveTransaction(transaction, LastErrorOf(LastError::kCursor));
     if (t == nullptr) return 0;
     std::unique_ptr<Cursor> engine;
-    lastCursorError = Cursor::Open(t->engine, request, engine);
-    if (lastCursorError != KS_OK) return 0;
+    LastErrorOf(LastError::kCursor) = Cursor::Open(t->engine, request, engine);
+    if (LastErrorOf(LastError::kCursor) != KS_OK) return 0;
     const KSHandle handle = s.cursors.Add(std::make_unique<OpenCursor>(transaction, std::move(engine)));
     if (handle == 0) {
-      lastCursorError = KS_ERR_INTERNAL;
+      LastErrorOf(LastError::kCursor) = KS_ERR_INTERNAL;
       return 0;
     }
     t->cursors.push_back(handle);
@@ -71,7 +66,7 @@ KSStatus StepAndRead(KSHandle cursor, KSField* values, bool forward) {
 KSStatus WrittenValues(const Cursor& cursor, const KSField* values, int32_t count,
                        const char16_t* const* fieldNames,
                        std::vector<std::pair<size_t, Value>>& written) {
-  if (count < 0 || count > kMaxFields || (count > 0 && values == nullptr))
+  if (count < 0 || count > wire::kMaxListLength || (count > 0 && values == nullptr))
     return KS_ERR_INVALID_ARGUMENT;
   for (int32_t i = 0; i < count; ++i) {
     std::string name;
@@ -101,6 +96,7 @@ extern "C" {
 KSHandle KSCreateCursor(KSHandle transaction, const char16_t* className,
                         const char16_t* const* fields, int32_t fieldCount,
                         const char16_t* indexName, KSHandle sort) {
+  KS_FORWARD(KSCreateCursor, transaction, className, fields, fieldCount, indexName, sort);
   CursorRequest request;
   request.className = Narrow(className);
   request.index = Narrow(indexName);
@@ -110,6 +106,8 @@ KSHandle KSCreateCursor(KSHandle transaction, const char16_t* className,
 KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction, const char16_t* indexName,
                              const char16_t* childClass, const char16_t* const* fields,
                              int32_t fieldCount, KSHandle sort) {
+  KS_FORWARD(KSCreateChildCursor,
+             parentID, transaction, indexName, childClass, fields, fieldCount, sort);
   CursorRequest request;
   request.child = true;
   request.parent = parentID;
@@ -118,9 +116,10 @@ KSHandle KSCreateChildCursor(KSRecordID parentID, KSHandle transaction, const ch
   return OpenCursorHandle(transaction, fields, fieldCount, sort, request);
 }
 
-KSStatus KSGetLastCursorError(void) { return lastCursorError; }
+KSStatus KSGetLastCursorError(void) { return LastErrorOf(LastError::kCursor); }
 
 KSStatus KSReleaseCursor(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSReleaseCursor, cursor);
   return ReleaseOwned(GetState().cursors, cursor, &OpenTransaction::cursors);
 }
 
@@ -129,45 +128,54 @@ KSStatus KSCursorSetUserData(KSHandle cursor, void* userData) {
 }
 
 KSStatus KSSetFetchBuffer(KSHandle cursor, int32_t records) {
+  KS_FORWARD_STATUS(KSSetFetchBuffer, cursor, records);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
-    if (records < 1 || records > kMaxFetch) return KS_ERR_INVALID_ARGUMENT;
+    if (records < 1 || records > wire::kMaxFetchRows) return KS_ERR_INVALID_ARGUMENT;
     c.buffer.SetSize(records);
     return KS_OK;
   });
 }
 
 int32_t KSGetCount(KSHandle cursor) {
+  KS_FORWARD(KSGetCount, cursor);
   return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) { return c.engine->Count(); });
 }
 
 KSStatus KSGotoFirst(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSGotoFirst, cursor);
   return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->First(); });
 }
 
 KSStatus KSGotoLast(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSGotoLast, cursor);
   return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->Last(); });
 }
 
 KSStatus KSGotoNext(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSGotoNext, cursor);
   return CursorStatus(cursor, [](OpenCursor& c) { return c.engine->Next(); });
 }
 
 KSStatus KSGotoPrevious(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSGotoPrevious, cursor);
   return CursorStatus(cursor,
                       [](OpenCursor& c) { return c.engine->Previous(); });
 }
 
 KSStatus KSGoto(KSHandle cursor, int32_t position) {
+  KS_FORWARD_STATUS(KSGoto, cursor, position);
   return CursorStatus(cursor,
                       [&](OpenCursor& c) { return c.engine->Goto(position); });
 }
 
 KSStatus KSGotoRecordID(KSHandle cursor, KSRecordID id) {
+  KS_FORWARD_STATUS(KSGotoRecordID, cursor, id);
   return CursorStatus(cursor,
                       [&](OpenCursor& c) { return c.engine->GotoRecord(id); });
 }
 
 KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
+  KS_FORWARD_STATUS(KSGotoFirstMatch, cursor, condition);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (condition == 0) return c.engine->First();
     const ConditionRef* found = GetState().conditions.Get(condition);
@@ -176,6 +184,8 @@ KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
 }
 
 KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
+  KS_FORWARD_STATUS(KSGetCurrentValues, cursor, values);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
     if (c.engine->Position() < 0) return KS_BEGIN_OF_TABLE;
@@ -186,26 +196,35 @@ KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
 }
 
 KSStatus KSGetNextRecord(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
+  KS_FORWARD_STATUS(KSGetNextRecord, cursor, values);
   return StepAndRead(cursor, values, true);
 }
 
 KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values) {
+  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
+  KS_FORWARD_STATUS(KSGetPreviousRecord, cursor, values);
   return StepAndRead(cursor, values, false);
 }
 
 int32_t KSGetCurrentRecordPos(KSHandle cursor) {
+  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
+  KS_FORWARD(KSGetCurrentRecordPos, cursor);
   return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) {
     return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
   });
 }
 
 KSRecordID KSGetCurrentRecordID(KSHandle cursor) {
+  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
+  KS_FORWARD(KSGetCurrentRecordID, cursor);
   return WithCursor<KSRecordID>(cursor, kNullRecord,
                                 [](OpenCursor& c) { return c.engine->CurrentId(); });
 }
 
 KSStatus KSInsertNewRecord(KSHandle cursor, const KSField* values, int32_t count,
                            const char16_t* const* fieldNames, KSRecordID* newID) {
+  KS_FORWARD_STATUS(KSInsertNewRecord, cursor, values, count, fieldNames, newID);
   if (newID != nullptr) *newID = kNullRecord;
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (newID == nullptr) return KS_ERR_INVALID_ARGUMENT;
@@ -217,6 +236,7 @@ KSStatus KSInsertNewRecord(KSHandle cursor, const KSField* values, int32_t count
 }
 
 KSStatus KSSetCurrentValues(KSHandle cursor, const KSField* values, int32_t count) {
+  KS_FORWARD_STATUS(KSSetCurrentValues, cursor, values, count);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     std::vector<std::pair<size_t, Value>> written;
     if (const KSStatus s = WrittenValues(*c.engine, values, count, nullptr, written); s != KS_OK)
@@ -226,11 +246,13 @@ KSStatus KSSetCurrentValues(KSHandle cursor, const KSField* values, int32_t coun
 }
 
 KSStatus KSDeleteCurrentRecord(KSHandle cursor) {
+  KS_FORWARD_STATUS(KSDeleteCurrentRecord, cursor);
   return CursorStatus(cursor,
                       [](OpenCursor& c) { return c.engine->DeleteCurrent(); });
 }
 
 int32_t KSCursorIDCompare(KSHandle cursor, KSRecordID id1, KSRecordID id2) {
+  KS_FORWARD(KSCursorIDCompare, cursor, id1, id2);
   return WithCursor<int32_t>(cursor, 0,
                              [&](OpenCursor& c) { return c.engine->CompareRecords(id1, id2); });
 }

@@ -86,6 +86,44 @@ TEST_F(ApiCursorTest, RowsShowChangesMadeElsewhereEvenWhenAlreadyFetched) {
   EXPECT_EQ(KSGetPreviousRecord(c, v), KS_NO_FURTHER_RECORD);
 }
 
+TEST_F(ApiCursorTest, RowsReadAheadLeaveEveryCursorWhereItsCallerLeftIt) {
+  const KSHandle t = Start(root_);
+  const KSHandle c = Cursor(t, u"Item", {u"id", u"name"});
+  const KSHandle other = Cursor(t, u"Item", {u"name"});
+  ASSERT_EQ(KSSetFetchBuffer(c, 10), KS_OK);
+  ASSERT_EQ(KSSetFetchBuffer(other, 3), KS_OK);
+  KSField v[2]{};
+  KSField w[1]{};
+  ASSERT_EQ(KSGetNextRecord(c, v), KS_OK) << "reads every row at once";
+  EXPECT_EQ(FieldText(v[1]), "Chair");
+  EXPECT_EQ(KSGetCurrentRecordPos(c), 0);
+  EXPECT_EQ(KSGetCurrentRecordID(c), 3);
+  ASSERT_EQ(KSGetNextRecord(other, w), KS_OK) << "steps of one cursor between those of another";
+  EXPECT_EQ(FieldText(w[0]), "Chair");
+  EXPECT_EQ(KSGotoNext(c), KS_OK);
+  EXPECT_EQ(Current(c, 2), "4|Table") << "the cursor stood on the first row, not on the last read";
+  ASSERT_EQ(KSGetNextRecord(c, v), KS_OK);
+  EXPECT_EQ(FieldText(v[1]), "Lamp");
+  EXPECT_EQ(KSGetNextRecord(c, v), KS_NO_FURTHER_RECORD);
+  EXPECT_EQ(KSGetCurrentRecordPos(c), -1);
+  ASSERT_EQ(KSGetPreviousRecord(c, v), KS_OK) << "turning back";
+  EXPECT_EQ(FieldText(v[1]), "Lamp");
+  ASSERT_EQ(KSGetPreviousRecord(c, v), KS_OK);
+  EXPECT_EQ(FieldText(v[1]), "Table");
+
+  const char16_t* held = w[0].value.asString;
+  ASSERT_EQ(SetText(t, 4, u"name", u"Desk"), KS_OK);
+  EXPECT_EQ(N(held), "Chair") << "a row's texts stay valid until the next call on its cursor";
+  ASSERT_EQ(KSGetNextRecord(other, w), KS_OK);
+  EXPECT_EQ(FieldText(w[0]), "Desk") << "rows read before a change are read again";
+  EXPECT_EQ(KSGetCurrentRecordID(other), 4);
+
+  ASSERT_EQ(KSSetFetchBuffer(c, 1), KS_OK);
+  EXPECT_EQ(Current(c, 2), "4|Desk") << "a smaller buffer keeps the cursor's row";
+  ASSERT_EQ(KSGetNextRecord(c, v), KS_OK);
+  EXPECT_EQ(FieldText(v[1]), "Lamp");
+}
+
 TEST_F(ApiCursorTest, RowsCarryPathsPseudoFieldsAndTheNullValuesOfTheirTypes) {
   const KSHandle t = Start(root_);
   const KSHandle items = Cursor(t, u"Item", {u"ID", u"supplierP.name", u"supplierP.itemsPV.Count()",

@@ -1,5 +1,6 @@
 // Operations on whole databases of a server.
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 #include "kestrel/engine/AsciiFormat.h"
 #include "kestrel/engine/FileIO.h"
 #include "kestrel/engine/Integrity.h"
@@ -72,6 +73,7 @@ KSStatus AddDatabase(Connection& connection, const std::string& name, F&& create
 extern "C" {
 
 const char16_t* const* KSGetAvailableDatabases(KSHandle server, KSHandle meta, int32_t* count) {
+  KS_FORWARD(KSGetAvailableDatabases, server, meta, count);
   if (count != nullptr) *count = 0;
   return Guard<const char16_t* const*>(nullptr, [&]() -> const char16_t* const* {
     KSStatus status;
@@ -86,6 +88,7 @@ const char16_t* const* KSGetAvailableDatabases(KSHandle server, KSHandle meta, i
 }
 
 KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const char16_t* path) {
+  KS_FORWARD_STATUS(KSRestoreDBFromArchive, server, meta, path);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const SchemaPtr schema = SchemaOf(c, meta);
     if (!schema) return KS_ERR_INVALID_HANDLE;
@@ -98,6 +101,7 @@ KSStatus KSRestoreDBFromArchive(KSHandle server, KSHandle meta, const char16_t* 
 }
 
 KSStatus KSSaveDB(KSHandle server, const char16_t* name) {
+  KS_FORWARD_STATUS(KSSaveDB, server, name);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const DatabasePtr db = c.server->FindDatabase(Narrow(name));
     const KSStatus status = c.server->Save(Narrow(name));
@@ -107,10 +111,12 @@ KSStatus KSSaveDB(KSHandle server, const char16_t* name) {
 }
 
 KSStatus KSShutdownDB(KSHandle server, const char16_t* name) {
+  KS_FORWARD_STATUS(KSShutdownDB, server, name);
   return WithServer(server, [&](Connection& c) { return Offline(c, Narrow(name), true, false); });
 }
 
 KSStatus KSShutdownDBEx(KSHandle server, const char16_t* name, int32_t option, KSBool flag) {
+  KS_FORWARD_STATUS(KSShutdownDBEx, server, name, option, flag);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     if (option != 0 && option != 1) return KS_ERR_INVALID_ARGUMENT;
     return Offline(c, Narrow(name), option == 0, flag != 0);
@@ -118,11 +124,13 @@ KSStatus KSShutdownDBEx(KSHandle server, const char16_t* name, int32_t option, K
 }
 
 KSStatus KSDestroyDB(KSHandle server, const char16_t* name) {
+  KS_FORWARD_STATUS(KSDestroyDB, server, name);
   return WithServer(server, [&](Connection& c) { return Offline(c, Narrow(name), false, false); });
 }
 
 KSStatus KSCreateEmptyDB(KSHandle server, KSHandle meta, const char16_t* name,
                          const char16_t* language) {
+  KS_FORWARD_STATUS(KSCreateEmptyDB, server, meta, name, language);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const SchemaPtr schema = SchemaOf(c, meta);
     if (!schema) return KS_ERR_INVALID_HANDLE;
@@ -134,6 +142,7 @@ KSStatus KSCreateEmptyDB(KSHandle server, KSHandle meta, const char16_t* name,
 }
 
 KSStatus KSCloneDB(KSHandle server, const char16_t* name, const char16_t* newName) {
+  KS_FORWARD_STATUS(KSCloneDB, server, name, newName);
   return WithServer(server, [&](Connection& c) {
     return AddDatabase(c, Narrow(newName),
                        [&] { return c.server->Clone(Narrow(name), Narrow(newName)); });
@@ -141,6 +150,7 @@ KSStatus KSCloneDB(KSHandle server, const char16_t* name, const char16_t* newNam
 }
 
 KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const char16_t* file) {
+  KS_FORWARD_STATUS(KSSaveDBToAsciiFile, server, name, file);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const DatabasePtr db = c.server->FindDatabase(Narrow(name));
     if (!db) return KS_ERR_NO_SUCH_DATABASE;
@@ -153,6 +163,7 @@ KSStatus KSSaveDBToAsciiFile(KSHandle server, const char16_t* name, const char16
 
 KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t* name,
                                  const char16_t* file) {
+  KS_FORWARD_STATUS(KSCreateDBFromAsciiFile, server, meta, name, file);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const SchemaPtr schema = SchemaOf(c, meta);
     if (!schema) return KS_ERR_INVALID_HANDLE;
@@ -177,6 +188,7 @@ KSStatus KSCreateDBFromAsciiFile(KSHandle server, KSHandle meta, const char16_t*
 
 KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* second,
                              const char16_t* first, const char16_t* name) {
+  KS_FORWARD_STATUS(KSCreateDBFromRDBMS, server, meta, second, first, name);
   return WithServer(server, [&](Connection& c) -> KSStatus {
     const SchemaPtr schema = SchemaOf(c, meta);
     if (!schema) return KS_ERR_INVALID_HANDLE;
@@ -196,16 +208,19 @@ KSStatus KSCreateDBFromRDBMS(KSHandle server, KSHandle meta, const char16_t* sec
 }
 
 KSStatus KSEnableJournal(KSHandle server, const char16_t* name, const char16_t* file) {
+  KS_FORWARD_STATUS(KSEnableJournal, server, name, file);
   return WithServer(server, [&](Connection& c) {
     return c.server->EnableJournal(Narrow(name), Narrow(file));
   });
 }
 
-KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t*) {
+KSStatus KSDisableJournal(KSHandle server, const char16_t* name, const char16_t* file) {
+  KS_FORWARD_STATUS(KSDisableJournal, server, name, file);
   return WithServer(server, [&](Connection& c) { return c.server->DisableJournal(Narrow(name)); });
 }
 
 int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name) {
+  KS_FORWARD(KSGetDBMemoryUsage, server, name);
   return Guard<int32_t>(0, [&]() -> int32_t {
     KSStatus status;
     Connection* connection = LiveConnection(server, status);
@@ -217,6 +232,7 @@ int32_t KSGetDBMemoryUsage(KSHandle server, const char16_t* name) {
 }
 
 const char16_t* KSCheckDatabaseIntegrity(KSHandle server, const char16_t* name, int32_t level) {
+  KS_FORWARD(KSCheckDatabaseIntegrity, server, name, level);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     KSStatus status;
     Connection* connection = LiveConnection(server, status);
@@ -230,6 +246,7 @@ const char16_t* KSCheckDatabaseIntegrity(KSHandle server, const char16_t* name, 
 
 const char16_t* const* KSGetAvailableTransactions(KSHandle server, const char16_t* name,
                                                   KSBool rootOnly, int32_t* count) {
+  KS_FORWARD(KSGetAvailableTransactions, server, name, rootOnly, count);
   if (count != nullptr) *count = 0;
   return Guard<const char16_t* const*>(nullptr, [&]() -> const char16_t* const* {
     KSStatus status;

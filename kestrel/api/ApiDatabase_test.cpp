@@ -189,6 +189,7 @@ TEST_F(ApiDatabaseTest, EveryByteOfADumpIsCoveredByTheChecks) {
 }
 
 TEST_F(ApiDatabaseTest, ASaveThatFailsHalfWayLeavesTheOldDump) {
+  if (daemon_ != 0) GTEST_SKIP() << "the file size limit is set on this process, not on the daemon";
   std::string records;
   for (int i = 0; i < 3000; ++i)
     records += "R\t" + std::to_string(100 + i) + "\tOrder\tnumber=" + std::to_string(i) +

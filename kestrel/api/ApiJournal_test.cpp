@@ -1,7 +1,6 @@
 // The journal through the C functions: a client killed before any save loses no commit, the
 // server remembers the journal across restarts, and the refusals.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +9,6 @@
 
 #include "kestrel/api/TestSupport.h"
 #include "kestrel/engine/Dump.h"
-
-extern char** environ;
 
 namespace kestrel::test {
 namespace {
@@ -23,20 +20,9 @@ class ApiJournalCrashTest : public ApiTest {
   // Runs CommitAndWait with `count` inserts until it waits with an uncommitted change, then
   // kills it. Answers the journal's size after each of its commits.
   std::vector<int64_t> CommitThenKill(int count) {
-    int pipeEnds[2];
-    EXPECT_EQ(::pipe(pipeEnds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::string program = KESTREL_COMMIT_AND_WAIT, journal = JournalFile();
-    std::string inserts = std::to_string(count);
-    char* argv[] = {program.data(), journal.data(), inserts.data(), nullptr};
-    pid_t child = 0;
-    EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    FILE* out = ::fdopen(pipeEnds[0], "r");
+    FILE* out = nullptr;
+    const pid_t child = StartCommitAndWait(JournalFile(), count, out);
+    EXPECT_NE(child, 0);
     std::vector<int64_t> sizes;
     bool waiting = false;
     char line[256];
@@ -81,6 +67,7 @@ TEST_F(ApiJournalCrashTest, EveryCommitSurvivesAKillBeforeAnySaveAndNothingElseD
 }
 
 TEST_F(ApiJournalCrashTest, AJournalWhoseLastEntryIsCutInHalfLoadsUpToTheEntryBefore) {
+  if (daemon_ != 0) GTEST_SKIP() << "the daemon, not the killed client, holds the database and its journal";
   const std::vector<int64_t> sizes = CommitThenKill(2);
   ASSERT_EQ(sizes.size(), 4u);
   ASSERT_EQ(::truncate(JournalFile().c_str(), (sizes[2] + sizes[3]) / 2), 0);
@@ -135,6 +122,7 @@ TEST_F(ApiJournalTest, DisablingSavesWhatTheJournalHeld) {
 }
 
 TEST_F(ApiJournalTest, ARelativeFileIsTakenFromTheWorkingDirectory) {
+  if (daemon_ != 0) GTEST_SKIP() << "a relative file is taken from the daemon's working directory";
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(home_);
   const KSStatus status = Enable("relative.jnl");
@@ -173,6 +161,7 @@ void SaveFromCallback(int32_t, const char16_t*, KSBool finished, KSHandle t) {
 }
 
 TEST_F(ApiJournalTest, NoSaveOrJournalChangeInTheMiddleOfACommit) {
+  if (daemon_ != 0) GTEST_SKIP() << "through a daemon, reports reach the callback after the commit's work";
   SaveProbe probe{server_, U(home_ + "/never.jnl"), {}};
   const KSHandle t = Start(root_);
   ASSERT_EQ(KSTransactionSetUserData(t, &probe), KS_OK);

@@ -1,5 +1,6 @@
 // Library-wide functions: string mode, status texts and event registration.
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 #include "kestrel/api/StatusText.h"
 
 using namespace kestrel;
@@ -32,11 +33,13 @@ int32_t KSGetOpenHandleCount(void) {
                                 s.sessions.Handles().size() + s.transactions.Handles().size() +
                                 s.objects.Handles().size() + s.cursors.Handles().size() +
                                 s.sorts.Handles().size() + s.conditions.Handles().size() +
-                                s.signals.Handles().size());
+                                s.signals.Handles().size()) +
+           remote::OpenHandleCount();
   });
 }
 
 const char16_t* KSFormatMessage(KSHandle handle, KSStatus code, int32_t flags) {
+  KS_FORWARD(KSFormatMessage, handle, code, flags);
   return Guard<const char16_t*>(u"internal error", [&] {
     std::u16string text = StatusText(code);
     if (flags == 1) text = u"[" + ToUtf16(std::to_string(code)) + u"] " + text;
@@ -45,6 +48,7 @@ const char16_t* KSFormatMessage(KSHandle handle, KSStatus code, int32_t flags) {
 }
 
 const char16_t* KSFormatError(KSHandle session, const KSErrorRecord* error, int32_t flags) {
+  KS_FORWARD(KSFormatError, session, error, flags);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     Session* s = GetState().sessions.Get(session);
     if (s == nullptr || error == nullptr) return nullptr;
@@ -65,6 +69,7 @@ const char16_t* KSFormatError(KSHandle session, const KSErrorRecord* error, int3
 }
 
 KSStatus KSRegisterEventCallback(KSHandle handle, KSEventCallback callback, void* userData) {
+  if (remote::IsRemote(handle)) return remote::RegisterEvents(handle, callback, userData);
   const KSStatus status = Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     State& s = GetState();
     const bool known = handle == 0 || s.connections.Get(handle) || s.sessions.Get(handle);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -58,6 +59,7 @@ int32_t ClassAnswer(KSHandle session, const char16_t* className, int32_t failure
 extern "C" {
 
 const char16_t* KSGetClassName(KSHandle session, KSClassID classID) {
+  KS_FORWARD(KSGetClassName, session, classID);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     bool ok;
     Context c = Resolve(session, nullptr, ok);
@@ -67,10 +69,12 @@ const char16_t* KSGetClassName(KSHandle session, KSClassID classID) {
 }
 
 KSClassID KSGetClassID(KSHandle session, const char16_t* className) {
+  KS_FORWARD(KSGetClassID, session, className);
   return ClassAnswer(session, className, -1, [](const ClassDef& cls) { return cls.id; });
 }
 
 const char16_t* KSGetBaseClass(KSHandle session, const char16_t* className) {
+  KS_FORWARD(KSGetBaseClass, session, className);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     bool ok;
     Context c = Resolve(session, className ? className : u"", ok);
@@ -80,6 +84,7 @@ const char16_t* KSGetBaseClass(KSHandle session, const char16_t* className) {
 }
 
 KSBool KSIsDescendentOf(KSHandle session, const char16_t* parentName, const char16_t* className) {
+  KS_FORWARD(KSIsDescendentOf, session, parentName, className);
   return Guard<KSBool>(0, [&]() -> KSBool {
     bool ok;
     Context c = Resolve(session, className ? className : u"", ok);
@@ -89,6 +94,7 @@ KSBool KSIsDescendentOf(KSHandle session, const char16_t* parentName, const char
 }
 
 const char16_t* const* KSGetTableNames(KSHandle session, int32_t* count) {
+  KS_FORWARD(KSGetTableNames, session, count);
   return NameList(session, nullptr, count, [](const Context& c) {
     std::vector<std::string> names;
     for (const ClassDef& cls : c.schema->classes) names.push_back(cls.name);
@@ -99,6 +105,7 @@ const char16_t* const* KSGetTableNames(KSHandle session, int32_t* count) {
 
 const char16_t* const* KSGetGlobalIndexes(KSHandle session, const char16_t* className,
                                           int32_t* count) {
+  KS_FORWARD(KSGetGlobalIndexes, session, className, count);
   return NameList(session, className ? className : u"", count, [](const Context& c) {
     std::vector<std::string> names;
     for (const IndexDef* index : c.schema->OrderingIndexesOf(*c.cls)) names.push_back(index->name);
@@ -109,6 +116,7 @@ const char16_t* const* KSGetGlobalIndexes(KSHandle session, const char16_t* clas
 const char16_t* const* KSGetIndexFields(KSHandle session, const char16_t* className,
                                         const char16_t* indexName, KSBool withLinkedClass,
                                         int32_t* count) {
+  KS_FORWARD(KSGetIndexFields, session, className, indexName, withLinkedClass, count);
   return NameList(session, className ? className : u"", count, [&](const Context& c) {
     std::vector<std::string> names;
     const IndexDef* index = c.schema->FindIndex(*c.cls, Narrow(indexName));
@@ -127,6 +135,7 @@ const char16_t* const* KSGetIndexFields(KSHandle session, const char16_t* classN
 
 const KSFieldDescription* KSGetFields(KSHandle session, const char16_t* className, KSBool inherited,
                                       int32_t* count) {
+  KS_FORWARD(KSGetFields, session, className, inherited, count);
   if (count != nullptr) *count = 0;
   return Guard<const KSFieldDescription*>(nullptr, [&]() -> const KSFieldDescription* {
     bool ok;
@@ -163,15 +172,18 @@ const KSFieldDescription* KSGetFields(KSHandle session, const char16_t* classNam
 
 const char16_t* const* KSGetDescendents(KSHandle session, const char16_t* className,
                                         int32_t* count) {
+  KS_FORWARD(KSGetDescendents, session, className, count);
   return NameList(session, className ? className : u"", count,
                   [](const Context& c) { return c.cls->children; });
 }
 
 int32_t KSGetClassFlags(KSHandle session, const char16_t* className) {
+  KS_FORWARD(KSGetClassFlags, session, className);
   return ClassAnswer(session, className, -1, [](const ClassDef& cls) { return cls.flags; });
 }
 
 const char16_t* KSGetValueListText(KSHandle session, int32_t listID, int32_t value) {
+  KS_FORWARD(KSGetValueListText, session, listID, value);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     bool ok;
     Context c = Resolve(session, nullptr, ok);
@@ -184,17 +196,20 @@ const char16_t* KSGetValueListText(KSHandle session, int32_t listID, int32_t val
 }
 
 int32_t KSGetClassRootAccess(KSHandle session, const char16_t* className) {
+  KS_FORWARD(KSGetClassRootAccess, session, className);
   return ClassAnswer(session, className, access::kInvisible,
                      [](const ClassDef& cls) { return cls.rootAccess; });
 }
 
 int32_t KSGetClassVersionAccess(KSHandle session, const char16_t* className) {
+  KS_FORWARD(KSGetClassVersionAccess, session, className);
   return ClassAnswer(session, className, access::kInvisible,
                      [](const ClassDef& cls) { return cls.versionAccess; });
 }
 
 KSStatus KSGetServiceAccess(KSHandle session, const char16_t* service, int32_t* rootAccess,
                             int32_t* versionAccess) {
+  KS_FORWARD_STATUS(KSGetServiceAccess, session, service, rootAccess, versionAccess);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&]() -> KSStatus {
     KSStatus status;
     Session* s = LiveSession(session, status);
@@ -210,6 +225,7 @@ KSStatus KSGetServiceAccess(KSHandle session, const char16_t* service, int32_t* 
 
 const KSField* KSGetFieldDefaultValue(KSHandle session, const char16_t* className,
                                       const char16_t* fieldName) {
+  KS_FORWARD(KSGetFieldDefaultValue, session, className, fieldName);
   return Guard<const KSField*>(nullptr, [&]() -> const KSField* {
     bool ok;
     Context c = Resolve(session, className ? className : u"", ok);
@@ -222,6 +238,7 @@ const KSField* KSGetFieldDefaultValue(KSHandle session, const char16_t* classNam
 }
 
 const char16_t* const* KSGetAvailableSignals(KSHandle session, int32_t* count) {
+  KS_FORWARD(KSGetAvailableSignals, session, count);
   return NameList(session, nullptr, count, [](const Context& c) {
     std::vector<std::string> names;
     for (const SignalDef& signal : c.schema->signals) names.push_back(signal.name);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 #include "kestrel/engine/FieldPath.h"
 
 using namespace kestrel;
@@ -20,6 +21,7 @@ kestrel::Transaction& EngineOf(const ObjectRef& object) {
 extern "C" {
 
 KSHandle KSGetObject(KSHandle transaction, KSRecordID id) {
+  KS_FORWARD(KSGetObject, transaction, id);
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     KSStatus status;
     OpenTransaction* t = LiveTransaction(transaction, status);
@@ -37,6 +39,7 @@ KSHandle KSGetObject(KSHandle transaction, KSRecordID id) {
 }
 
 const char16_t* KSGetObjectTable(KSHandle object) {
+  KS_FORWARD(KSGetObjectTable, object);
   return WithLive<const char16_t*>(GetState().objects, object, nullptr,
                                    [](ObjectRef& o) -> const char16_t* {
     const std::optional<View> view = EngineOf(o).GetView();
@@ -47,19 +50,23 @@ const char16_t* KSGetObjectTable(KSHandle object) {
 }
 
 KSStatus KSReleaseObject(KSHandle object) {
+  KS_FORWARD_STATUS(KSReleaseObject, object);
   return ReleaseOwned(GetState().objects, object, &OpenTransaction::objects);
 }
 
 KSStatus KSDestroyObject(KSHandle object) {
+  KS_FORWARD_STATUS(KSDestroyObject, object);
   return WithLiveStatus(GetState().objects, object,
                         [](ObjectRef& o) { return EngineOf(o).Destroy(o.id); });
 }
 
 KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t count,
                      KSField* values) {
+  KS_FORWARD_STATUS(KSGetValues, object, fieldNames, count, values);
   return WithLiveStatus(GetState().objects, object,
                         [&](ObjectRef& o) -> KSStatus {
-    if (count < 0 || (count > 0 && (fieldNames == nullptr || values == nullptr)))
+    if (count < 0 || count > wire::kMaxListLength ||
+        (count > 0 && (fieldNames == nullptr || values == nullptr)))
       return KS_ERR_INVALID_ARGUMENT;
     kestrel::Transaction& t = EngineOf(o);
     const std::optional<View> view = t.GetView();
@@ -87,9 +94,11 @@ KSStatus KSGetValues(KSHandle object, const char16_t* const* fieldNames, int32_t
 }
 
 KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count) {
+  KS_FORWARD_STATUS(KSSetValues, object, values, count);
   return WithLiveStatus(GetState().objects, object,
                         [&](ObjectRef& o) -> KSStatus {
-    if (count < 0 || (count > 0 && values == nullptr)) return KS_ERR_INVALID_ARGUMENT;
+    if (count < 0 || count > wire::kMaxListLength || (count > 0 && values == nullptr))
+      return KS_ERR_INVALID_ARGUMENT;
     kestrel::Transaction& t = EngineOf(o);
     const std::optional<View> view = t.GetView();
     if (!view) return KS_ERR_NO_SUCH_TRANSACTION;
@@ -112,6 +121,7 @@ KSStatus KSSetValues(KSHandle object, const KSField* values, int32_t count) {
 
 KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                          KSRecordID id2) {
+  KS_FORWARD_STATUS(KSCreateNewLink, transaction, id1, fieldName, id2);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session&) {
     return t.engine->Link(id1, Narrow(fieldName), id2, true);
   });
@@ -119,6 +129,7 @@ KSStatus KSCreateNewLink(KSHandle transaction, KSRecordID id1, const char16_t* f
 
 KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fieldName,
                        KSRecordID id2) {
+  KS_FORWARD_STATUS(KSDestroyLink, transaction, id1, fieldName, id2);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session&) {
     return t.engine->Link(id1, Narrow(fieldName), id2, false);
   });
@@ -126,6 +137,7 @@ KSStatus KSDestroyLink(KSHandle transaction, KSRecordID id1, const char16_t* fie
 
 KSStatus KSDestroyAll(KSHandle transaction, const char16_t* className, KSHandle condition,
                       int32_t* count) {
+  KS_FORWARD_STATUS(KSDestroyAll, transaction, className, condition, count);
   if (count != nullptr) *count = 0;
   return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     if (count == nullptr) return KS_ERR_INVALID_ARGUMENT;

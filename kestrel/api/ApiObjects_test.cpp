@@ -38,6 +38,7 @@ TEST_F(ApiObjectTest, ObjectsReadAndWriteTypedValuesWithTheirNullValues) {
   EXPECT_EQ(Int(t, 3, u"supplierP"), -1);
   EXPECT_EQ(Int(t, 3, u"kind"), 2);
   change[0].type = KS_TYPE_STRING;
+  change[0].value.asString = u"3";
   EXPECT_EQ(KSSetValues(item, change, 1), KS_ERR_INVALID_ARGUMENT) << "a type that does not fit";
   change[0].name = u"nothing";
   EXPECT_EQ(KSSetValues(item, change, 1), KS_ERR_NO_SUCH_FIELD);

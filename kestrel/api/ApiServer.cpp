@@ -1,5 +1,7 @@
 // Server connections, metas and DB services.
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
+#include "kestrel/api/LastErrors.h"
 #include "kestrel/api/LocalHost.h"
 
 #include <algorithm>
@@ -8,8 +10,6 @@ using namespace kestrel;
 using namespace kestrel::api;
 
 namespace {
-
-thread_local KSStatus lastConnectError = KS_OK;
 
 // The running server of that name, started in this process on first use.
 KSStatus ServerFor(const std::string& name, ServerPtr& server) {
@@ -52,28 +52,31 @@ KSHandle MetaHandle(KSHandle server, Connection& connection, const SchemaPtr& sc
 extern "C" {
 
 KSHandle KSConnectServer(const char16_t* host, const char16_t* server) {
-  lastConnectError = KS_ERR_INTERNAL;
+  // A daemon serving the host takes the connection; without one the server runs here.
+  if (const auto remote = remote::ConnectServer(host, server)) return *remote;
+  LastErrorOf(LastError::kConnect) = KS_ERR_INTERNAL;
   return Guard<KSHandle>(0, [&]() -> KSHandle {
-    lastConnectError = KS_ERR_INVALID_ARGUMENT;
+    LastErrorOf(LastError::kConnect) = KS_ERR_INVALID_ARGUMENT;
     if (host == nullptr || server == nullptr) return 0;
     if (!IsLocalHost(Narrow(host))) {
-      lastConnectError = KS_ERR_HOST_NOT_REACHABLE;
+      LastErrorOf(LastError::kConnect) = KS_ERR_HOST_NOT_REACHABLE;
       return 0;
     }
     ServerPtr running;
-    lastConnectError = ServerFor(Narrow(server), running);
-    if (lastConnectError != KS_OK) return 0;
+    LastErrorOf(LastError::kConnect) = ServerFor(Narrow(server), running);
+    if (LastErrorOf(LastError::kConnect) != KS_OK) return 0;
     auto connection = std::make_unique<Connection>();
     connection->server = running;
     const KSHandle handle = GetState().connections.Add(std::move(connection));
-    lastConnectError = handle != 0 ? KS_OK : KS_ERR_INTERNAL;
+    LastErrorOf(LastError::kConnect) = handle != 0 ? KS_OK : KS_ERR_INTERNAL;
     return handle;
   });
 }
 
-KSStatus KSGetLastConnectError(void) { return lastConnectError; }
+KSStatus KSGetLastConnectError(void) { return LastErrorOf(LastError::kConnect); }
 
 KSStatus KSDisconnectServer(KSHandle server) {
+  KS_FORWARD_STATUS(KSDisconnectServer, server);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     State& s = GetState();
     Connection* connection = s.connections.Get(server);
@@ -87,6 +90,7 @@ KSStatus KSDisconnectServer(KSHandle server) {
 }
 
 KSStatus KSCloseServer(KSHandle server) {
+  KS_FORWARD_STATUS(KSCloseServer, server);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     KSStatus status;
     Connection* connection = LiveConnection(server, status);
@@ -114,6 +118,7 @@ KSStatus KSServerSetUserData(KSHandle server, void* userData) {
 }
 
 const KSHandle* KSGetAvailableMetas(KSHandle server, int32_t* count) {
+  KS_FORWARD(KSGetAvailableMetas, server, count);
   if (count != nullptr) *count = 0;
   return Guard<const KSHandle*>(nullptr, [&]() -> const KSHandle* {
     KSStatus status;
@@ -127,6 +132,7 @@ const KSHandle* KSGetAvailableMetas(KSHandle server, int32_t* count) {
 }
 
 const char16_t* KSGetMetaName(KSHandle meta) {
+  KS_FORWARD(KSGetMetaName, meta);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     Meta* m = MetaOf(meta);
     return m ? m->results.Text(ToUtf16(m->schema->name)) : nullptr;
@@ -134,6 +140,7 @@ const char16_t* KSGetMetaName(KSHandle meta) {
 }
 
 const char16_t* KSGetMetaVersion(KSHandle meta) {
+  KS_FORWARD(KSGetMetaVersion, meta);
   return Guard<const char16_t*>(nullptr, [&]() -> const char16_t* {
     Meta* m = MetaOf(meta);
     return m ? m->results.Text(ToUtf16(m->schema->version)) : nullptr;
@@ -141,6 +148,7 @@ const char16_t* KSGetMetaVersion(KSHandle meta) {
 }
 
 KSHandle KSSearchMeta(KSHandle server, const char16_t* name, const char16_t* version) {
+  KS_FORWARD(KSSearchMeta, server, name, version);
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     KSStatus status;
     Connection* connection = LiveConnection(server, status);
@@ -151,6 +159,7 @@ KSHandle KSSearchMeta(KSHandle server, const char16_t* name, const char16_t* ver
 }
 
 KSStatus KSReleaseMeta(KSHandle meta) {
+  KS_FORWARD_STATUS(KSReleaseMeta, meta);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     if (MetaOf(meta) == nullptr) return KS_ERR_INVALID_HANDLE;
     ReleaseMeta(meta);
@@ -164,6 +173,7 @@ KSStatus KSMetaSetUserData(KSHandle meta, void* userData) {
 
 const char16_t* const* KSGetAvailableServices(KSHandle server, KSHandle meta, int32_t* count,
                                               KSBool publicOnly) {
+  KS_FORWARD(KSGetAvailableServices, server, meta, count, publicOnly);
   if (count != nullptr) *count = 0;
   return Guard<const char16_t* const*>(nullptr, [&]() -> const char16_t* const* {
     KSStatus status;

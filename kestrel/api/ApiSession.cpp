@@ -3,14 +3,14 @@
 #include <ctime>
 
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
+#include "kestrel/api/LastErrors.h"
 #include "kestrel/api/LocalHost.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
 
 namespace {
-
-thread_local KSStatus lastSessionError = KS_OK;
 
 KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
                const char16_t* database, KSHandle meta, const char16_t* rootTransaction) {
@@ -19,17 +19,17 @@ KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
   Connection* connection = LiveConnection(server, status);
   Meta* m = s.metas.Get(meta);
   if (connection == nullptr || m == nullptr || m->server != connection->server) {
-    lastSessionError = connection == nullptr ? status : KS_ERR_INVALID_HANDLE;
+    LastErrorOf(LastError::kSession) = connection == nullptr ? status : KS_ERR_INVALID_HANDLE;
     return 0;
   }
   const DatabasePtr db = connection->server->FindDatabase(Narrow(database));
   if (!db || db->SchemaRef() != m->schema) {
-    lastSessionError = KS_ERR_NO_SUCH_DATABASE;
+    LastErrorOf(LastError::kSession) = KS_ERR_NO_SUCH_DATABASE;
     return 0;
   }
   const RecordID userRecord = db->Authenticate(Wide(user), Narrow(password));
   if (userRecord == kNullRecord) {
-    lastSessionError = KS_ERR_LOGON_FAILED;
+    LastErrorOf(LastError::kSession) = KS_ERR_LOGON_FAILED;
     return 0;
   }
   auto session = std::make_unique<Session>();
@@ -38,9 +38,9 @@ KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
   // The root: the actual plan ("Root" or nothing) or a root scenario the user may see.
   std::shared_ptr<kestrel::Transaction> root;
   const std::string plan = Narrow(rootTransaction);
-  lastSessionError = kestrel::Transaction::OpenRoot(
+  LastErrorOf(LastError::kSession) = kestrel::Transaction::OpenRoot(
       db, plan, Actor{session->user, session->logonOrder}, root);
-  if (lastSessionError != KS_OK) return 0;
+  if (LastErrorOf(LastError::kSession) != KS_OK) return 0;
   session->plan = plan == "Root" ? "" : plan;
   session->server = connection->server;
   session->db = db;
@@ -50,12 +50,12 @@ KSHandle Logon(KSHandle server, const char16_t* user, const char16_t* password,
   const KSHandle rootHandle = added ? AddTransaction(*added, handle, 0, std::move(root)) : 0;
   if (rootHandle == 0) {
     s.sessions.Remove(handle);
-    lastSessionError = KS_ERR_INTERNAL;
+    LastErrorOf(LastError::kSession) = KS_ERR_INTERNAL;
     return 0;
   }
   added->rootTransaction = rootHandle;
   db->SetLastLogin(userRecord, static_cast<int32_t>(std::time(nullptr)));
-  lastSessionError = KS_OK;
+  LastErrorOf(LastError::kSession) = KS_OK;
   return handle;
 }
 
@@ -65,14 +65,16 @@ extern "C" {
 
 KSHandle KSCreateSession(KSHandle server, const char16_t* user, const char16_t* password,
                          const char16_t* database, KSHandle meta, const char16_t* rootTransaction) {
-  lastSessionError = KS_ERR_INTERNAL;
+  KS_FORWARD(KSCreateSession, server, user, password, database, meta, rootTransaction);
+  LastErrorOf(LastError::kSession) = KS_ERR_INTERNAL;
   return Guard<KSHandle>(
       0, [&] { return Logon(server, user, password, database, meta, rootTransaction); });
 }
 
-KSStatus KSGetLastSessionError(void) { return lastSessionError; }
+KSStatus KSGetLastSessionError(void) { return LastErrorOf(LastError::kSession); }
 
 KSStatus KSReleaseSession(KSHandle session) {
+  KS_FORWARD_STATUS(KSReleaseSession, session);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     State& s = GetState();
     Session* released = s.sessions.Get(session);
@@ -92,6 +94,7 @@ KSStatus KSSessionSetUserData(KSHandle session, void* userData) {
 }
 
 KSStatus KSChangeSessionLanguage(KSHandle session, const char16_t* languageCode) {
+  KS_FORWARD_STATUS(KSChangeSessionLanguage, session, languageCode);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     Session* s = GetState().sessions.Get(session);
     if (s == nullptr) return KS_ERR_INVALID_HANDLE;
@@ -106,6 +109,7 @@ KSStatus KSChangeSessionLanguage(KSHandle session, const char16_t* languageCode)
 
 const char16_t* const* KSGetConnectedUsers(KSHandle session, KSBool includeSelf, KSBool allPlans,
                                            int32_t* count) {
+  KS_FORWARD(KSGetConnectedUsers, session, includeSelf, allPlans, count);
   if (count != nullptr) *count = 0;
   return Guard<const char16_t* const*>(nullptr, [&]() -> const char16_t* const* {
     KSStatus status;
@@ -130,6 +134,7 @@ const char16_t* const* KSGetConnectedUsers(KSHandle session, KSBool includeSelf,
 }
 
 KSHandle KSGetRootTrn(KSHandle session) {
+  KS_FORWARD(KSGetRootTrn, session);
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     Session* s = GetState().sessions.Get(session);
     return s ? s->rootTransaction : 0;
@@ -137,6 +142,7 @@ KSHandle KSGetRootTrn(KSHandle session) {
 }
 
 int32_t KSGetFlags(KSHandle transaction) {
+  KS_FORWARD(KSGetFlags, transaction);
   return Guard<int32_t>(0, [&]() -> int32_t {
     State& s = GetState();
     OpenTransaction* t = s.transactions.Get(transaction);

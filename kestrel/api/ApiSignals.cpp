@@ -2,16 +2,13 @@
 #include <algorithm>
 
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
+#include "kestrel/api/LastErrors.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
 
 namespace {
-
-KSStatus& LastSignalError() {
-  thread_local KSStatus status = KS_OK;
-  return status;
-}
 
 // What a value of the type holds, counted as Value's alternatives: 1 an integer (record IDs of
 // type 14 too), 2 a double, 3 a text; 0 for what a signal does not take.
@@ -108,6 +105,7 @@ R WithSignal(KSHandle handle, R failure, F&& body) {
 extern "C" {
 
 const KSSignalArgInfo* KSGetSignalArgsInfo(KSHandle session, const char16_t* name, int32_t* count) {
+  KS_FORWARD(KSGetSignalArgsInfo, session, name, count);
   if (count != nullptr) *count = 0;
   return Guard<const KSSignalArgInfo*>(nullptr, [&]() -> const KSSignalArgInfo* {
     KSStatus status;
@@ -130,10 +128,11 @@ const KSSignalArgInfo* KSGetSignalArgsInfo(KSHandle session, const char16_t* nam
 KSHandle KSInstanciateSignal(KSHandle session, const char16_t* name,
                              const KSArgumentValue* arguments, int32_t argumentCount,
                              int32_t checkInterval, int32_t flags) {
-  LastSignalError() = KS_ERR_INTERNAL;
+  KS_FORWARD(KSInstanciateSignal, session, name, arguments, argumentCount, checkInterval, flags);
+  LastErrorOf(LastError::kSignal) = KS_ERR_INTERNAL;
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     std::unique_ptr<SignalInstance> signal;
-    KSStatus& status = LastSignalError();
+    KSStatus& status = LastErrorOf(LastError::kSignal);
     status = MakeInstance(session, name, arguments, argumentCount, checkInterval, flags, signal);
     if (status != KS_OK) return 0;
     State& s = GetState();
@@ -150,9 +149,10 @@ KSHandle KSInstanciateSignal(KSHandle session, const char16_t* name,
   });
 }
 
-KSStatus KSGetLastSignalError(void) { return LastSignalError(); }
+KSStatus KSGetLastSignalError(void) { return LastErrorOf(LastError::kSignal); }
 
 const KSHandle* KSGetInstanciatedSignals(KSHandle session, int32_t* count, int32_t flags) {
+  KS_FORWARD(KSGetInstanciatedSignals, session, count, flags);
   if (count != nullptr) *count = 0;
   return Guard<const KSHandle*>(nullptr, [&]() -> const KSHandle* {
     Session* s = GetState().sessions.Get(session);
@@ -162,11 +162,13 @@ const KSHandle* KSGetInstanciatedSignals(KSHandle session, int32_t* count, int32
 }
 
 KSStatus KSReleaseSignal(KSHandle signal) {
+  KS_FORWARD_STATUS(KSReleaseSignal, signal);
   return Guard<KSStatus>(KS_ERR_INTERNAL,
                          [&] { return ReleaseSignal(signal) ? KS_OK : KS_ERR_INVALID_HANDLE; });
 }
 
 KSStatus KSDeleteSignal(KSHandle signal) {
+  KS_FORWARD_STATUS(KSDeleteSignal, signal);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [&](SignalInstance& s) {
     KSStatus status;
     if (LiveSession(s.session, status) == nullptr) return status;
@@ -180,15 +182,18 @@ KSStatus KSSignalSetUserData(KSHandle signal, void* userData) {
 }
 
 const char16_t* KSGetSignalName(KSHandle signal) {
+  KS_FORWARD(KSGetSignalName, signal);
   return WithSignal(signal, static_cast<const char16_t*>(nullptr),
                     [](SignalInstance& s) { return s.results.Text(ToUtf16(s.definition->name)); });
 }
 
 int32_t KSGetSignalID(KSHandle signal) {
+  KS_FORWARD(KSGetSignalID, signal);
   return WithSignal(signal, int32_t{-1}, [](SignalInstance& s) { return s.id; });
 }
 
 const KSField* KSGetSignalArguments(KSHandle signal, int32_t* count) {
+  KS_FORWARD(KSGetSignalArguments, signal, count);
   if (count != nullptr) *count = 0;
   return WithSignal(
       signal, static_cast<const KSField*>(nullptr), [&](SignalInstance& s) -> const KSField* {
@@ -210,10 +215,12 @@ const KSField* KSGetSignalArguments(KSHandle signal, int32_t* count) {
 }
 
 int32_t KSGetSignalCheckInterval(KSHandle signal) {
+  KS_FORWARD(KSGetSignalCheckInterval, signal);
   return WithSignal(signal, int32_t{0}, [](SignalInstance& s) { return s.interval; });
 }
 
 KSStatus KSSetSignalCheckInterval(KSHandle signal, int32_t seconds) {
+  KS_FORWARD_STATUS(KSSetSignalCheckInterval, signal, seconds);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [&](SignalInstance& s) -> KSStatus {
     if (seconds < 1) return KS_ERR_INVALID_ARGUMENT;
     s.interval = seconds;
@@ -224,6 +231,7 @@ KSStatus KSSetSignalCheckInterval(KSHandle signal, int32_t seconds) {
 }
 
 KSStatus KSSetSignalSendEvent(KSHandle signal, KSBool send) {
+  KS_FORWARD_STATUS(KSSetSignalSendEvent, signal, send);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [&](SignalInstance& s) {
     s.sendEvent = send != 0;
     return KSStatus{KS_OK};
@@ -231,18 +239,22 @@ KSStatus KSSetSignalSendEvent(KSHandle signal, KSBool send) {
 }
 
 KSBool KSDoesSignalSendEvent(KSHandle signal) {
+  KS_FORWARD(KSDoesSignalSendEvent, signal);
   return WithSignal(signal, KSBool{0}, [](SignalInstance& s) { return KSBool{s.sendEvent}; });
 }
 
 KSBool KSIsSignalSuspended(KSHandle signal) {
+  KS_FORWARD(KSIsSignalSuspended, signal);
   return WithSignal(signal, KSBool{0}, [](SignalInstance& s) { return KSBool{s.suspended}; });
 }
 
 KSBool KSIsSignalRaised(KSHandle signal) {
+  KS_FORWARD(KSIsSignalRaised, signal);
   return WithSignal(signal, KSBool{0}, [](SignalInstance& s) { return KSBool{s.raised}; });
 }
 
 KSStatus KSSuspendSignal(KSHandle signal) {
+  KS_FORWARD_STATUS(KSSuspendSignal, signal);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [](SignalInstance& s) {
     s.suspended = true;
     return KSStatus{KS_OK};
@@ -250,6 +262,7 @@ KSStatus KSSuspendSignal(KSHandle signal) {
 }
 
 KSStatus KSResumeSignal(KSHandle signal) {
+  KS_FORWARD_STATUS(KSResumeSignal, signal);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [](SignalInstance& s) {
     if (s.suspended) {
       s.suspended = false;
@@ -261,6 +274,7 @@ KSStatus KSResumeSignal(KSHandle signal) {
 }
 
 KSStatus KSEvaluateSignalNow(KSHandle signal) {
+  KS_FORWARD_STATUS(KSEvaluateSignalNow, signal);
   return WithSignal(signal, KSStatus{KS_ERR_INVALID_HANDLE}, [](SignalInstance& s) {
     return s.suspended ? KSStatus{KS_ERR_SIGNAL_SUSPENDED} : EvaluateSignal(s);
   });

@@ -17,6 +17,7 @@
 #include "kestrel/api/EventDispatcher.h"
 #include "kestrel/api/FetchBuffer.h"
 #include "kestrel/api/HandleTable.h"
+#include "kestrel/api/RemoteHandles.h"
 #include "kestrel/api/Results.h"
 #include "kestrel/api/Signals.h"
 #include "kestrel/engine/Condition.h"
@@ -191,9 +192,16 @@ KSStatus WithLiveStatus(HandleTable<T>& table, KSHandle handle, F&& body) {
   });
 }
 
-// Stores the caller's pointer on an entry of `table`: KS_OK or KS_ERR_INVALID_HANDLE.
+// Stores the caller's pointer on an entry of `table` (for a remote handle, here, beside it):
+// KS_OK or KS_ERR_INVALID_HANDLE.
 template <typename T>
 KSStatus SetUserData(HandleTable<T>& table, KSHandle handle, void* userData) {
+  if (remote::IsRemote(handle)) {
+    void** data = remote::UserDataOf(handle, table.Kind());
+    if (data == nullptr) return KS_ERR_INVALID_HANDLE;
+    *data = userData;
+    return KS_OK;
+  }
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     T* entry = table.Get(handle);
     if (entry == nullptr) return KS_ERR_INVALID_HANDLE;

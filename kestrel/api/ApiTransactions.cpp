@@ -4,6 +4,7 @@
 
 #include "kestrel/api/ApiNotices.h"
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -37,6 +38,10 @@ KSStatus KSTransactionSetUserData(KSHandle transaction, void* userData) {
 }
 
 void* KSTransactionGetUserData(KSHandle transaction) {
+  if (remote::IsRemote(transaction)) {
+    void** data = remote::UserDataOf(transaction, GetState().transactions.Kind());
+    return data ? *data : nullptr;
+  }
   return Guard<void*>(nullptr, [&]() -> void* {
     OpenTransaction* t = GetState().transactions.Get(transaction);
     return t ? t->userData : nullptr;
@@ -44,6 +49,7 @@ void* KSTransactionGetUserData(KSHandle transaction) {
 }
 
 KSHandle KSStartTransaction(KSHandle parent, int32_t flags, const char16_t* name) {
+  KS_FORWARD(KSStartTransaction, parent, flags, name);
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     KSStatus status;
     Session* session = nullptr;
@@ -69,6 +75,7 @@ KSHandle KSStartTransaction(KSHandle parent, int32_t flags, const char16_t* name
 }
 
 KSStatus KSGetStartTransactionError(KSHandle transaction) {
+  KS_FORWARD_STATUS(KSGetStartTransactionError, transaction);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     const OpenTransaction* t = GetState().transactions.Get(transaction);
     return t ? t->startStatus : KS_ERR_INVALID_HANDLE;
@@ -76,6 +83,7 @@ KSStatus KSGetStartTransactionError(KSHandle transaction) {
 }
 
 KSHandle KSFindTransaction(KSHandle session, const char16_t* name) {
+  KS_FORWARD(KSFindTransaction, session, name);
   return Guard<KSHandle>(0, [&]() -> KSHandle {
     KSStatus status;
     Session* s = LiveSession(session, status);
@@ -89,6 +97,7 @@ KSHandle KSFindTransaction(KSHandle session, const char16_t* name) {
 }
 
 KSStatus KSReleaseTransaction(KSHandle transaction) {
+  KS_FORWARD_STATUS(KSReleaseTransaction, transaction);
   return Guard<KSStatus>(KS_ERR_INTERNAL, [&] {
     State& s = GetState();
     const OpenTransaction* t = s.transactions.Get(transaction);
@@ -103,6 +112,7 @@ KSStatus KSReleaseTransaction(KSHandle transaction) {
 }
 
 KSStatus KSRollback(KSHandle transaction) {
+  KS_FORWARD_STATUS(KSRollback, transaction);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     std::vector<std::string> removedRoots;
     const KSStatus status = t.engine->Rollback(removedRoots);
@@ -116,6 +126,7 @@ KSStatus KSRollback(KSHandle transaction) {
 
 KSStatus KSCommit(KSHandle transaction, int32_t flags, int32_t reserved,
                   KSCommitProgressCallback callback, KSBool callbackFlag) {
+  KS_FORWARD_STATUS(KSCommit, transaction, flags, reserved, callback, callbackFlag);
   const bool reports = callback != nullptr && callbackFlag != 0;
   const Progress progress = [&](int32_t percentage, const std::u16string& text, bool finished) {
     if (reports) callback(percentage, text.c_str(), finished ? 1 : 0, transaction);
@@ -135,6 +146,7 @@ KSStatus KSCommit(KSHandle transaction, int32_t flags, int32_t reserved,
 }
 
 KSStatus KSSetDescription(KSHandle transaction, const char16_t* description) {
+  KS_FORWARD_STATUS(KSSetDescription, transaction, description);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     const KSStatus status = t.engine->SetDescription(Wide(description));
     if (status == KS_OK && t.engine->IsRootScenario())
@@ -144,6 +156,7 @@ KSStatus KSSetDescription(KSHandle transaction, const char16_t* description) {
 }
 
 const KSErrorRecord* KSGetLastErrors(KSHandle transaction, int32_t* count) {
+  KS_FORWARD(KSGetLastErrors, transaction, count);
   if (count != nullptr) *count = 0;
   return Guard<const KSErrorRecord*>(nullptr, [&]() -> const KSErrorRecord* {
     const OpenTransaction* t = GetState().transactions.Get(transaction);
@@ -154,6 +167,7 @@ const KSErrorRecord* KSGetLastErrors(KSHandle transaction, int32_t* count) {
 }
 
 KSStatus KSLockDatabase(KSHandle transaction, KSHandle object, int32_t mode) {
+  KS_FORWARD_STATUS(KSLockDatabase, transaction, object, mode);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session&) -> KSStatus {
     if (object != 0) return KS_ERR_INVALID_ARGUMENT;
     return t.engine->Lock(kNoClass, mode);
@@ -162,6 +176,7 @@ KSStatus KSLockDatabase(KSHandle transaction, KSHandle object, int32_t mode) {
 
 KSStatus KSLockTable(KSHandle transaction, KSHandle object, int32_t mode,
                      const char16_t* className) {
+  KS_FORWARD_STATUS(KSLockTable, transaction, object, mode, className);
   return WithTransaction(transaction, [&](OpenTransaction& t, Session& session) -> KSStatus {
     if (object != 0) return KS_ERR_INVALID_ARGUMENT;
     const ClassDef* cls = session.db->GetSchema().FindClass(Narrow(className));

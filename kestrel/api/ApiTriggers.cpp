@@ -1,5 +1,6 @@
 // Class trigger subscriptions of a session (the events are sent by ApiNotices).
 #include "kestrel/api/ApiState.h"
+#include "kestrel/api/Remote.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -24,6 +25,7 @@ extern "C" {
 
 KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className, int32_t mask,
                                     KSBool withValues) {
+  KS_FORWARD_STATUS(KSSubscribeToTableTriggers, session, className, mask, withValues);
   return WithClass(session, className, [&](Session& s, const ClassDef& cls) -> KSStatus {
     const int32_t all = KS_TRIGGER_INSERT | KS_TRIGGER_UPDATE | KS_TRIGGER_DELETE;
     if (mask == 0 || (mask & ~all) != 0) return KS_ERR_INVALID_ARGUMENT;
@@ -33,6 +35,7 @@ KSStatus KSSubscribeToTableTriggers(KSHandle session, const char16_t* className,
 }
 
 KSStatus KSUnsubscribeToTableTriggers(KSHandle session, const char16_t* className) {
+  KS_FORWARD_STATUS(KSUnsubscribeToTableTriggers, session, className);
   return WithClass(session, className, [&](Session& s, const ClassDef& cls) {
     s.triggers.erase(cls.id);
     return KS_OK;

@@ -1,7 +1,8 @@
 // A table of objects of one kind reached through 32-bit handles.
-// A handle is kind (4 bits) | generation (12 bits) | slot (16 bits). Releasing an object bumps
-// its slot's generation, so a released or stale handle, a handle of another kind and handle 0
-// all look up nothing. The table owns its objects.
+// A handle is kind (4 bits) | 0 | generation (11 bits) | slot (16 bits). Releasing an object
+// bumps its slot's generation, so a released or stale handle, a handle of another kind and
+// handle 0 all look up nothing. Bit 27 stays clear: it marks the handles of a daemon
+// (RemoteHandles.h), which no table here ever finds. The table owns its objects.
 #pragma once
 
 #include <cstdint>
@@ -41,10 +42,12 @@ class HandleTable {
     Slot* slot = const_cast<Slot*>(Find(handle));
     if (slot == nullptr) return nullptr;
     std::unique_ptr<T> object = std::move(slot->object);
-    slot->generation = slot->generation % kGenerationMask + 1;  // 1..4095, never 0
+    slot->generation = slot->generation % kGenerationMask + 1;  // 1..2047, never 0
     free_.push_back(handle & kSlotMask);
     return object;
   }
+
+  uint32_t Kind() const { return kind_; }
 
   // Handles of every live object, in slot order.
   std::vector<KSHandle> Handles() const {
@@ -56,7 +59,7 @@ class HandleTable {
 
  private:
   static constexpr uint32_t kSlotMask = 0xFFFF;
-  static constexpr uint32_t kGenerationMask = 0xFFF;
+  static constexpr uint32_t kGenerationMask = 0x7FF;
 
   struct Slot {
     std::unique_ptr<T> object;
@@ -71,7 +74,8 @@ class HandleTable {
     if ((handle >> 28) != kind_) return nullptr;
     const uint32_t slot = handle & kSlotMask;
     if (slot >= slots_.size() || !slots_[slot].object) return nullptr;
-    if (((handle >> 16) & kGenerationMask) != slots_[slot].generation) return nullptr;
+    // The whole 12-bit field: a daemon's handle (bit 27) never matches.
+    if (((handle >> 16) & 0xFFF) != slots_[slot].generation) return nullptr;
     return &slots_[slot];
   }
 

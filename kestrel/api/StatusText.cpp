@@ -56,6 +56,7 @@ std::u16string StatusText(KSStatus code) {
       {KS_ERR_INVALID_PATTERN, u"the regular expression is invalid or takes too long"},
       {KS_ERR_NOT_A_JOURNAL, u"the file exists and is not a journal of this database"},
       {KS_ERR_IMPORT_SOURCE, u"the file is not a readable SQLite database"},
+      {KS_ERR_SERVER_NOT_AVAILABLE, u"server not available"},
       {KS_ERR_NO_SUCH_SIGNAL, u"the schema defines no signal of that name"},
       {KS_ERR_SIGNAL_SUSPENDED, u"the signal is suspended"},
       {KS_ERR_REQUIRED_FIELD, u"a required field has no value"},

@@ -1,6 +1,9 @@
 #include "kestrel/api/TestSupport.h"
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +14,8 @@
 #include <sstream>
 
 #include "kestrel/engine/Text.h"
+
+extern char** environ;
 
 namespace kestrel::test {
 
@@ -143,6 +148,7 @@ void ApiTest::SetUp() {
   ::setenv("KESTREL_HOME", home_.c_str(), 1);
   ::setenv("VAZERIR_COMPUTERNAME", "TESTBOX", 1);
   KSUseWideStrings(1);
+  if (std::getenv("KR_TEST_DAEMON") != nullptr) daemon_ = StartDaemon(home_);
   MakeServer("Test", true,
              {{"sales1.json", SalesSchema("1.0")},
               {"sales2.json", SalesSchema("2.0")},
@@ -159,7 +165,54 @@ void ApiTest::TearDown() {
       KSDisconnectServer(h);
     }
   }
+  if (daemon_ > 0) {
+    EXPECT_EQ(StopDaemon(daemon_), 0) << "kestreld's exit status";
+  }
   std::filesystem::remove_all(home_);
+}
+
+pid_t StartDaemon(const std::string& home, std::vector<std::string> options) {
+  const std::string log = home + "/kestreld.log";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (std::freopen(log.c_str(), "w", stderr) == nullptr) ::_exit(126);
+    std::vector<std::string> args{KESTRELD, "--home", home};
+    args.insert(args.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(KESTRELD, argv.data());
+    ::_exit(127);
+  }
+  // The daemon answers once its socket exists.
+  const std::string socket = home + "/kestreld.sock";
+  for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) ::usleep(20000);
+  EXPECT_TRUE(std::filesystem::exists(socket)) << ReadFile(log);
+  return pid;
+}
+
+pid_t StartCommitAndWait(const std::string& journal, int inserts, FILE*& out) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return 0;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  std::string program = KESTREL_COMMIT_AND_WAIT, file = journal, count = std::to_string(inserts);
+  char* argv[] = {program.data(), file.data(), count.data(), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ) != 0) child = 0;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeEnds[1]);
+  out = ::fdopen(pipeEnds[0], "r");
+  return child;
+}
+
+int StopDaemon(pid_t pid) {
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string ApiTest::ServerDir(const std::string& name) const { return home_ + "/servers/" + name; }
@@ -210,6 +263,8 @@ std::vector<std::string> ApiTest::Databases(const std::string& schema, const std
 }
 
 }  // namespace kestrel::test
+
+extern char** environ;
 
 namespace kestrel::test {
 
@@ -323,3 +378,9 @@ std::vector<std::pair<int32_t, int16_t>> ShopTest::Errors(KSHandle t) {
 }
 
 }  // namespace kestrel::test
+
+// gRPC frees the OpenSSL state of its TLS channels on its own threads after the last channel
+// is gone, which a process that exits right after a TLS test does not wait for.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:CRYPTO_zalloc\nleak:CRYPTO_strndup\n";
+}

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,18 @@ void WriteFile(const std::string& path, const std::string& contents);
 std::string SalesSchema(const std::string& version);
 std::string HrSchema();
 
+// Starts kestreld on the home with further options (its log in kestreld.log there) and waits
+// until it listens.
+pid_t StartDaemon(const std::string& home, std::vector<std::string> options = {});
+// SIGTERM, then its exit status (128 + signal when a signal ended it).
+int StopDaemon(pid_t pid);
+// Starts kr_kestrel_commit_and_wait (CommitAndWait.cpp) on the journal with `inserts`; `out`
+// reads its standard output. 0 when it could not be started.
+pid_t StartCommitAndWait(const std::string& journal, int inserts, FILE*& out);
+
 // A fixture with a fresh $KESTREL_HOME holding the server "Test" (running) with the three
-// schemas; `server` is a connection to it once Connect() ran.
+// schemas; `server` is a connection to it once Connect() ran. With $KR_TEST_DAEMON set, a
+// kestreld serves the home, so that every call goes through it.
 class ApiTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -58,6 +70,7 @@ class ApiTest : public ::testing::Test {
 
   std::string home_;
   KSHandle server_ = 0;
+  pid_t daemon_ = 0;
 };
 
 // A fixture with the database "Shop" of schema Shop 1.0 (see ShopSchema) holding suppliers 1

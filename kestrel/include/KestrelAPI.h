@@ -95,6 +95,7 @@ typedef int32_t KSClassID;
 #define KS_ERR_INVALID_PATTERN 3030    /* a regular expression that does not compile or gave up */
 #define KS_ERR_NOT_A_JOURNAL 3031      /* the file exists and is not a journal of this database */
 #define KS_ERR_IMPORT_SOURCE 3032      /* the file is not a readable SQLite database */
+#define KS_ERR_SERVER_NOT_AVAILABLE 3033 /* the daemon serving the handle is gone or timed out */
 #define KS_ERR_NO_SUCH_SIGNAL 3060     /* the schema defines no signal of that name */
 #define KS_ERR_SIGNAL_SUSPENDED 3061   /* the signal is suspended and is not evaluated */
 /* Codes of the error records of a commit (KSGetLastErrors); 1033, 1037 and 1038 appear too. */

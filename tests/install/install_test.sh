@@ -32,7 +32,7 @@ run() {
 run cmake --install "$build" --prefix "$prefix"
 
 # The files, the library's soname and its links.
-for file in bin/kestrel-admin bin/vzconsole include/KestrelAPI.h "$libdir/libVAZERir.so" \
+for file in bin/kestrel-admin bin/kestreld bin/vzconsole include/KestrelAPI.h "$libdir/libVAZERir.so" \
   "$libdir/libKestrelAPI.so.$version" "$libdir/pkgconfig/kestrel-api.pc" \
   "$libdir/cmake/KestrelAPI/KestrelAPIConfig.cmake" \
   "$libdir/cmake/KestrelAPI/KestrelAPIConfigVersion.cmake" lib/systemd/system/kestreld.service; do
@@ -97,6 +97,24 @@ output=$("$work/app/build/kestrel_client" KestrelOS20 ANNA anna 2>&1) ||
 $output"
 output=$("$work/app/build/kestrel_client" KestrelOS20 anna wrong 2>&1)
 [[ $? == 1 && "$output" == *"KSCreateSession failed"* ]] || fail "a wrong password: $output"
+
+# The same program as a client of the installed daemon on that home.
+"$prefix/bin/kestreld" --home "$KESTREL_HOME" 2>"$work/kestreld.log" &
+daemon=$!
+trap 'kill -9 $daemon 2>/dev/null; rm -rf "$work"' EXIT
+for ((i = 0; i < 200; ++i)); do
+  [[ -S "$KESTREL_HOME/kestreld.sock" ]] && break
+  sleep 0.1
+done
+[[ -S "$KESTREL_HOME/kestreld.sock" ]] || fail "the installed kestreld did not start: $(cat "$work/kestreld.log")"
+output=$("$work/app/build/kestrel_client" KestrelOS20 ANNA anna 2>&1) ||
+  fail "the program through kestreld: $output"
+[[ "$output" == "$expected" ]] || fail "the program through kestreld printed:
+$output"
+grep -q "^kestreld: client .* attached" "$work/kestreld.log" ||
+  fail "the program did not go through kestreld: $(cat "$work/kestreld.log")"
+kill -TERM "$daemon"
+wait "$daemon" || fail "kestreld did not exit 0 on SIGTERM: $(cat "$work/kestreld.log")"
 
 # The installed console registers and loads the installed module, which finds the library.
 run "$prefix/bin/vzconsole" --register "$prefix/$libdir/libVAZERir.so"

@@ -171,8 +171,11 @@ const std::vector<TLayer>& Layers() {
     return std::vector<TLayer>{
         {"kestrel/include", {}},
         {"kestrel/engine", {"kestrel/include"}},
-        {"kestrel/api", {"kestrel/include", "kestrel/engine"}},
-        {"kestrel/admin", {"kestrel/include", "kestrel/engine"}},
+        // The library and kestreld share the messages generated from kestrel/daemon/kestrel.proto.
+        {"kestrel/api", {"kestrel/include", "kestrel/engine", "kestrel/daemon"}},
+        // kestrel-admin goes through kestreld (the library) while one serves the home.
+        {"kestrel/admin", {"kestrel/include", "kestrel/engine", "kestrel/api"}},
+        {"kestrel/daemon", {"kestrel/include", "kestrel/engine", "kestrel/api"}},
         {"platform/testing", {}},
         {"platform/text", {"platform/testing"}},
         {"platform/com", {"platform/testing", "platform/text"}},
