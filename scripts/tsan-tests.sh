@@ -4,7 +4,6 @@
 # commit progress reaching the object model's hidden window, the platform's
 # message queues, global interface table, reference counts and registry
 # lock. Only the folders they need are built. A race report fails the run.
-# KR_UNITY_BUILD=ON in the environment compiles in batches, as in ./test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +15,7 @@ binaries=(
   kestrel/api/kr_kestrel_tests
 )
 
-cmake --preset tsan -DKR_ONLY="$folders" -DKR_UNITY_BUILD="${KR_UNITY_BUILD:-OFF}" >/dev/null
+cmake --preset tsan -DKR_ONLY="$folders" -DKR_UNITY_BUILD=OFF >/dev/null
 targets=()
 for binary in "${binaries[@]}"; do targets+=("$(basename "$binary")"); done
 cmake --build --preset tsan --target "${targets[@]}"
