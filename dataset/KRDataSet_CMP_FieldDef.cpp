@@ -38,7 +38,9 @@ bool KRIsVirtualFieldName(std::string_view name) {
 
 namespace {
 
-std::u16string TextOf(const char16_t* text) { return text != nullptr ? std::u16string(text) : std::u16string(); }
+std::u16string TextOrEmpty(const char16_t* text) {
+  return text != nullptr ? std::u16string(text) : std::u16string();
+}
 
 }  // namespace
 
@@ -49,9 +51,9 @@ void TKRFieldDef::SetDescription(const KSFieldDescription* description) {
     return;
   }
   FDescriptionCopy = *description;
-  FDescriptionName = TextOf(description->name);
-  FReferencedClass = TextOf(description->referencedClass);
-  FOwnerClass = TextOf(description->ownerClass);
+  FDescriptionName = TextOrEmpty(description->name);
+  FReferencedClass = TextOrEmpty(description->referencedClass);
+  FOwnerClass = TextOrEmpty(description->ownerClass);
   FDescriptionCopy.name = FDescriptionName.c_str();
   FDescriptionCopy.referencedClass =
       description->referencedClass != nullptr ? FReferencedClass.c_str() : nullptr;

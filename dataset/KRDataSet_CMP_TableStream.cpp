@@ -11,7 +11,7 @@
 
 namespace {
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kTableStreamRegistered = [] {
   RegisterComponentClass<TKRTable>("TKRTable");
   return true;
 }();

@@ -15,6 +15,7 @@
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDataSet_CO_Events.h"
+#include "objectmodel/KRDataSet_CO_RecordingHandler_test.h"
 #include "objectmodel/KRDataSet_CO_Session.h"
 #include "platform/testing/TestFiles.h"
 
@@ -56,26 +57,8 @@ class TScriptedServer : public TKRFakeAPI {
   int sessions = 0;
 };
 
-struct TReceivedEvent {
-  int32_t event;
-  OleVariant data;
-};
-
-// Records the events; `answer`, when set, may write into the data (a veto).
-class TRecordingHandler : public ComObject<IKRProxyEventHandler> {
- public:
-  void ProxyEvent(IKRProxy*, int32_t event, OleVariant& data) override {
-    events.push_back({event, data});
-    if (answer) answer(event, data);
-  }
-  std::vector<int32_t> Codes() const {
-    std::vector<int32_t> codes;
-    for (const TReceivedEvent& e : events) codes.push_back(e.event);
-    return codes;
-  }
-  std::vector<TReceivedEvent> events;
-  std::function<void(int32_t, OleVariant&)> answer;
-};
+using kr_test::TReceivedEvent;
+using kr_test::TRecordingHandler;
 
 // server (host "localhost") → schema Sales 1.0 → database → session.
 struct TProxyTree {

@@ -12,6 +12,7 @@
 #include "objectmodel/KRAPI_UNT_Fake.h"
 #include "objectmodel/KRAPI_UNT_Strings.h"
 #include "objectmodel/KRDataSet_CO.h"
+#include "objectmodel/KRDataSet_CO_RecordingHandler_test.h"
 
 namespace kr_test {
 
@@ -113,22 +114,6 @@ class TTestAPI : public TKRFakeAPI {
   }
   int metas = 0;
   int sessions = 0;
-};
-
-struct TReceivedEvent {
-  intptr_t sender;
-  int32_t event;
-  OleVariant data;
-};
-
-class TRecordingHandler : public ComObject<IKRProxyEventHandler> {
- public:
-  void ProxyEvent(IKRProxy* sender, int32_t event, OleVariant& data) override {
-    events.push_back({sender->Get_UniqueID(), event, data});
-    if (answer) answer(event, data);
-  }
-  std::vector<TReceivedEvent> events;
-  std::function<void(int32_t, OleVariant&)> answer;
 };
 
 // A server, a meta under it and a session under the meta.

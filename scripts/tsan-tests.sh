@@ -15,7 +15,7 @@ binaries=(
   kestrel/api/kr_kestrel_tests
 )
 
-cmake --preset tsan -DKR_ONLY="$folders" >/dev/null
+cmake --preset tsan -DKR_ONLY="$folders" -DKR_UNITY_BUILD=OFF >/dev/null
 targets=()
 for binary in "${binaries[@]}"; do targets+=("$(basename "$binary")"); done
 cmake --build --preset tsan --target "${targets[@]}"

@@ -47,7 +47,7 @@ class ConsoleStream : public ::testing::Test {
   }
 };
 
-std::vector<std::string> Names(const TKRFolder& folder) {
+std::vector<std::string> FolderNames(const TKRFolder& folder) {
   std::vector<std::string> names;
   for (const auto& child : folder.Childs()) names.push_back(child->ColumnText(0));
   return names;
@@ -91,7 +91,7 @@ TEST_F(ConsoleStream, RoundTripKeepsRegistrationsAndDropsPasswords) {
   ComPtr<TKRComponentData> loaded = MakeComObject<TKRComponentData>();
   ASSERT_EQ(Load(*loaded, saved), S_OK);
   TKRFolder& ws = Workstations(*loaded);
-  ASSERT_EQ(Names(ws), (std::vector<std::string>{"pc7", "remote"}));
+  ASSERT_EQ(FolderNames(ws), (std::vector<std::string>{"pc7", "remote"}));
   const TKRFolder& os1 = *ServersOf(*ws.Childs()[0]).Childs().at(0);
   EXPECT_EQ(os1.ColumnText(0), "OS1");
   EXPECT_EQ(os1.ColumnText(2), "alice");
@@ -101,7 +101,7 @@ TEST_F(ConsoleStream, RoundTripKeepsRegistrationsAndDropsPasswords) {
   EXPECT_EQ(os1.Cookie(), -1);  // not inserted into the console
   EXPECT_EQ(ServersOf(*ws.Childs()[1]).Childs().at(0)->ColumnText(0), "OS2");
 
-  ASSERT_EQ(Names(Groups(*loaded)), (std::vector<std::string>{"Dumps"}));
+  ASSERT_EQ(FolderNames(Groups(*loaded)), (std::vector<std::string>{"Dumps"}));
   const TKRFolder& group = *Groups(*loaded).Childs()[0];
   EXPECT_EQ(group.ColumnText(2), dir.Path().string());
   EXPECT_EQ(group.ScopeItem()->nImage, 8);
@@ -140,13 +140,13 @@ TEST_F(ConsoleStream, HeaderMustBeZero) {
   EXPECT_EQ(Load(*data_, std::string("\0\0", 2)), E_FAIL);
   EXPECT_EQ(Load(*data_, Word(7) + Word(4) + Counted("pc8") + kEnd), E_FAIL);
   EXPECT_FALSE(data_->GetIsDirty());
-  EXPECT_EQ(Names(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
+  EXPECT_EQ(FolderNames(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
   EXPECT_EQ(data_->Load(nullptr), E_FAIL);
 }
 
 TEST_F(ConsoleStream, OnlyAnEndTagLeavesTheDefaultTree) {
   EXPECT_EQ(Load(*data_, kHeader + kEnd + Word(4) + Counted("after-end")), S_OK);
-  EXPECT_EQ(Names(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
+  EXPECT_EQ(FolderNames(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
   EXPECT_TRUE(Groups(*data_).Childs().empty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(ConsoleStream, UnknownTagsAreSkippedWordByWord) {
   EXPECT_EQ(Load(*data_,
                  kHeader + Word(9) + Word(0) + Word(0xFFFFFFFF) + Word(4) + Counted("pc8") + kEnd),
             S_OK);
-  EXPECT_EQ(Names(Workstations(*data_)), (std::vector<std::string>{"pc7", "pc8"}));
+  EXPECT_EQ(FolderNames(Workstations(*data_)), (std::vector<std::string>{"pc7", "pc8"}));
 }
 
 TEST_F(ConsoleStream, ServersFindTheirWorkstation) {
@@ -165,9 +165,9 @@ TEST_F(ConsoleStream, ServersFindTheirWorkstation) {
   TKRFolder& ws = Workstations(*data_);
   // PC7 misses "pc7" exactly but is found without regard to case; Lab is
   // created by its server record and reused by the later workstation record.
-  ASSERT_EQ(Names(ws), (std::vector<std::string>{"pc7", "lab"}));
-  EXPECT_EQ(Names(ServersOf(*ws.Childs()[0])), (std::vector<std::string>{"OS1"}));
-  EXPECT_EQ(Names(ServersOf(*ws.Childs()[1])), (std::vector<std::string>{"OS2"}));
+  ASSERT_EQ(FolderNames(ws), (std::vector<std::string>{"pc7", "lab"}));
+  EXPECT_EQ(FolderNames(ServersOf(*ws.Childs()[0])), (std::vector<std::string>{"OS1"}));
+  EXPECT_EQ(FolderNames(ServersOf(*ws.Childs()[1])), (std::vector<std::string>{"OS2"}));
 }
 
 TEST_F(ConsoleStream, ServerOfAWorkstationWithoutServersFolderIsDropped) {
@@ -185,10 +185,10 @@ TEST_F(ConsoleStream, RecordsAreNotMerged) {
   const std::string group = Word(2) + Counted("G") + Counted("/nonexistent/kr-dumps");
   const std::string server = Word(3) + Counted("OS1") + Counted("pc7") + Counted("");
   EXPECT_EQ(Load(*data_, kHeader + group + group + server + server + kEnd), S_OK);
-  EXPECT_EQ(Names(Groups(*data_)), (std::vector<std::string>{"G", "G"}));
+  EXPECT_EQ(FolderNames(Groups(*data_)), (std::vector<std::string>{"G", "G"}));
   EXPECT_TRUE(Groups(*data_).Childs()[0]->Dirty());  // missing directory: scanned again later
   EXPECT_TRUE(Groups(*data_).Childs()[0]->Items().empty());
-  EXPECT_EQ(Names(ServersOf(*Workstations(*data_).Childs()[0])),
+  EXPECT_EQ(FolderNames(ServersOf(*Workstations(*data_).Childs()[0])),
             (std::vector<std::string>{"OS1", "OS1"}));
 }
 
@@ -217,21 +217,22 @@ TEST_F(ConsoleStream, ShortReadsAndReadFailures) {
   ComPtr<TestStream> trickle = MakeComObject<TestStream>(doc);
   trickle->LimitReadChunk(3);  // every read brings at most three bytes
   EXPECT_EQ(data_->Load(trickle.Get()), S_OK);
-  ASSERT_EQ(Names(Workstations(*data_)), (std::vector<std::string>{"pc7", "workstation-8"}));
-  EXPECT_EQ(Names(ServersOf(*Workstations(*data_).Childs()[1])), (std::vector<std::string>{"OS1"}));
+  ASSERT_EQ(FolderNames(Workstations(*data_)), (std::vector<std::string>{"pc7", "workstation-8"}));
+  EXPECT_EQ(FolderNames(ServersOf(*Workstations(*data_).Childs()[1])),
+            (std::vector<std::string>{"OS1"}));
 
   // A read failure inside the server record keeps only the workstation.
   ComPtr<TKRComponentData> other = MakeComObject<TKRComponentData>();
   ComPtr<TestStream> failing = MakeComObject<TestStream>(doc);
   failing->FailReadsAfter(kHeader.size() + 4 + Counted("workstation-8").size() + 6);
   EXPECT_EQ(other->Load(failing.Get()), E_FAIL);
-  ASSERT_EQ(Names(Workstations(*other)), (std::vector<std::string>{"pc7", "workstation-8"}));
+  ASSERT_EQ(FolderNames(Workstations(*other)), (std::vector<std::string>{"pc7", "workstation-8"}));
   EXPECT_TRUE(ServersOf(*Workstations(*other).Childs()[1]).Childs().empty());
 }
 
 TEST_F(ConsoleStream, AnnouncedLengthBeyondTheStreamFailsWithoutBuilding) {
   EXPECT_EQ(Load(*data_, kHeader + Word(4) + Word(0x7FFFFFFF) + "pc9"), E_FAIL);
-  EXPECT_EQ(Names(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
+  EXPECT_EQ(FolderNames(Workstations(*data_)), (std::vector<std::string>{"pc7"}));
 }
 
 TEST_F(ConsoleStream, FailedWritesAreReportedAndKeepTheConsoleDirty) {

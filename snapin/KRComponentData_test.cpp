@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/testing/TestFiles.h"
+#include "snapin/KRComponentData_Commands.h"
 #include "snapin/KRTestSupport.h"
 
 namespace {
@@ -14,12 +15,6 @@ class ComponentDataTree : public ::testing::Test {
 
   TKRFolder& Workstations() { return *data_->GetRootFolder()->Childs().at(0); }
 };
-
-std::vector<std::string> ChildNames(const TKRFolder& folder) {
-  std::vector<std::string> names;
-  for (const auto& child : folder.Childs()) names.push_back(child->ColumnText(0));
-  return names;
-}
 
 }  // namespace
 

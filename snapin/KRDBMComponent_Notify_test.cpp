@@ -7,7 +7,7 @@
 namespace {
 
 // A data object of another snap-in: it answers no format.
-class ForeignDataObject : public ComObject<IDataObject> {
+class ForeignNotifyDataObject : public ComObject<IDataObject> {
  public:
   HRESULT GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
   HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
@@ -23,7 +23,7 @@ class ForeignDataObject : public ComObject<IDataObject> {
 using Notifications = ComponentViewTest;
 
 TEST_F(Notifications, AnswersWithoutARecord) {
-  const ComPtr<ForeignDataObject> foreign = MakeComObject<ForeignDataObject>();
+  const ComPtr<ForeignNotifyDataObject> foreign = MakeComObject<ForeignNotifyDataObject>();
   // The console's special objects are ignored, a refresh included.
   for (MMC_NOTIFY_TYPE event : {MMCN_SELECT, MMCN_REFRESH, MMCN_PASTE}) {
     EXPECT_EQ(component_->Notify(DOBJ_CUSTOMOCX, event, 0, 0), S_OK) << event;

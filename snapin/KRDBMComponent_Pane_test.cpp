@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr KSHandle kConnection = 7;
+constexpr KSHandle kPaneConnection = 7;
 
 // A view over a scripted server OS1 on pc7 with the schemas A 1.0 and
 // B 1.0, registered under the local workstation and shown in the console.
@@ -24,7 +24,7 @@ class ResultPane : public ComponentViewTest {
 
   void SetUp() override {
     ComponentViewTest::SetUp();
-    ScriptServerOS1(api_, kConnection, reachable_, metaHandles_, metas_);
+    ScriptServerOS1(api_, kPaneConnection, reachable_, metaHandles_, metas_);
     ExpandFixedFolders();
     Expand(Servers());
     server_ = &AddFolder(Servers(), "OS1", krftServer, 5);

@@ -5,7 +5,7 @@
 namespace {
 
 // The whole content of a memory stream, which is left at its start.
-std::string StreamBytes(IStream* stream) {
+std::string DocumentBytes(IStream* stream) {
   ULARGE_INTEGER end{};
   stream->Seek(0, STREAM_SEEK_END, &end);
   stream->Seek(0, STREAM_SEEK_SET, nullptr);
@@ -37,9 +37,9 @@ bool LoadConsoleDocumentChecked(const uint8_t* data, size_t size) {
   // What was loaded saves again, as a document that loads and saves to the same bytes.
   ComPtr<IStream> copy = CreateMemoryStream();
   if (component->Save(copy.Get(), TRUE) != S_OK) return false;
-  const std::string saved = StreamBytes(copy.Get());
+  const std::string saved = DocumentBytes(copy.Get());
   ComPtr<TKRComponentData> reloaded = MakeComObject<TKRComponentData>();
   ComPtr<IStream> again = CreateMemoryStream();
   return reloaded->Load(copy.Get()) == S_OK && reloaded->Save(again.Get(), TRUE) == S_OK &&
-         StreamBytes(again.Get()) == saved;
+         DocumentBytes(again.Get()) == saved;
 }

@@ -18,10 +18,10 @@ namespace {
 
 constexpr CLSID kSnapinClass = GuidLiteral("{096D8D3A-B78A-11D2-BD6B-00805F536E80}");
 const std::string kClassKey = "CLSID\\{096D8D3A-B78A-11D2-BD6B-00805F536E80}";
-const std::string kSnapinKey =
+const std::string kModuleSnapinKey =
     "SOFTWARE\\Microsoft\\MMC\\Snapins\\{096D8D3A-B78A-11D2-BD6B-00805F536E80}";
 const std::string kTypeLibKey = "TypeLib\\{096D8D37-B78A-11D2-BD6B-00805F536E80}";
-const std::string kInterfaceKey = "Interface\\{096D8D38-B78A-11D2-BD6B-00805F536E80}";
+const std::string kModuleInterfaceKey = "Interface\\{096D8D38-B78A-11D2-BD6B-00805F536E80}";
 
 // The module loaded through the platform's loader, with its entry points.
 class LoadedModule {
@@ -115,13 +115,13 @@ TEST_F(VAZERirModule, RegistrationWritesTheClassTheTypeLibraryAndTheSnapin) {
   EXPECT_EQ(Classes(kTypeLibKey + "\\1.0\\409\\win64"), path);
   EXPECT_EQ(Classes(kTypeLibKey + "\\1.0\\HELPDIR"),
             std::filesystem::path(path).parent_path().string());
-  EXPECT_EQ(Classes(kInterfaceKey), "IKRComponentData");
-  EXPECT_EQ(Classes(kInterfaceKey + "\\TypeLib"), "{096D8D37-B78A-11D2-BD6B-00805F536E80}");
+  EXPECT_EQ(Classes(kModuleInterfaceKey), "IKRComponentData");
+  EXPECT_EQ(Classes(kModuleInterfaceKey + "\\TypeLib"), "{096D8D37-B78A-11D2-BD6B-00805F536E80}");
 
-  EXPECT_EQ(Machine(kSnapinKey), "NorvikSCS Vuzivu Zezera");
-  EXPECT_EQ(Machine(kSnapinKey, "Provider"), "Norvik");
-  EXPECT_EQ(Machine(kSnapinKey, "NameString"), "NorvikSCS Vuzivu Zezera");
-  EXPECT_EQ(Machine(kSnapinKey + "\\StandAlone"), "");
+  EXPECT_EQ(Machine(kModuleSnapinKey), "NorvikSCS Vuzivu Zezera");
+  EXPECT_EQ(Machine(kModuleSnapinKey, "Provider"), "Norvik");
+  EXPECT_EQ(Machine(kModuleSnapinKey, "NameString"), "NorvikSCS Vuzivu Zezera");
+  EXPECT_EQ(Machine(kModuleSnapinKey + "\\StandAlone"), "");
 
   // Registering again leaves exactly the same keys and values.
   const std::string once = registry_.Text();
@@ -134,12 +134,12 @@ TEST_F(VAZERirModule, UnregistrationRemovesEveryKeyAndToleratesMissingOnes) {
                HKEY_LOCAL_MACHINE);
   ASSERT_EQ(module_.Register(), S_OK);
   ASSERT_EQ(module_.Unregister(), S_OK);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSnapinKey + "\\StandAlone"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSnapinKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kModuleSnapinKey + "\\StandAlone"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kModuleSnapinKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "VAZERir.TKRComponentData"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kInterfaceKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kModuleInterfaceKey));
   // Other snap-ins are not touched.
   EXPECT_EQ(Machine("SOFTWARE\\Microsoft\\MMC\\Snapins\\{Other}", "NameString"), "Other");
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-RESULTDATAITEM Item(LPARAM lParam, UINT state = 0) {
+RESULTDATAITEM ResultItem(LPARAM lParam, UINT state = 0) {
   RESULTDATAITEM item{};
   item.mask = RDI_STR | RDI_PARAM | RDI_STATE;
   item.str = MMC_CALLBACK;
@@ -33,13 +33,13 @@ TResultPane PaneWithScopeRows(int scopeRows) {
 
 TEST(ResultPaneTest, RowNumbersCountScopeRowsFirst) {
   TResultPane pane = PaneWithScopeRows(2);
-  RESULTDATAITEM a = Item(11);
+  RESULTDATAITEM a = ResultItem(11);
   ASSERT_EQ(pane.Insert(a), S_OK);
   EXPECT_EQ(pane.Count(), 3);
   EXPECT_TRUE(pane.At(0)->scope);
   EXPECT_EQ(pane.At(2)->lParam, 11);
   EXPECT_EQ(pane.At(3), nullptr);
-  RESULTDATAITEM scope = Item(1);
+  RESULTDATAITEM scope = ResultItem(1);
   scope.bScopeItem = 1;
   EXPECT_EQ(pane.Insert(scope), E_INVALIDARG);
 
@@ -54,7 +54,7 @@ TEST(ResultPaneTest, RowNumbersCountScopeRowsFirst) {
 TEST(ResultPaneTest, WalksTheRowsInAStateAndEndsWithAFailure) {
   TResultPane pane = PaneWithScopeRows(1);
   pane.At(0)->state = LVIS_SELECTED;
-  RESULTDATAITEM a = Item(1, LVIS_SELECTED | LVIS_FOCUSED), b = Item(2), c = Item(3, LVIS_SELECTED);
+  RESULTDATAITEM a = ResultItem(1, LVIS_SELECTED | LVIS_FOCUSED), b = ResultItem(2), c = ResultItem(3, LVIS_SELECTED);
   pane.Insert(a);
   pane.Insert(b);
   pane.Insert(c);
@@ -93,7 +93,7 @@ TEST(ResultPaneTest, ScopeRowsKeepTheirStateWhenListedAgain) {
 
 TEST(ResultPaneTest, DeletesFindsAndChangesResultItemsOnly) {
   TResultPane pane = PaneWithScopeRows(1);
-  RESULTDATAITEM a = Item(5);
+  RESULTDATAITEM a = ResultItem(5);
   pane.Insert(a);
   HRESULTITEM id = 0;
   EXPECT_EQ(pane.FindByLParam(5, id), S_OK);
@@ -105,7 +105,7 @@ TEST(ResultPaneTest, DeletesFindsAndChangesResultItemsOnly) {
   EXPECT_EQ(pane.Set(onScope), E_INVALIDARG);
   EXPECT_EQ(pane.Delete(a.itemID), S_OK);
   EXPECT_EQ(pane.Delete(a.itemID), E_INVALIDARG);
-  RESULTDATAITEM b = Item(5);
+  RESULTDATAITEM b = ResultItem(5);
   pane.Insert(b);
   EXPECT_NE(b.itemID, a.itemID);
 }
@@ -113,7 +113,7 @@ TEST(ResultPaneTest, DeletesFindsAndChangesResultItemsOnly) {
 TEST(ResultPaneTest, SortIsStableAndSurvivesAnInconsistentComparison) {
   TResultPane pane;
   for (LPARAM i = 0; i < 40; ++i) {
-    RESULTDATAITEM item = Item(i);
+    RESULTDATAITEM item = ResultItem(i);
     pane.Insert(item);
   }
   pane.SortItems([](const TResultRow& a, const TResultRow& b) {
@@ -153,7 +153,7 @@ TEST(ResultPaneTest, HandlesFindTheirRowsAfterDeletionsAndSorts) {
   TResultPane pane = PaneWithScopeRows(2);
   std::vector<RESULTDATAITEM> items;
   for (LPARAM i = 0; i < 6; ++i) {
-    items.push_back(Item(10 + i));
+    items.push_back(ResultItem(10 + i));
     ASSERT_EQ(pane.Insert(items.back()), S_OK);
   }
   const auto indexOf = [&pane](HRESULTITEM id) {
@@ -183,7 +183,7 @@ TEST(ResultPaneTest, FillingAndWalkingThePaneCostsTheSamePerRow) {
     pane.SetScopeRows(std::vector<TResultRow>(size_t(n)));
     std::vector<HRESULTITEM> ids;
     for (int i = 0; i < n; ++i) {
-      RESULTDATAITEM item = Item(i);
+      RESULTDATAITEM item = ResultItem(i);
       pane.Insert(item);
       ids.push_back(item.itemID);
     }

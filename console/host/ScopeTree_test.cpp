@@ -4,7 +4,7 @@
 
 namespace {
 
-SCOPEDATAITEM Item(HSCOPEITEM relative, LPARAM cookie, DWORD placement = 0) {
+SCOPEDATAITEM ScopeItem(HSCOPEITEM relative, LPARAM cookie, DWORD placement = 0) {
   SCOPEDATAITEM item{};
   item.mask = SDI_STR | SDI_PARAM | placement;
   item.displayname = MMC_CALLBACK;
@@ -22,12 +22,12 @@ std::vector<LPARAM> Cookies(TScopeTree& tree, HSCOPEITEM parent) {
 TEST(ScopeTreeTest, PlacesItemsByTheirRelative) {
   TScopeTree tree;
   const HSCOPEITEM root = tree.Reset(u"Root", 0);
-  SCOPEDATAITEM a = Item(root, 1), b = Item(root, 2);
+  SCOPEDATAITEM a = ScopeItem(root, 1), b = ScopeItem(root, 2);
   ASSERT_EQ(tree.Insert(a), S_OK);
   ASSERT_EQ(tree.Insert(b), S_OK);
-  SCOPEDATAITEM first = Item(root, 3, SDI_FIRST);
-  SCOPEDATAITEM afterA = Item(a.ID, 4, SDI_PREVIOUS);
-  SCOPEDATAITEM beforeB = Item(b.ID, 5, SDI_NEXT);
+  SCOPEDATAITEM first = ScopeItem(root, 3, SDI_FIRST);
+  SCOPEDATAITEM afterA = ScopeItem(a.ID, 4, SDI_PREVIOUS);
+  SCOPEDATAITEM beforeB = ScopeItem(b.ID, 5, SDI_NEXT);
   ASSERT_EQ(tree.Insert(first), S_OK);
   ASSERT_EQ(tree.Insert(afterA), S_OK);
   ASSERT_EQ(tree.Insert(beforeB), S_OK);
@@ -39,13 +39,13 @@ TEST(ScopeTreeTest, PlacesItemsByTheirRelative) {
 TEST(ScopeTreeTest, RefusesBadRelativesAndPlacements) {
   TScopeTree tree;
   const HSCOPEITEM root = tree.Reset(u"Root", 0);
-  SCOPEDATAITEM unknown = Item(root + 999, 1);
+  SCOPEDATAITEM unknown = ScopeItem(root + 999, 1);
   EXPECT_EQ(tree.Insert(unknown), E_INVALIDARG);
-  SCOPEDATAITEM two = Item(root, 1, SDI_FIRST | SDI_NEXT);
+  SCOPEDATAITEM two = ScopeItem(root, 1, SDI_FIRST | SDI_NEXT);
   EXPECT_EQ(tree.Insert(two), E_INVALIDARG);
-  SCOPEDATAITEM siblingOfRoot = Item(root, 1, SDI_NEXT);
+  SCOPEDATAITEM siblingOfRoot = ScopeItem(root, 1, SDI_NEXT);
   EXPECT_EQ(tree.Insert(siblingOfRoot), E_INVALIDARG);
-  SCOPEDATAITEM noName = Item(root, 1);
+  SCOPEDATAITEM noName = ScopeItem(root, 1);
   noName.displayname = nullptr;
   EXPECT_EQ(tree.Insert(noName), E_INVALIDARG);
   EXPECT_TRUE(tree.Find(root)->children.empty());
@@ -54,11 +54,11 @@ TEST(ScopeTreeTest, RefusesBadRelativesAndPlacements) {
 TEST(ScopeTreeTest, DeletesSubtreesAndNeverReusesHandles) {
   TScopeTree tree;
   const HSCOPEITEM root = tree.Reset(u"Root", 0);
-  SCOPEDATAITEM a = Item(root, 1);
+  SCOPEDATAITEM a = ScopeItem(root, 1);
   tree.Insert(a);
-  SCOPEDATAITEM child = Item(a.ID, 2);
+  SCOPEDATAITEM child = ScopeItem(a.ID, 2);
   tree.Insert(child);
-  SCOPEDATAITEM grandChild = Item(child.ID, 3);
+  SCOPEDATAITEM grandChild = ScopeItem(child.ID, 3);
   tree.Insert(grandChild);
 
   std::vector<HSCOPEITEM> removed;
@@ -68,7 +68,7 @@ TEST(ScopeTreeTest, DeletesSubtreesAndNeverReusesHandles) {
   EXPECT_EQ(tree.Find(grandChild.ID), nullptr);
   EXPECT_TRUE(tree.IsWithin(a.ID, root));
 
-  SCOPEDATAITEM again = Item(a.ID, 4);
+  SCOPEDATAITEM again = ScopeItem(a.ID, 4);
   tree.Insert(again);
   EXPECT_NE(again.ID, child.ID);
   EXPECT_NE(again.ID, grandChild.ID);
@@ -82,7 +82,7 @@ TEST(ScopeTreeTest, DeletesSubtreesAndNeverReusesHandles) {
 TEST(ScopeTreeTest, SetAndGetTouchOnlyTheMaskedMembers) {
   TScopeTree tree;
   const HSCOPEITEM root = tree.Reset(u"Root", 0);
-  SCOPEDATAITEM a = Item(root, 7);
+  SCOPEDATAITEM a = ScopeItem(root, 7);
   tree.Insert(a);
   SCOPEDATAITEM change{};
   change.ID = a.ID;

@@ -7,7 +7,7 @@
 namespace kestrel {
 namespace {
 
-SchemaPtr TestSchema() {
+SchemaPtr AsciiTestSchema() {
   return ParseSchema(R"({"name": "T", "version": "1", "classes": [
       {"name": "A", "fields": [{"name": "s", "type": 9}, {"name": "c", "type": 15},
                                {"name": "d", "type": 4}]}]})",
@@ -15,7 +15,7 @@ SchemaPtr TestSchema() {
 }
 
 TEST(AsciiFormatTest, RoundTripsTransactionsWithTheirChangesAndEscapedNames) {
-  const SchemaPtr schema = TestSchema();
+  const SchemaPtr schema = AsciiTestSchema();
   const ClassDef& a = *schema->FindClass("A");
   Store store;
   Record r{a.id, {Value{std::u16string(u"a\tb")}, Value{0.1}, Value{int32_t{-3}}}};
@@ -43,7 +43,7 @@ TEST(AsciiFormatTest, RoundTripsTransactionsWithTheirChangesAndEscapedNames) {
 }
 
 TEST(AsciiFormatTest, NamesTheLineOfAnError) {
-  const SchemaPtr schema = TestSchema();
+  const SchemaPtr schema = AsciiTestSchema();
   try {
     ReadAscii("KESTREL-TEXT 1\nSCHEMA\tT\t1\nNEXT\t5\nR\t1\tA\ts=x\tc=nope\nEND\n", *schema);
     FAIL() << "no error";
@@ -59,7 +59,7 @@ TEST(AsciiFormatTest, NamesTheLineOfAnError) {
 
 // A text whose IDs the dump reader would refuse must be refused before anything is written.
 TEST(AsciiFormatTest, RefusesIdsAtOrAboveNextInEveryKindOfLine) {
-  const SchemaPtr schema = TestSchema();
+  const SchemaPtr schema = AsciiTestSchema();
   const std::string head = "KESTREL-TEXT 1\nSCHEMA\tT\t1\nNEXT\t5\nT\tPlan\t\t256\t\n";
   for (const char* line : {"R\t5\tA\n", "C\tPlan\t7\tA\n", "X\tPlan\t5\n"}) {
     try {
@@ -76,7 +76,7 @@ TEST(AsciiFormatTest, RefusesIdsAtOrAboveNextInEveryKindOfLine) {
 }
 
 TEST(AsciiFormatTest, RefusesPasswordHashesThatAskForTooManyIterations) {
-  const SchemaPtr schema = TestSchema();
+  const SchemaPtr schema = AsciiTestSchema();
   auto text = [](const std::string& iterations) {
     return "KESTREL-TEXT 1\nSCHEMA\tT\t1\nNEXT\t5\nR\t1\tSYSUser\tname=x\tpassword=pbkdf2-sha256$" +
            iterations + "$00$00\nEND\n";

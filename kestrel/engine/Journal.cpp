@@ -13,9 +13,9 @@ namespace kestrel {
 
 namespace {
 
-constexpr char kMagic[8] = {'K', 'E', 'S', 'T', 'R', 'J', 'N', 'L'};
-constexpr uint32_t kFormatVersion = 1;
-constexpr size_t kChecksumSize = SHA256_DIGEST_LENGTH;
+constexpr char kJournalMagic[8] = {'K', 'E', 'S', 'T', 'R', 'J', 'N', 'L'};
+constexpr uint32_t kJournalFormatVersion = 1;
+constexpr size_t kJournalChecksumSize = SHA256_DIGEST_LENGTH;
 constexpr size_t kLengthSize = sizeof(uint32_t);
 // A header frame longer than this marks a file that is no journal.
 constexpr uint32_t kMaxHeader = 64u << 20;
@@ -35,22 +35,22 @@ void Seal(codec::Writer& w, size_t start) {
   std::string& bytes = w.Bytes();
   const auto length = static_cast<uint32_t>(bytes.size() - start - kLengthSize);
   std::memcpy(bytes.data() + start, &length, kLengthSize);
-  unsigned char sum[kChecksumSize];
+  unsigned char sum[kJournalChecksumSize];
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data() + start + kLengthSize), length, sum);
   w.Raw(sum, sizeof sum);
 }
 
 std::string HeaderFile(const std::string& database, const Schema& schema, const std::string& base) {
   codec::Writer w(4096);
-  w.Raw(kMagic, sizeof kMagic);
+  w.Raw(kJournalMagic, sizeof kJournalMagic);
   w.Num<uint32_t>(0);
-  w.Num(kFormatVersion);
+  w.Num(kJournalFormatVersion);
   w.Str(database);
-  w.Raw(base.data(), kChecksumSize);
+  w.Raw(base.data(), kJournalChecksumSize);
   w.Str(schema.name);
   w.Str(schema.version);
   codec::WriteTable(w, codec::SchemaTable(schema));
-  Seal(w, sizeof kMagic);
+  Seal(w, sizeof kJournalMagic);
   return std::move(w.Bytes());
 }
 
@@ -62,13 +62,13 @@ FrameRead NextFrame(const std::string& bytes, size_t& pos, std::string_view& pay
   if (bytes.size() - pos < kLengthSize) return FrameRead::kCut;
   uint32_t length;
   std::memcpy(&length, bytes.data() + pos, kLengthSize);
-  if (bytes.size() - pos - kLengthSize < static_cast<uint64_t>(length) + kChecksumSize)
+  if (bytes.size() - pos - kLengthSize < static_cast<uint64_t>(length) + kJournalChecksumSize)
     return FrameRead::kCut;
   payload = std::string_view(bytes.data() + pos + kLengthSize, length);
-  pos += kLengthSize + length + kChecksumSize;
-  unsigned char sum[kChecksumSize];
+  pos += kLengthSize + length + kJournalChecksumSize;
+  unsigned char sum[kJournalChecksumSize];
   SHA256(reinterpret_cast<const unsigned char*>(payload.data()), payload.size(), sum);
-  return std::memcmp(sum, bytes.data() + pos - kChecksumSize, kChecksumSize) == 0
+  return std::memcmp(sum, bytes.data() + pos - kJournalChecksumSize, kJournalChecksumSize) == 0
              ? FrameRead::kWhole
              : FrameRead::kBad;
 }
@@ -84,17 +84,18 @@ struct Header {
 // The header of a journal's bytes; `pos` moves to the first entry. False for bytes that are no
 // journal.
 bool ReadHeader(const std::string& bytes, const Schema& schema, Header& header, size_t& pos) {
-  if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+  if (bytes.size() < sizeof kJournalMagic ||
+      std::memcmp(bytes.data(), kJournalMagic, sizeof kJournalMagic) != 0)
     return false;
-  pos = sizeof kMagic;
+  pos = sizeof kJournalMagic;
   std::string_view payload;
   if (NextFrame(bytes, pos, payload) != FrameRead::kWhole) return false;
   try {
     codec::Reader r(payload.data(), payload.size());
-    if (r.Num<uint32_t>() != kFormatVersion) return false;
+    if (r.Num<uint32_t>() != kJournalFormatVersion) return false;
     header.database = r.Str();
-    header.base.resize(kChecksumSize);
-    r.Raw(header.base.data(), kChecksumSize);
+    header.base.resize(kJournalChecksumSize);
+    r.Raw(header.base.data(), kJournalChecksumSize);
     header.schemaName = r.Str();
     header.schemaVersion = r.Str();
     header.table = codec::ReadTable(r, schema);
@@ -124,9 +125,9 @@ std::string ReadHead(const std::string& path) {
     return done == n;
   };
   uint32_t length = 0;
-  if (read(sizeof kMagic + kLengthSize)) {
-    std::memcpy(&length, head.data() + sizeof kMagic, kLengthSize);
-    if (length <= kMaxHeader) read(length + kChecksumSize);
+  if (read(sizeof kJournalMagic + kLengthSize)) {
+    std::memcpy(&length, head.data() + sizeof kJournalMagic, kLengthSize);
+    if (length <= kMaxHeader) read(length + kJournalChecksumSize);
   }
   ::close(fd);
   return head;
@@ -299,7 +300,7 @@ bool Journal::Restart(const std::string& base) {
 bool Journal::Append(JournalEntry& entry, RecordID nextId) {
   if (failed_ || fd_ < 0) return false;
   const std::string& ops = entry.Ops();
-  codec::Writer frame(kLengthSize + 8 + ops.size() + kChecksumSize);
+  codec::Writer frame(kLengthSize + 8 + ops.size() + kJournalChecksumSize);
   frame.Num<uint32_t>(0);
   frame.Num<int32_t>(nextId);
   frame.Num(entry.Count());

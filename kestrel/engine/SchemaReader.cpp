@@ -16,9 +16,9 @@ namespace {
 using Json = nlohmann::json;
 
 // Walks the JSON document, keeping the JSON pointer of the node being read for error texts.
-class Reader {
+class SchemaJsonReader {
  public:
-  explicit Reader(std::string file) : file_(std::move(file)) {}
+  explicit SchemaJsonReader(std::string file) : file_(std::move(file)) {}
 
   [[noreturn]] void Fail(const std::string& where, const std::string& reason) const {
     throw SchemaError(file_, where.empty() ? "/" : where, reason);
@@ -73,7 +73,8 @@ class Reader {
   std::string file_;
 };
 
-Value ParseDefault(const Reader& r, const Json& node, int32_t fieldType, const std::string& where) {
+Value ParseDefault(const SchemaJsonReader& r, const Json& node, int32_t fieldType,
+                   const std::string& where) {
   if (node.is_null()) return {};
   switch (AlternativeOf(fieldType)) {
     case 1:
@@ -111,7 +112,7 @@ Value ParseDefault(const Reader& r, const Json& node, int32_t fieldType, const s
   r.Fail(where, "the default value does not fit the field's type");
 }
 
-FieldDef ParseField(const Reader& r, const Json& node, const std::string& where) {
+FieldDef ParseField(const SchemaJsonReader& r, const Json& node, const std::string& where) {
   r.CheckKind(node, where, Json::value_t::object);
   FieldDef field;
   field.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
@@ -131,7 +132,7 @@ FieldDef ParseField(const Reader& r, const Json& node, const std::string& where)
   return field;
 }
 
-IndexDef ParseIndex(const Reader& r, const Json& node, const std::string& where) {
+IndexDef ParseIndex(const SchemaJsonReader& r, const Json& node, const std::string& where) {
   r.CheckKind(node, where, Json::value_t::object);
   IndexDef index;
   index.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
@@ -146,7 +147,7 @@ IndexDef ParseIndex(const Reader& r, const Json& node, const std::string& where)
   return index;
 }
 
-ClassDef ParseClass(const Reader& r, const Json& node, const std::string& where) {
+ClassDef ParseClass(const SchemaJsonReader& r, const Json& node, const std::string& where) {
   r.CheckKind(node, where, Json::value_t::object);
   ClassDef cls;
   cls.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
@@ -219,7 +220,7 @@ void AddSystemClasses(Schema& schema) {
 }
 
 // Orders classes so that every base precedes its subclasses, keeping file order otherwise.
-void OrderClasses(const Reader& r, Schema& schema) {
+void OrderClasses(const SchemaJsonReader& r, Schema& schema) {
   std::map<std::string, size_t> position;
   for (size_t i = 0; i < schema.classes.size(); ++i) {
     if (!position.emplace(schema.classes[i].name, i).second)
@@ -246,7 +247,7 @@ void OrderClasses(const Reader& r, Schema& schema) {
 }
 
 // The system classes' indexes come first; `systemIndexes` of each list are not in the file.
-void CheckReferences(const Reader& r, const Schema& schema, size_t systemGlobal,
+void CheckReferences(const SchemaJsonReader& r, const Schema& schema, size_t systemGlobal,
                      size_t systemLinks) {
   // Classes come bases first, so each field is checked once, in the class that declares it; a
   // name is defined twice when the class itself or one of its bases declared it before. Only
@@ -283,7 +284,8 @@ void CheckReferences(const Reader& r, const Schema& schema, size_t systemGlobal,
 }
 
 // Turns a link index into the type-14 field of its class.
-void AddLinkField(const Reader& r, Schema& schema, const Json& node, const std::string& where) {
+void AddLinkField(const SchemaJsonReader& r, Schema& schema, const Json& node,
+                  const std::string& where) {
   IndexDef index = ParseIndex(r, node, where);
   FieldDef field;
   field.name = index.name;
@@ -301,7 +303,7 @@ void AddLinkField(const Reader& r, Schema& schema, const Json& node, const std::
   r.Fail(where + "/class", "unknown class " + index.className);
 }
 
-void CheckProtectFields(const Reader& r, const Schema& schema) {
+void CheckProtectFields(const SchemaJsonReader& r, const Schema& schema) {
   for (const ClassDef& cls : schema.classes) {
     if (cls.protectField.empty()) continue;
     const int at = cls.FieldIndex(cls.protectField);
@@ -311,7 +313,7 @@ void CheckProtectFields(const Reader& r, const Schema& schema) {
   }
 }
 
-void CheckLinkVia(const Reader& r, const Schema& schema) {
+void CheckLinkVia(const SchemaJsonReader& r, const Schema& schema) {
   for (const ClassDef& cls : schema.classes)
     for (const FieldDef& field : cls.ownFields) {
       if (!field.IsComputedLink()) continue;
@@ -325,7 +327,7 @@ void CheckLinkVia(const Reader& r, const Schema& schema) {
 
 // A signal definition; its class is checked once the classes are known. An argument is named
 // after its description unless it has a name; type 14 (record IDs) is always an array.
-SignalDef ReadSignal(const Reader& r, const Json& node, const std::string& where) {
+SignalDef ReadSignal(const SchemaJsonReader& r, const Json& node, const std::string& where) {
   r.CheckKind(node, where, Json::value_t::object);
   SignalDef signal;
   signal.name = r.Member(node, where, "name", Json::value_t::string).get<std::string>();
@@ -355,7 +357,7 @@ SignalDef ReadSignal(const Reader& r, const Json& node, const std::string& where
 }  // namespace
 
 SchemaPtr ParseSchema(const std::string& jsonText, const std::string& fileName) {
-  const Reader r(fileName);
+  const SchemaJsonReader r(fileName);
   Json doc;
   try {
     doc = Json::parse(jsonText);

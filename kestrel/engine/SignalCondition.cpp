@@ -41,9 +41,9 @@ bool SameWord(const std::string& word, const char* keyword) {
   return i == word.size() && keyword[i] == '\0';
 }
 
-class Parser {
+class SignalParser {
  public:
-  Parser(const std::string& text, const std::vector<SignalArgDef>& arguments)
+  SignalParser(const std::string& text, const std::vector<SignalArgDef>& arguments)
       : text_(text), arguments_(arguments) {}
 
   std::unique_ptr<Term> Parse() {
@@ -352,7 +352,7 @@ class Builder {
 std::shared_ptr<const SignalCondition> SignalCondition::Parse(
     const std::string& text, const std::vector<SignalArgDef>& arguments) {
   std::shared_ptr<SignalCondition> parsed(new SignalCondition);
-  parsed->root_ = Parser(text, arguments).Parse();
+  parsed->root_ = SignalParser(text, arguments).Parse();
   return parsed;
 }
 

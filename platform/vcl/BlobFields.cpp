@@ -7,7 +7,7 @@
 #include "platform/vcl/DataSet.h"
 
 namespace {
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kBlobFieldsRegistered = [] {
   RegisterComponentClass<TBlobField>("TBlobField");
   RegisterComponentClass<TMemoField>("TMemoField");
   return true;

@@ -8,7 +8,7 @@
 
 namespace {
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kBooleanFieldRegistered = [] {
   RegisterComponentClass<TBooleanField>("TBooleanField");
   return true;
 }();

@@ -16,7 +16,7 @@ void Erase(std::vector<T*>& list, T* item) {
   list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kComponentRegistered = [] {
   RegisterComponentClass<TComponent>("TComponent");
   RegisterComponentClass<TDataModule>("TDataModule");
   return true;

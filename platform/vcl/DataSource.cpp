@@ -9,7 +9,7 @@
 #include "platform/vcl/PublishedProperties.h"
 
 namespace {
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kDataSourceRegistered = [] {
   RegisterComponentClass<TDataSource>("TDataSource");
   return true;
 }();

@@ -6,7 +6,7 @@
 #include "platform/vcl/PublishedProperties.h"
 
 namespace {
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kDateTimeFieldsRegistered = [] {
   RegisterComponentClass<TDateTimeField>("TDateTimeField");
   RegisterComponentClass<TDateField>("TDateField");
   RegisterComponentClass<TTimeField>("TTimeField");

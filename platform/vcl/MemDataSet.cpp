@@ -15,7 +15,7 @@
 
 namespace {
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kMemDataSetRegistered = [] {
   RegisterComponentClass<TMemDataSet>("TMemDataSet");
   return true;
 }();

@@ -11,7 +11,7 @@
 
 namespace {
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kNumericFieldsRegistered = [] {
   RegisterComponentClass<TIntegerField>("TIntegerField");
   RegisterComponentClass<TSmallintField>("TSmallintField");
   RegisterComponentClass<TLargeintField>("TLargeintField");

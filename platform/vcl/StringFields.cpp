@@ -15,7 +15,7 @@ namespace {
 
 constexpr int32_t kMaxStringSize = 8192;
 
-[[maybe_unused]] const bool kRegistered = [] {
+[[maybe_unused]] const bool kStringFieldsRegistered = [] {
   RegisterComponentClass<TStringField>("TStringField");
   RegisterComponentClass<TWideStringField>("TWideStringField");
   return true;

@@ -140,7 +140,7 @@ Window* LiveWindow(HWND handle) {
 }
 
 template <class T>
-T FailWith(DWORD error, T result) {
+T FailWithError(DWORD error, T result) {
   SetLastError(error);
   return result;
 }
@@ -150,11 +150,11 @@ T FailWith(DWORD error, T result) {
 ATOM RegisterClass(const WNDCLASS* windowClass) {
   if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
       *windowClass->lpszClassName == '\0' || windowClass->lpfnWndProc == nullptr) {
-    return FailWith<ATOM>(ERROR_INVALID_PARAMETER, 0);
+    return FailWithError<ATOM>(ERROR_INVALID_PARAMETER, 0);
   }
   std::lock_guard lock(S().Mutex);
   if (FindClass(windowClass->lpszClassName, windowClass->hInstance)) {
-    return FailWith<ATOM>(ERROR_CLASS_ALREADY_EXISTS, 0);
+    return FailWithError<ATOM>(ERROR_CLASS_ALREADY_EXISTS, 0);
   }
   auto entry = std::make_shared<WindowClass>();
   entry->Name = windowClass->lpszClassName;
@@ -172,17 +172,17 @@ ATOM RegisterClassA(const WNDCLASS* windowClass) { return RegisterClass(windowCl
 BOOL UnregisterClass(const char* className, HINSTANCE instance) {
   std::lock_guard lock(S().Mutex);
   std::shared_ptr<WindowClass> entry = FindClass(className, instance);
-  if (!entry) return FailWith<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
-  if (entry->WindowCount > 0) return FailWith<BOOL>(ERROR_CLASS_HAS_WINDOWS, FALSE);
+  if (!entry) return FailWithError<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
+  if (entry->WindowCount > 0) return FailWithError<BOOL>(ERROR_CLASS_HAS_WINDOWS, FALSE);
   std::erase(S().Classes, entry);
   return TRUE;
 }
 
 BOOL GetClassInfo(HINSTANCE instance, const char* className, WNDCLASS* windowClass) {
-  if (windowClass == nullptr) return FailWith<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
+  if (windowClass == nullptr) return FailWithError<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
   std::lock_guard lock(S().Mutex);
   std::shared_ptr<WindowClass> entry = FindClass(className, instance);
-  if (!entry) return FailWith<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
+  if (!entry) return FailWithError<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
   *windowClass = entry->Info;
   windowClass->lpszClassName = className;
   return TRUE;
@@ -191,7 +191,7 @@ BOOL GetClassInfo(HINSTANCE instance, const char* className, WNDCLASS* windowCla
 BOOL SetClassPostedCleanup(HINSTANCE instance, const char* className, PostedCleanup cleanup) {
   std::lock_guard lock(S().Mutex);
   std::shared_ptr<WindowClass> entry = FindClass(className, instance);
-  if (!entry) return FailWith<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
+  if (!entry) return FailWithError<BOOL>(ERROR_CLASS_DOES_NOT_EXIST, FALSE);
   entry->Cleanup = cleanup;
   return TRUE;
 }
@@ -211,7 +211,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   {
     std::lock_guard lock(S().Mutex);
     std::shared_ptr<WindowClass> entry = FindClass(className, instance);
-    if (!entry) return FailWith<HWND>(ERROR_CANNOT_FIND_WND_CLASS, nullptr);
+    if (!entry) return FailWithError<HWND>(ERROR_CANNOT_FIND_WND_CLASS, nullptr);
     handle = reinterpret_cast<HWND>(S().NextHandle);
     S().NextHandle += 0x10;
     proc = entry->Info.lpfnWndProc;
@@ -241,7 +241,7 @@ BOOL DestroyWindow(HWND window) {
     std::lock_guard lock(S().Mutex);
     Window* w = LiveWindow(window);
     if (w == nullptr) return FALSE;
-    if (w->Owner != std::this_thread::get_id()) return FailWith<BOOL>(ERROR_ACCESS_DENIED, FALSE);
+    if (w->Owner != std::this_thread::get_id()) return FailWithError<BOOL>(ERROR_ACCESS_DENIED, FALSE);
     if (w->Destroying) return TRUE;  // called again from its WM_DESTROY
     w->Destroying = true;
     proc = w->Proc;
@@ -275,7 +275,7 @@ BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     cleanup = CleanupFor(w);
   }
   if (cleanup != nullptr) cleanup(message, wParam, lParam);
-  return FailWith<BOOL>(ERROR_INVALID_WINDOW_HANDLE, FALSE);
+  return FailWithError<BOOL>(ERROR_INVALID_WINDOW_HANDLE, FALSE);
 }
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -289,7 +289,7 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* w = LiveWindow(window);
     if (w == nullptr) return 0;
     if (w->Owner != std::this_thread::get_id()) {
-      return FailWith<LRESULT>(ERROR_WINDOW_OF_OTHER_THREAD, 0);
+      return FailWithError<LRESULT>(ERROR_WINDOW_OF_OTHER_THREAD, 0);
     }
     proc = w->Proc;
   }
@@ -312,7 +312,7 @@ LONG_PTR GetWindowLongPtr(HWND window, int index) {
   if (w == nullptr) return 0;
   if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(w->Proc);
   if (index == GWLP_USERDATA) return w->UserData;
-  return FailWith<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
+  return FailWithError<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
 }
 
 LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value) {
@@ -321,14 +321,14 @@ LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value) {
   if (w == nullptr) return 0;
   LONG_PTR previous;
   if (index == GWLP_WNDPROC) {
-    if (value == 0) return FailWith<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
+    if (value == 0) return FailWithError<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
     previous = reinterpret_cast<LONG_PTR>(w->Proc);
     w->Proc = reinterpret_cast<WNDPROC>(value);
   } else if (index == GWLP_USERDATA) {
     previous = w->UserData;
     w->UserData = value;
   } else {
-    return FailWith<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
+    return FailWithError<LONG_PTR>(ERROR_INVALID_PARAMETER, 0);
   }
   return previous;
 }

@@ -17,7 +17,7 @@ struct ModuleResources {
   std::map<std::string, BitmapResource> Bitmaps;  // by upper-case name
 };
 
-struct State {
+struct ResourceState {
   std::mutex Mutex;
   std::map<HINSTANCE, ModuleResources> Modules;
   std::unordered_map<uintptr_t, std::unique_ptr<BitmapResource>> Bitmaps;
@@ -25,8 +25,8 @@ struct State {
 };
 
 // Never destroyed: modules may unregister from their own static destructors.
-State& S() {
-  static State* state = new State;
+ResourceState& Resources() {
+  static ResourceState* state = new ResourceState;
   return *state;
 }
 
@@ -90,25 +90,25 @@ std::vector<std::string> RegisterModuleStrings(HINSTANCE module, StringTable tab
       problems = ReadTranslationFile(path, table);
     }
   }
-  std::lock_guard lock(S().Mutex);
-  S().Modules[module].Strings = std::move(table);
+  std::lock_guard lock(Resources().Mutex);
+  Resources().Modules[module].Strings = std::move(table);
   return problems;
 }
 
 void RegisterModuleBitmap(HINSTANCE module, const std::string& name, BitmapResource bitmap) {
-  std::lock_guard lock(S().Mutex);
-  S().Modules[module].Bitmaps[AnsiUpperCase(name)] = std::move(bitmap);
+  std::lock_guard lock(Resources().Mutex);
+  Resources().Modules[module].Bitmaps[AnsiUpperCase(name)] = std::move(bitmap);
 }
 
 void UnregisterModuleResources(HINSTANCE module) {
-  std::lock_guard lock(S().Mutex);
-  S().Modules.erase(module);
+  std::lock_guard lock(Resources().Mutex);
+  Resources().Modules.erase(module);
 }
 
 std::string LoadString(HINSTANCE module, UINT id) {
-  std::lock_guard lock(S().Mutex);
-  auto m = S().Modules.find(module);
-  if (m == S().Modules.end()) return {};
+  std::lock_guard lock(Resources().Mutex);
+  auto m = Resources().Modules.find(module);
+  if (m == Resources().Modules.end()) return {};
   auto s = m->second.Strings.find(id);
   return s == m->second.Strings.end() ? std::string() : s->second;
 }
@@ -127,14 +127,14 @@ int LoadStringA(HINSTANCE module, UINT id, char* buffer, int size) {
 }
 
 HBITMAP LoadBitmap(HINSTANCE module, const char* name) {
-  std::lock_guard lock(S().Mutex);
-  auto m = S().Modules.find(module);
-  if (name != nullptr && m != S().Modules.end()) {
+  std::lock_guard lock(Resources().Mutex);
+  auto m = Resources().Modules.find(module);
+  if (name != nullptr && m != Resources().Modules.end()) {
     auto b = m->second.Bitmaps.find(AnsiUpperCase(name));
     if (b != m->second.Bitmaps.end()) {
-      const uintptr_t handle = S().NextBitmap;
-      S().NextBitmap += 0x10;
-      S().Bitmaps.emplace(handle, std::make_unique<BitmapResource>(b->second));
+      const uintptr_t handle = Resources().NextBitmap;
+      Resources().NextBitmap += 0x10;
+      Resources().Bitmaps.emplace(handle, std::make_unique<BitmapResource>(b->second));
       return reinterpret_cast<HBITMAP>(handle);
     }
   }
@@ -143,14 +143,14 @@ HBITMAP LoadBitmap(HINSTANCE module, const char* name) {
 }
 
 const BitmapResource* GetBitmapResource(HBITMAP bitmap) {
-  std::lock_guard lock(S().Mutex);
-  auto it = S().Bitmaps.find(reinterpret_cast<uintptr_t>(bitmap));
-  return it == S().Bitmaps.end() ? nullptr : it->second.get();
+  std::lock_guard lock(Resources().Mutex);
+  auto it = Resources().Bitmaps.find(reinterpret_cast<uintptr_t>(bitmap));
+  return it == Resources().Bitmaps.end() ? nullptr : it->second.get();
 }
 
 BOOL DeleteObject(HBITMAP bitmap) {
-  std::lock_guard lock(S().Mutex);
-  if (S().Bitmaps.erase(reinterpret_cast<uintptr_t>(bitmap)) == 0) {
+  std::lock_guard lock(Resources().Mutex);
+  if (Resources().Bitmaps.erase(reinterpret_cast<uintptr_t>(bitmap)) == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }

@@ -18,7 +18,7 @@ constexpr int64_t kSecondsPerDay = 86'400;
 // Seconds from 1 January 1601 to 1 January 1970.
 constexpr int64_t kUnixEpochSeconds = 11'644'473'600;
 
-BOOL Fail() {
+BOOL FailTimeConversion() {
   SetLastError(ERROR_INVALID_PARAMETER);
   return FALSE;
 }
@@ -239,9 +239,9 @@ void ReloadTimeZoneInformation() {
 }
 
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
-  if (fileTime == nullptr || systemTime == nullptr) return Fail();
+  if (fileTime == nullptr || systemTime == nullptr) return FailTimeConversion();
   const int64_t ticks = TicksOf(*fileTime);
-  if (ticks < 0) return Fail();
+  if (ticks < 0) return FailTimeConversion();
   *systemTime =
       SystemTimeOfSeconds(ticks / kTicksPerSecond - kUnixEpochSeconds,
                           static_cast<int>(ticks % kTicksPerSecond / kTicksPerMillisecond));
@@ -249,7 +249,8 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
 }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime) {
-  if (systemTime == nullptr || fileTime == nullptr || !IsValid(*systemTime)) return Fail();
+  if (systemTime == nullptr || fileTime == nullptr || !IsValid(*systemTime))
+    return FailTimeConversion();
   *fileTime = FileTimeOf((SecondsOfSystemTime(*systemTime) + kUnixEpochSeconds) * kTicksPerSecond +
                          systemTime->wMilliseconds * kTicksPerMillisecond);
   return TRUE;
@@ -257,37 +258,39 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime) {
 
 BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME* utc,
                                      SYSTEMTIME* local) {
-  if (utc == nullptr || local == nullptr || !IsValid(*utc) || !IsOwnZone(zone)) return Fail();
+  if (utc == nullptr || local == nullptr || !IsValid(*utc) || !IsOwnZone(zone))
+    return FailTimeConversion();
   std::optional<std::tm> tm = LocalTm(SecondsOfSystemTime(*utc));
-  if (!tm) return Fail();
+  if (!tm) return FailTimeConversion();
   *local = SystemTimeOfTm(*tm, utc->wMilliseconds);
   return TRUE;
 }
 
 BOOL TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME* local,
                                      SYSTEMTIME* utc) {
-  if (local == nullptr || utc == nullptr || !IsValid(*local) || !IsOwnZone(zone)) return Fail();
+  if (local == nullptr || utc == nullptr || !IsValid(*local) || !IsOwnZone(zone))
+    return FailTimeConversion();
   std::optional<int64_t> seconds = UtcOfLocal(SecondsOfSystemTime(*local));
-  if (!seconds) return Fail();
+  if (!seconds) return FailTimeConversion();
   *utc = SystemTimeOfSeconds(*seconds, local->wMilliseconds);
   return TRUE;
 }
 
 BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
-  if (utc == nullptr || local == nullptr || TicksOf(*utc) < 0) return Fail();
+  if (utc == nullptr || local == nullptr || TicksOf(*utc) < 0) return FailTimeConversion();
   const int64_t ticks = TicksOf(*utc);
   std::optional<int64_t> offset = OffsetAt(ticks / kTicksPerSecond - kUnixEpochSeconds);
-  if (!offset || ticks + *offset * kTicksPerSecond < 0) return Fail();
+  if (!offset || ticks + *offset * kTicksPerSecond < 0) return FailTimeConversion();
   *local = FileTimeOf(ticks + *offset * kTicksPerSecond);
   return TRUE;
 }
 
 BOOL LocalFileTimeToFileTime(const FILETIME* local, FILETIME* utc) {
-  if (local == nullptr || utc == nullptr || TicksOf(*local) < 0) return Fail();
+  if (local == nullptr || utc == nullptr || TicksOf(*local) < 0) return FailTimeConversion();
   const int64_t ticks = TicksOf(*local);
   const int64_t seconds = ticks / kTicksPerSecond;
   std::optional<int64_t> utcSeconds = UtcOfLocal(seconds - kUnixEpochSeconds);
-  if (!utcSeconds || *utcSeconds + kUnixEpochSeconds < 0) return Fail();
+  if (!utcSeconds || *utcSeconds + kUnixEpochSeconds < 0) return FailTimeConversion();
   *utc = FileTimeOf((*utcSeconds + kUnixEpochSeconds) * kTicksPerSecond + ticks % kTicksPerSecond);
   return TRUE;
 }
