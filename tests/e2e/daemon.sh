@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The console as a client of kestreld: a daemon serves the demo data of a temporary
 # $KESTREL_HOME, and consoles in batch mode work with it at the same time:
-#   daemon.sh VZCONSOLE MODULE KESTREL_ADMIN KESTRELD
+#   daemon.sh VZCONSOLE MODULE KESTREL_ADMIN KESTRELD KESTREL_CLIENT
 # - two consoles list the schemas of the same server while both are connected;
+# - a session another process holds appears in the console's Users listing;
 # - a database one console loads stays online for the next console after the first exits;
 # - a console killed with SIGKILL is detached, and what it held released, by the daemon;
 # - a daemon killed with SIGKILL: the console drops the lost connection and goes on, serving
@@ -16,6 +17,7 @@ vzconsole=$(realpath "$1")
 module=$(realpath "$2")
 admin=$(realpath "$3")
 kestreld=$(realpath "$4")
+client=$(realpath "$5")
 
 work=$(mktemp -d)
 export KESTREL_HOME="$work/kestrel" VAZERIR_REGISTRY="$work/registry.reg" HOME="$work/home"
@@ -96,6 +98,25 @@ grep -q '^Sales - 1.0 |' "$work/first.out" || fail "the first console lists no s
 run_console list
 grep -q '^Sales - 1.0 |' "$work/run.out" && grep -q '^exit status: 0$' "$work/run.out" ||
   fail "a second console beside the first lists no schemas: $(cat "$work/run.out")"
+
+# A session another process holds shows in the Users listing of its database.
+mkfifo "$work/holder.in"
+"$client" KestrelOS20 ben ben --hold <"$work/holder.in" >"$work/holder.out" 2>&1 &
+consoles+=($!)
+holder_pid=$!
+exec {holder_in}>"$work/holder.in"
+eventually 'grep -q "^logged on to" "$work/holder.out"' ||
+  fail "the C client did not log on: $(cat "$work/holder.out")"
+# The client logs on to the first database it lists; the line that lists it names its schema.
+database=$(sed -n 's/^logged on to \(.*\) as ben:.*/\1/p' "$work/holder.out")
+read -r _ schema version _ < <(grep -m1 "^schema .*: .*\b$database\b" "$work/holder.out" | tr -d ':')
+run_console "select \"Workstations/e2ehost/Servers/KestrelOS20/$schema - $version\"" \
+  'on-form "Enter Logon information..." set UserNameEdit=anna set PasswordEdit=anna click OkButton' \
+  "select \"Workstations/e2ehost/Servers/KestrelOS20/$schema - $version/$database/Users\"" list
+grep -q '^anna |' "$work/run.out" && grep -q '^ben |' "$work/run.out" ||
+  fail "the Users listing does not show the other process's session: $(cat "$work/run.out")"
+eval "exec {holder_in}>&-"
+wait "$holder_pid" || fail "the C client failed: $(cat "$work/holder.out")"
 
 # A database loaded by one console is online for the next.
 send first "on-folder \"$KESTREL_HOME/groups/Demo\"" \

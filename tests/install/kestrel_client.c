@@ -1,8 +1,9 @@
 /* A small application of the installed Database API, in C:
- *   kestrel_client SERVER USER PASSWORD
+ *   kestrel_client SERVER USER PASSWORD [--hold]
  * connects to SERVER on this host, lists its schemas with their online databases, logs USER
  * on to the first database it lists and looks a system class up there. Prints what it found;
- * on a failure prints the library's text for the status and exits 1. */
+ * on a failure prints the library's text for the status and exits 1. With --hold the session
+ * stays open until standard input ends, so other clients can see it. */
 #include <KestrelAPI.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,8 +30,9 @@ static int Fail(const char* what, KSStatus status) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: kestrel_client SERVER USER PASSWORD\n");
+  const int hold = argc == 5 && strcmp(argv[4], "--hold") == 0;
+  if (argc != 4 && !hold) {
+    fprintf(stderr, "usage: kestrel_client SERVER USER PASSWORD [--hold]\n");
     return 2;
   }
   char16_t server_name[128], user[128], password[128];
@@ -74,6 +76,11 @@ int main(int argc, char** argv) {
   printf("logged on to ");
   Print(logon_database);
   printf(" as %s: SYSUser is class %s\n", argv[2], users > 0 ? "known" : "unknown");
+  if (hold) {
+    fflush(stdout);
+    while (getchar() != EOF) {
+    }
+  }
 
   if ((status = KSReleaseSession(session)) != KS_OK) return Fail("KSReleaseSession", status);
   if ((status = KSDisconnectServer(server)) != KS_OK) return Fail("KSDisconnectServer", status);
