@@ -64,6 +64,17 @@ inline KSFieldDescription Description(const char16_t* name, int32_t type, int32_
   return description;
 }
 
+// A table whose record hooks and ring size the tests reach directly.
+class TExposedTable : public TKRTable {
+ public:
+  using TKRTable::TKRTable;
+  using TKRTable::AllocRecordBuffer;
+  using TKRTable::FreeRecordBuffer;
+  using TKRTable::GetBookmarkData;
+  using TKRTable::GetRecord;
+  using TKRTable::SetBufferCount;
+};
+
 class TScriptedTableTest : public kr_session_test::TTransactionTest {
  protected:
   TScriptedTableTest() {

@@ -15,20 +15,11 @@
 
 using kr_dataset_test::Description;
 using kr_dataset_test::IntegerValue;
+using kr_dataset_test::TExposedTable;
 using kr_dataset_test::TScriptedTableTest;
 using kr_dataset_test::TextValue;
 
 namespace {
-
-// A table whose record hooks a test calls directly.
-class TTestTable : public TKRTable {
- public:
-  using TKRTable::TKRTable;
-  using TKRTable::AllocRecordBuffer;
-  using TKRTable::FreeRecordBuffer;
-  using TKRTable::GetBookmarkData;
-  using TKRTable::GetRecord;
-};
 
 class TableEditingTest : public TScriptedTableTest {
  protected:
@@ -53,7 +44,7 @@ class TableEditingTest : public TScriptedTableTest {
     return id;
   }
 
-  TTestTable table{nullptr};
+  TExposedTable table{nullptr};
 };
 
 TEST_F(TableEditingTest, CheckAPIErrorCodeLetsSuccessPassAndExplainsFailures) {

@@ -18,17 +18,11 @@
 using kr_dataset_test::Description;
 using kr_dataset_test::DoubleValue;
 using kr_dataset_test::IntegerValue;
+using kr_dataset_test::TExposedTable;
 using kr_dataset_test::TScriptedTableTest;
 using kr_dataset_test::TextValue;
 
 namespace {
-
-// A table whose ring size a test chooses.
-class TTestTable : public TKRTable {
- public:
-  using TKRTable::TKRTable;
-  using TKRTable::SetBufferCount;
-};
 
 class TableTest : public TScriptedTableTest {
  protected:
@@ -64,7 +58,7 @@ class TableTest : public TScriptedTableTest {
     return ids;
   }
 
-  TTestTable table{nullptr};
+  TExposedTable table{nullptr};
 };
 
 TEST_F(TableTest, AClassWithoutFieldsStillHasItsIdentifier) {
@@ -147,7 +141,7 @@ TEST_F(TableTest, ClassAccessMakesTheTableReadOnlyOrRefusesIt) {
 }
 
 TEST_F(TableTest, EveryOpeningFailureLeavesTheTableClosed) {
-  TTestTable unnamed(nullptr);
+  TExposedTable unnamed(nullptr);
   unnamed.SetTransaction(transaction.Get());
   try {
     unnamed.Open();
@@ -270,7 +264,7 @@ TEST_F(TableTest, PropertiesTravelThroughTheComponentStream) {
   writer.WriteRootComponent(table);
 
   // Read without a transaction: the names are taken as they are.
-  TTestTable copy(nullptr);
+  TExposedTable copy(nullptr);
   TMemoryStream input(stream.Bytes());
   TReader reader(input);
   reader.ReadRootComponent(copy);
@@ -291,7 +285,7 @@ TEST_F(TableTest, AssignCopiesTheSettingsAndThePersistentFields) {
   number->SetReadOnly(true);
   number->SetVisible(false);
 
-  TTestTable copy(nullptr);
+  TExposedTable copy(nullptr);
   copy.Assign(table);
   EXPECT_EQ(copy.TableName(), "Thing");
   EXPECT_EQ(copy.IndexName(), "byName");
