@@ -20,12 +20,17 @@ targets=()
 for binary in "${binaries[@]}"; do targets+=("$(basename "$binary")"); done
 cmake --build --preset tsan --target "${targets[@]}"
 
+# The tests that start kestreld are left out: the daemon runs on Debian's gRPC, which is
+# not built with ThreadSanitizer, and its own threads' descriptor use is reported as races
+# that are not ours. Those tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
+filter='-ApiDaemonTest.*:ApiDaemonTcpTest.*'
+
 status=0
 for binary in "${binaries[@]}"; do
   echo "== $binary (ThreadSanitizer)"
   # halt_on_error: the first race ends the binary with a failure.
   if ! TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" \
-      "build/tsan/$binary" --gtest_brief=1; then
+      "build/tsan/$binary" --gtest_brief=1 --gtest_filter="$filter"; then
     status=1
   fi
 done
