@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/KestrelBenchHome.h"
 #include "kestrel/include/KestrelAPI.h"
 
 namespace {
@@ -30,21 +31,6 @@ const char16_t* kFields[] = {u"name", u"number", u"weight", u"code"};
 double Seconds(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// A temporary home with the running server "Bench", removed at exit.
-struct Home {
-  Home() {
-    char pattern[] = "/tmp/kestrel-daemon-bench-XXXXXX";
-    path = ::mkdtemp(pattern);
-    const std::string dir = path + "/servers/Bench";
-    std::filesystem::create_directories(dir + "/metas");
-    std::filesystem::create_directories(dir + "/databases");
-    std::ofstream(dir + "/server.json") << R"({"name": "Bench", "state": "running", "databases": []})";
-    std::ofstream(dir + "/metas/bench.json") << kSchema;
-  }
-  ~Home() { std::filesystem::remove_all(path); }
-  std::string path;
-};
 
 // kestreld serving a home until the benchmarks end.
 struct Daemon {
@@ -91,13 +77,13 @@ struct Sessions {
 };
 
 const Sessions& Data() {
-  static Home localHome, daemonHome;
+  static const kestrel::bench::TBenchHome localHome("Bench", kSchema), daemonHome("Bench", kSchema);
   static Sessions sessions = [] {
     KSUseWideStrings(1);
     Sessions r;
-    r.local = LoadItems(localHome.path);
-    static Daemon daemon(daemonHome.path);
-    r.remote = LoadItems(daemonHome.path);
+    r.local = LoadItems(localHome.Path());
+    static Daemon daemon(daemonHome.Path());
+    r.remote = LoadItems(daemonHome.Path());
     return r;
   }();
   return sessions;
