@@ -16,6 +16,7 @@
 #include <thread>
 #include <utility>
 
+#include "kestrel/api/RemoteHandles.h"
 #include "kestrel/api/TestSupport.h"
 
 namespace kestrel::test {
@@ -135,6 +136,16 @@ TEST_F(ApiDaemonTest, AKilledDaemonMakesCallsAnswerNotAvailableAndTellsTheSessio
   EXPECT_EQ(KSReleaseSession(session), KS_OK) << "what the daemon held is gone with it";
   EXPECT_LT(KSGetOpenHandleCount(), open);
   EXPECT_EQ(KSRegisterEventCallback(session, nullptr, nullptr), KS_ERR_INVALID_HANDLE);
+
+  // The process stays the daemon's client: the server is not served here in its absence, and
+  // a daemon started again serves it.
+  EXPECT_EQ(KSConnectServer(u"localhost", u"Test"), 0u);
+  EXPECT_EQ(KSGetLastConnectError(), KS_ERR_SERVER_NOT_AVAILABLE);
+  daemon_ = StartDaemon(home_);
+  const KSHandle again = KSConnectServer(u"localhost", u"Test");
+  ASSERT_NE(again, 0u) << KSGetLastConnectError();
+  EXPECT_TRUE(api::remote::IsRemote(again)) << "served by the daemon started again";
+  EXPECT_EQ(KSDisconnectServer(again), KS_OK);
 }
 
 TEST_F(ApiDaemonTest, AFetchBufferHoldsItsRowsInTheClient) {

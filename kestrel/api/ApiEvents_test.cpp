@@ -39,9 +39,10 @@ class Recorder {
     r->arrived.notify_all();
   }
 
+  // Every wait expects its events; the generous limit is for a loaded machine (and a daemon).
   std::vector<Seen> Wait(size_t n) {
     std::unique_lock lock(mutex);
-    arrived.wait_for(lock, 2s, [&] { return events.size() >= n; });
+    arrived.wait_for(lock, 10s, [&] { return events.size() >= n; });
     return events;
   }
 

@@ -216,29 +216,41 @@ std::shared_ptr<grpc::Channel> ConfiguredChannel(const std::string& host, std::s
   return nullptr;
 }
 
-// The attached channel to the daemon of the host; null when no daemon serves it, or when the
-// daemon of a configured host refused this client (`refusal` then tells why).
+// The attached channel to the daemon of the host; null when no daemon serves it, when the
+// daemon of a configured host refused this client, or when the home's daemon that served this
+// process is gone (`refusal` then tells why).
 std::shared_ptr<Channel> ChannelFor(const std::string& host, KSStatus& refusal) {
   std::string target, token;
   std::shared_ptr<grpc::Channel> grpcChannel = ConfiguredChannel(host, target, token);
-  if (!grpcChannel) {
-    if (!IsLocalHost(host)) return nullptr;
-    if (!DaemonAnswers(KestrelHome())) return nullptr;
-    target = "unix:" + DaemonSocket(KestrelHome());
-  }
   Registry& r = GetRegistry();
+  const bool configured = grpcChannel != nullptr;
+  // A process once served by the home's daemon stays its client: when that daemon is gone its
+  // servers are not available, rather than served here. Serving them here would hide the loss
+  // and hold the servers' locks against a daemon started again.
+  bool servedBefore = false;
+  if (!configured) {
+    if (!IsLocalHost(host)) return nullptr;
+    target = "unix:" + DaemonSocket(KestrelHome());
+    {
+      std::lock_guard lock(r.mutex);
+      servedBefore = r.channels.contains(target);
+    }
+    if (!DaemonAnswers(KestrelHome())) {
+      if (servedBefore) refusal = KS_ERR_SERVER_NOT_AVAILABLE;
+      return nullptr;
+    }
+  }
   {
     std::lock_guard lock(r.mutex);
     auto found = r.channels.find(target);
     if (found != r.channels.end() && !found->second->Lost()) return found->second;
   }
-  const bool configured = grpcChannel != nullptr;
   if (!grpcChannel) grpcChannel = grpc::CreateChannel(target, grpc::InsecureChannelCredentials());
   auto channel = std::make_shared<Channel>(std::move(grpcChannel), token);
   refusal = channel->Attach();
   if (refusal != KS_OK) {
     // A local host without a daemon answering is served in this process.
-    if (!configured) refusal = KS_OK;
+    if (!configured && !servedBefore) refusal = KS_OK;
     return nullptr;
   }
   std::lock_guard lock(r.mutex);

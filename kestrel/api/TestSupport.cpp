@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "kestrel/engine/DaemonSocket.h"
 #include "kestrel/engine/Text.h"
 
 extern char** environ;
@@ -184,10 +185,9 @@ pid_t StartDaemon(const std::string& home, std::vector<std::string> options) {
     ::execv(KESTRELD, argv.data());
     ::_exit(127);
   }
-  // The daemon answers once its socket exists.
-  const std::string socket = home + "/kestreld.sock";
-  for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) ::usleep(20000);
-  EXPECT_TRUE(std::filesystem::exists(socket)) << ReadFile(log);
+  // A killed daemon's socket file may still be there: wait until a daemon answers on it.
+  for (int i = 0; i < 500 && !DaemonAnswers(home); ++i) ::usleep(20000);
+  EXPECT_TRUE(DaemonAnswers(home)) << ReadFile(log);
   return pid;
 }
 

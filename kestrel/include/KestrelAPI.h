@@ -332,9 +332,14 @@ KS_API KSStatus KSRegisterEventCallback(KSHandle handle, KSEventCallback callbac
 
 /* Connects to server `server` on `host` (the local computer name in any case, "localhost" or
  * "127.0.0.1"). The first connection of a process starts serving the server's directory and
- * holds its lock. Returns a connection handle, or 0 with KSGetLastConnectError giving
- * KS_ERR_HOST_NOT_REACHABLE, KS_ERR_NO_SUCH_SERVER, KS_ERR_SERVER_NOT_RUNNING,
- * KS_ERR_SERVER_IN_USE, KS_ERR_SERVER_STATE or KS_ERR_INVALID_ARGUMENT. */
+ * holds its lock. When kestreld answers on the home's socket (or, for another host, as the
+ * client configuration says), the connection goes through that daemon instead; a process once
+ * served by the home's daemon is not served in-process while that daemon is gone
+ * (KS_ERR_SERVER_NOT_AVAILABLE) and reaches it again once it runs. Returns a connection handle,
+ * or 0 with KSGetLastConnectError giving KS_ERR_HOST_NOT_REACHABLE, KS_ERR_NO_SUCH_SERVER,
+ * KS_ERR_SERVER_NOT_RUNNING, KS_ERR_SERVER_IN_USE, KS_ERR_SERVER_STATE,
+ * KS_ERR_SERVER_NOT_AVAILABLE, KS_ERR_LOGON_FAILED (a daemon refused the token) or
+ * KS_ERR_INVALID_ARGUMENT. */
 KS_API KSHandle KSConnectServer(const char16_t* host, const char16_t* server);
 /* Status of the last KSConnectServer of the calling thread (KS_OK after a success). */
 KS_API KSStatus KSGetLastConnectError(void);

@@ -6,8 +6,8 @@
 # - a session another process holds appears in the console's Users listing;
 # - a database one console loads stays online for the next console after the first exits;
 # - a console killed with SIGKILL is detached, and what it held released, by the daemon;
-# - a daemon killed with SIGKILL: the console drops the lost connection and goes on, serving
-#   the server in-process from then on;
+# - a daemon killed with SIGKILL: the console reports the server unreachable and goes on, and
+#   reaches it again through a daemon started again;
 # - on SIGTERM the daemon saves what changed, removes its socket and exits 0.
 # A console that must stay connected reads its script from a pipe; a `save` of a marker
 # document tells when it has run the commands before it.
@@ -26,6 +26,7 @@ mkdir -p "$HOME"
 socket="$KESTREL_HOME/kestreld.sock"
 daemon=
 consoles=()
+pipes=()
 
 cleanup() {
   for pid in "${consoles[@]}" $daemon; do kill -9 "$pid" 2>/dev/null; done
@@ -49,10 +50,17 @@ eventually() {
   return 1
 }
 
+# Starts kestreld and waits until it answers (a killed daemon's socket file may be there).
 start_daemon() {
-  "$kestreld" --home "$KESTREL_HOME" 2>>"$work/kestreld.log" &
+  local lines
+  lines=$(grep -c "^kestreld: serving " "$work/kestreld.log" 2>/dev/null)
+  # Without the consoles' script pipes: a console ends when its pipe's last writer closes it.
+  (
+    for fd in "${pipes[@]}"; do eval "exec $fd>&-"; done
+    exec "$kestreld" --home "$KESTREL_HOME" 2>>"$work/kestreld.log"
+  ) &
   daemon=$!
-  eventually '[[ -S "$socket" ]]' || fail "kestreld did not start"
+  eventually '(($(grep -c "^kestreld: serving " "$work/kestreld.log") > ${lines:-0}))' || fail "kestreld did not start"
 }
 
 # The script that registers the demo server with a console and selects it.
@@ -70,6 +78,7 @@ start_console() {
   consoles+=($!)
   eval "${1}_pid=$!"
   eval "exec {${1}_in}>\"\$work/$1.in\""
+  eval "pipes+=(\$${1}_in)"
 }
 # Sends lines to console NAME and waits until it has run them.
 send() {
@@ -142,21 +151,25 @@ eventually 'grep -q "client $killed_pid@E2EHOST (unix:) detached; .* session(s) 
   fail "the daemon did not release what the killed console held"
 eval "exec {killed_in}>&-"
 
-# A killed daemon: the console is told and goes on.
+# A killed daemon: the console says the server cannot be reached, goes on, and is served again
+# once a daemon runs. It does not take the server over in-process meanwhile.
 start_console lost
 send lost "$(cat "$work/server.vzb")" list
 kill -9 "$daemon"
 wait "$daemon" 2>/dev/null
 daemon=
 send lost 'select "Workstations/e2ehost/Servers/KestrelOS20/Sales - 2.0"' list 'select /' list
+grep -q '^message: vzconsole: Unable to establish connection with server\.$' "$work/lost.out" ||
+  fail "the console did not report the lost server: $(cat "$work/lost.out")"
+grep -q '^Eastwind |' "$work/lost.out" && fail "the console served the server in-process: $(cat "$work/lost.out")"
+grep -q '^Workstations | 1$' "$work/lost.out" || fail "the console did not go on: $(cat "$work/lost.out")"
+start_daemon
+send lost 'select "Workstations/e2ehost/Servers/KestrelOS20/Sales - 2.0"' list
 exec {lost_in}>&-
 wait "$lost_pid" || fail "the console did not go on after losing the server: $(cat "$work/lost.out")"
-grep -q '^Eastwind |' "$work/lost.out" && grep -q '^Workstations | 1$' "$work/lost.out" ||
-  fail "the console did not go on: $(cat "$work/lost.out")"
+grep -q '^Eastwind |' "$work/lost.out" || fail "the console did not reach the daemon started again: $(cat "$work/lost.out")"
 
 # SIGTERM: the daemon saves, removes its socket and exits 0; what it served stays online.
-rm -f "$socket"
-start_daemon
 run_console list
 kill -TERM "$daemon"
 wait "$daemon"
