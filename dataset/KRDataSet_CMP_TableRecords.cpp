@@ -347,7 +347,8 @@ bool TKRTable::FindRecordID(KSRecordID id) {
   return Locate("id", OleVariant(id), {});
 }
 
-bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyValues) {
+bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyValues,
+                              TLocateOptions options) {
   if (keyValues.IsNull() || keyValues.IsEmpty() || TDataSet::IsEmpty()) return false;
   TKRFilter filter(this);
   std::vector<std::string> names;
@@ -361,6 +362,10 @@ bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyV
     TKRFieldFilterNode& node = filter.Add(krloAnd);
     node.SetFieldName(names[i]);
     node.SetOperator(krapicoEqual);
+    // A text key is the value itself, never a pattern.
+    node.SetLiteral(true);
+    node.SetIgnoreCase(options.Contains(loCaseInsensitive));
+    node.SetMatchStart(options.Contains(loPartialKey));
     node.SetFieldValue(names.size() == 1 ? keyValues
                                          : keyValues[keyValues.LowBound() + int32_t(i)]);
   }
@@ -371,9 +376,10 @@ bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyV
   return status == KS_OK;
 }
 
-bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues, TLocateOptions) {
+bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues,
+                      TLocateOptions options) {
   CheckBrowseMode();
-  if (!InternalLocate(keyFields, keyValues)) return false;
+  if (!InternalLocate(keyFields, keyValues, options)) return false;
   DoBeforeScroll();
   TDataSet::Resync(TResyncMode{rmExact, rmCenter});
   DoAfterScroll();
@@ -383,7 +389,7 @@ bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues, T
 OleVariant TKRTable::Lookup(std::string_view keyFields, const OleVariant& keyValues,
                             std::string_view resultFields) {
   CheckBrowseMode();
-  if (!InternalLocate(keyFields, keyValues)) return OleVariant::Null();
+  if (!InternalLocate(keyFields, keyValues, {})) return OleVariant::Null();
   // The record found is read into a buffer of its own, so that the current
   // record stays what the table shows.
   FLookupBuffer = AllocRecordBuffer();
