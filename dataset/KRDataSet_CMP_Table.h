@@ -56,6 +56,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -349,6 +350,10 @@ class TKRTable : public TDataSet,
                       TLocateOptions options);
   // The definition of a bound data field, null for other fields.
   TKRFieldDef* DefOf(const TField& field) const;
+  // The cursor for one call, as GetCursor gives it, without a reference
+  // taken on the thread that made the table (where the thread-safe wrapper
+  // answers the table's own cursor); elsewhere GetCursor's, kept in `held`.
+  IKRCursor& CursorForCall(ComPtr<IKRCursor>& held);
   // Clears what the class's structure depends on.
   void ClassChanged(KSClassID oldClass);
   void DisconnectCursor();
@@ -371,6 +376,8 @@ class TKRTable : public TDataSet,
   void WriteUserDefinedFields(TRecordBuffer buffer, KSRecordID id, bool isNew);
 
   std::unique_ptr<TKRThreadSafeInterface> FCursorWrapper;
+  // The thread that made the table and its cursor wrapper.
+  std::thread::id FThreadID = std::this_thread::get_id();
   ComPtr<TKRCursorInterface> FCursor;
   TKRTransaction* FTransaction_ = nullptr;
   std::string FTableName;

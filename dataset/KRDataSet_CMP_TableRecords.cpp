@@ -68,7 +68,8 @@ void TKRTable::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) {
 // --- Filling buffers -------------------------------------------------------------------
 
 TGetResult TKRTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
-  const ComPtr<IKRCursor> cursor = GetCursor();
+  ComPtr<IKRCursor> held;
+  IKRCursor& cursor = CursorForCall(held);
   int32_t sequence = -1;
   KSStatus status = KS_OK;
   KSRecordID id = kKRNullRecordID;
@@ -77,18 +78,18 @@ TGetResult TKRTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck
   do {
     switch (mode) {
       case gmCurrent:
-        status = cursor->GetCurrentRecord(FValues.data(), sequence);
+        status = cursor.GetCurrentRecord(FValues.data(), sequence);
         break;
       case gmNext:
-        status = cursor->GetNextRecord(FValues.data(), sequence);
+        status = cursor.GetNextRecord(FValues.data(), sequence);
         break;
       case gmPrior:
-        status = cursor->GetPreviousRecord(FValues.data(), sequence);
+        status = cursor.GetPreviousRecord(FValues.data(), sequence);
         break;
     }
     if (status != KS_OK) break;
     id = FIdentifierValue >= 0 ? FValues[size_t(FIdentifierValue)].value.asInteger
-                               : KRAPI().KSGetCurrentRecordID(cursor->Get_Handle());
+                               : KRAPI().KSGetCurrentRecordID(cursor.Get_Handle());
     if (id == FPendingRecordID && FPendingRecordID != kKRNullRecordID && mode == gmCurrent) {
       status = kKRNoErrorRecord;
     }

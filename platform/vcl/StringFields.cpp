@@ -110,11 +110,22 @@ TWideStringField::TWideStringField(TComponent* owner) : TStringField(owner) {
 }
 
 std::u16string TWideStringField::GetAsWideString() const {
-  NativeBuffer<char16_t> buffer(Size() + 1);
-  if (!GetData(buffer.data())) return std::u16string();
-  size_t length = 0;
-  while (length < static_cast<size_t>(Size()) && buffer[length] != u'\0') ++length;
-  return std::u16string(buffer.data(), length);
+  std::u16string value;
+  GetWideStringInto(value);
+  return value;
+}
+
+// The native value is read straight into the string, which is then cut at
+// the terminator.
+void TWideStringField::GetWideStringInto(std::u16string& value) const {
+  const auto size = static_cast<size_t>(Size());
+  value.assign(size + 1, u'\0');
+  if (!GetData(value.data())) {
+    value.clear();
+    return;
+  }
+  const char16_t* end = std::char_traits<char16_t>::find(value.data(), size, u'\0');
+  value.resize(end != nullptr ? static_cast<size_t>(end - value.data()) : size);
 }
 
 void TWideStringField::SetAsWideString(const std::u16string& value) {
