@@ -58,10 +58,13 @@ void TStringField::CheckTypeSize(int32_t size) const {
   if (size < 0 || size > kMaxStringSize) DatabaseError(SInvalidFieldSize);
 }
 
+// The native value is read straight into the text, which is then cut at
+// the terminator.
 std::string TStringField::GetAsString() const {
-  NativeBuffer<char> buffer(DataSize());
-  if (!GetData(buffer.data())) return std::string();
-  return std::string(buffer.data(), strnlen(buffer.data(), static_cast<size_t>(Size())));
+  std::string text(static_cast<size_t>(DataSize()), '\0');
+  if (!GetData(text.data())) return std::string();
+  text.resize(strnlen(text.data(), static_cast<size_t>(Size())));
+  return text;
 }
 
 void TStringField::SetAsString(const std::string& value) {
