@@ -67,23 +67,17 @@ void TKRFieldFilterNode::SetFieldType(int32_t value) {
   if (value != KS_TYPE_STRING) FCompareWithField = false;
 }
 
-void TKRFieldFilterNode::SetLiteral(bool value) {
-  if (value == FLiteral) return;
-  FLiteral = value;
+void TKRFieldFilterNode::SetTextFlag(bool& flag, bool value) {
+  if (value == flag) return;
+  flag = value;
   RestoreText();
 }
 
-void TKRFieldFilterNode::SetIgnoreCase(bool value) {
-  if (value == FIgnoreCase) return;
-  FIgnoreCase = value;
-  RestoreText();
-}
+void TKRFieldFilterNode::SetLiteral(bool value) { SetTextFlag(FLiteral, value); }
 
-void TKRFieldFilterNode::SetMatchStart(bool value) {
-  if (value == FMatchStart) return;
-  FMatchStart = value;
-  RestoreText();
-}
+void TKRFieldFilterNode::SetIgnoreCase(bool value) { SetTextFlag(FIgnoreCase, value); }
+
+void TKRFieldFilterNode::SetMatchStart(bool value) { SetTextFlag(FMatchStart, value); }
 
 void TKRFieldFilterNode::SetCompareWithField(bool value) {
   if (value == FCompareWithField) return;

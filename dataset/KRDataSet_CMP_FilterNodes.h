@@ -189,6 +189,8 @@ class TKRFieldFilterNode : public TKRFilterNode {
   bool StoresExpression() const;
   // Stores the entered text again after a flag changed.
   void RestoreText();
+  // Sets one of the flags that decide how a text is stored.
+  void SetTextFlag(bool& flag, bool value);
   // False when the describing table has no field named `name`.
   bool CheckValueFieldName(const std::u16string& name) const;
   // The table that describes this node's fields, none where SetFieldName
