@@ -128,9 +128,15 @@ Totals ScanTable(TKRTable& table) {
   const TField* weight = table.FieldByName("weight");
   const TField* code = table.FieldByName("code");
   Totals totals;
+  // The texts are read into the same strings row after row, as a scan that
+  // only looks at them would.
+  std::u16string text;
   for (table.First(); !table.Eof(); table.Next()) {
     totals.ids += id->GetAsInteger();
-    totals.textUnits += name->GetAsWideString().size() + code->GetAsWideString().size();
+    name->GetWideStringInto(text);
+    totals.textUnits += text.size();
+    code->GetWideStringInto(text);
+    totals.textUnits += text.size();
     totals.numbers += number->GetAsInteger();
     totals.weights += weight->GetAsFloat();
     ++totals.rows;

@@ -67,11 +67,17 @@ void TKRFieldFilterNode::SetFieldType(int32_t value) {
   if (value != KS_TYPE_STRING) FCompareWithField = false;
 }
 
-void TKRFieldFilterNode::SetLiteral(bool value) {
-  if (value == FLiteral) return;
-  FLiteral = value;
+void TKRFieldFilterNode::SetTextFlag(bool& flag, bool value) {
+  if (value == flag) return;
+  flag = value;
   RestoreText();
 }
+
+void TKRFieldFilterNode::SetLiteral(bool value) { SetTextFlag(FLiteral, value); }
+
+void TKRFieldFilterNode::SetIgnoreCase(bool value) { SetTextFlag(FIgnoreCase, value); }
+
+void TKRFieldFilterNode::SetMatchStart(bool value) { SetTextFlag(FMatchStart, value); }
 
 void TKRFieldFilterNode::SetCompareWithField(bool value) {
   if (value == FCompareWithField) return;
@@ -161,7 +167,13 @@ void TKRFieldFilterNode::StoreText(const std::u16string& text) {
     stored = CheckValueFieldName(text) ? text : std::u16string();
     FComparedFieldName = stored;
   } else {
-    stored = FLiteral ? text : Utf8ToUtf16(ConvertToRegularExpression(Utf16ToUtf8(text)));
+    if (!StoresExpression()) {
+      stored = text;
+    } else if (FLiteral) {
+      stored = Utf8ToUtf16(ConvertToKeyExpression(Utf16ToUtf8(text), FIgnoreCase, FMatchStart));
+    } else {
+      stored = Utf8ToUtf16(ConvertToRegularExpression(Utf16ToUtf8(text)));
+    }
     FComparedFieldName.clear();
   }
   FEnteredText = text;
@@ -169,8 +181,16 @@ void TKRFieldFilterNode::StoreText(const std::u16string& text) {
   FValue = std::move(stored);
 }
 
+bool TKRFieldFilterNode::StoresExpression() const {
+  return !FCompareWithField && (!FLiteral || FIgnoreCase || FMatchStart);
+}
+
+// An empty text that was stored (not cleared) is stored again too: as an
+// expression it may find more than the nulls.
 void TKRFieldFilterNode::RestoreText() {
-  if (FFieldType == KS_TYPE_STRING && !FEnteredText.empty()) StoreText(FEnteredText);
+  if (FFieldType == KS_TYPE_STRING && (!FEnteredText.empty() || !FIsNull)) {
+    StoreText(FEnteredText);
+  }
 }
 
 bool TKRFieldFilterNode::CheckValueFieldName(const std::u16string& name) const {
@@ -201,7 +221,9 @@ KSField TKRFieldFilterNode::GetAPIFieldValue() const {
 
 TKRAPICompareAgainst TKRFieldFilterNode::CompareAgainst() const {
   if (FCompareWithField) return krapicmpaField;
-  if (FFieldType == KS_TYPE_STRING && !FLiteral && !FIsNull) return krapicmpaRegularExpression;
+  if (FFieldType == KS_TYPE_STRING && StoresExpression() && !FIsNull) {
+    return krapicmpaRegularExpression;
+  }
   return krapicmpaValue;
 }
 
@@ -224,6 +246,8 @@ std::unique_ptr<TKRFilterNode> TKRFieldFilterNode::CopyNode(TKRFilter& filter) c
   copy->FFieldType = FFieldType;
   copy->FIsNull = FIsNull;
   copy->FLiteral = FLiteral;
+  copy->FIgnoreCase = FIgnoreCase;
+  copy->FMatchStart = FMatchStart;
   copy->FCompareWithField = FCompareWithField;
   copy->FValue = FValue;
   copy->FEnteredText = FEnteredText;
@@ -235,6 +259,7 @@ bool TKRFieldFilterNode::NodesAreEqual(const TKRFilterNode& other) const {
   const auto* field = dynamic_cast<const TKRFieldFilterNode*>(&other);
   return field != nullptr && field->FFieldName == FFieldName && field->FOperator == FOperator &&
          field->FFieldType == FFieldType && field->FIsNull == FIsNull &&
-         field->FLiteral == FLiteral && field->FCompareWithField == FCompareWithField &&
+         field->FLiteral == FLiteral && field->FIgnoreCase == FIgnoreCase &&
+         field->FMatchStart == FMatchStart && field->FCompareWithField == FCompareWithField &&
          field->FValue == FValue && field->FEnteredText == FEnteredText;
 }

@@ -107,11 +107,12 @@ TKRFilterValueKind FilterValueKindOf(int32_t fieldType);
 //   9            text                               empty text
 //
 // Assigning a type's null value leaves the node null; other types keep no
-// value (the node stays null). A text is stored as it is for a literal node,
-// as the name of the field compared with for a compare-with-field node
-// (empty when the describing table has no such field), and otherwise as the regular
-// expression of the pattern entered (ConvertToRegularExpression); the text
-// entered is kept for reading back.
+// value (the node stays null). A text is stored as it is for a literal node
+// (as its anchored expression when the node ignores case or matches the
+// start), as the name of the field compared with for a compare-with-field
+// node (empty when the describing table has no such field), and otherwise as
+// the regular expression of the pattern entered (ConvertToRegularExpression);
+// the text entered is kept for reading back.
 class TKRFieldFilterNode : public TKRFilterNode {
  public:
   explicit TKRFieldFilterNode(TKRFilter& filter) : TKRFilterNode(filter) {}
@@ -139,6 +140,16 @@ class TKRFieldFilterNode : public TKRFilterNode {
   // stores the entered text again.
   bool Literal() const { return FLiteral; }
   void SetLiteral(bool value);
+  // How a literal text matches: by default the whole value, case and all.
+  // IgnoreCase matches it without regard to case, MatchStart at the start of
+  // the value only; either makes the node compare with the anchored
+  // expression of the text (ConvertToKeyExpression), in which pattern syntax
+  // stands for itself. Both leave pattern and field-name nodes alone;
+  // changing them stores the entered text again.
+  bool IgnoreCase() const { return FIgnoreCase; }
+  void SetIgnoreCase(bool value);
+  bool MatchStart() const { return FMatchStart; }
+  void SetMatchStart(bool value);
   // Whether the text names another field to compare with. Setting it makes
   // the node's type 9; changing it stores the entered text again.
   bool CompareWithField() const { return FCompareWithField; }
@@ -160,9 +171,9 @@ class TKRFieldFilterNode : public TKRFilterNode {
   // The value as the API takes it (type and value; a text stays valid until
   // the node's value changes).
   KSField GetAPIFieldValue() const;
-  // A field for a compare-with-field node, a regular expression for a
-  // non-literal text node holding a pattern, a value otherwise (a null text
-  // node finds the nulls).
+  // A field for a compare-with-field node, a regular expression for a text
+  // node holding a pattern or a literal that ignores case or matches the
+  // start, a value otherwise (a null text node finds the nulls).
   TKRAPICompareAgainst CompareAgainst() const;
 
   // KSMakeNewCondition(field name, operator, value, CompareAgainst()).
@@ -174,8 +185,12 @@ class TKRFieldFilterNode : public TKRFilterNode {
   using TValue = std::variant<std::monostate, int32_t, double, std::u16string>;
 
   void StoreText(const std::u16string& text);
+  // True when a text is stored as a regular expression.
+  bool StoresExpression() const;
   // Stores the entered text again after a flag changed.
   void RestoreText();
+  // Sets one of the flags that decide how a text is stored.
+  void SetTextFlag(bool& flag, bool value);
   // False when the describing table has no field named `name`.
   bool CheckValueFieldName(const std::u16string& name) const;
   // The table that describes this node's fields, none where SetFieldName
@@ -187,6 +202,8 @@ class TKRFieldFilterNode : public TKRFilterNode {
   int32_t FFieldType = 0;
   bool FIsNull = true;
   bool FLiteral = false;
+  bool FIgnoreCase = false;
+  bool FMatchStart = false;
   bool FCompareWithField = false;
   TValue FValue;
   std::u16string FEnteredText;

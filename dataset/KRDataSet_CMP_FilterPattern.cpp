@@ -43,22 +43,55 @@ std::string CombineLowerAndUpperCase(std::string_view character) {
   return combined + "]";
 }
 
+namespace {
+
+// Calls `append(character)` for each character of `text`, a
+// character being one UTF-8 sequence (or one stray byte).
+template <class Append>
+void ForEachCharacter(std::string_view text, Append append) {
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = SequenceLength(text, at);
+    append(text.substr(at, length));
+    at += length;
+  }
+}
+
+bool IsSyntaxCharacter(std::string_view character, std::string_view syntax) {
+  return character.size() == 1 && syntax.find(character[0]) != std::string_view::npos;
+}
+
+}  // namespace
+
 std::string ConvertToRegularExpression(std::string_view pattern) {
   std::string expression;
-  for (size_t at = 0; at < pattern.size();) {
-    const size_t length = SequenceLength(pattern, at);
-    const std::string_view character = pattern.substr(at, length);
-    at += length;
+  ForEachCharacter(pattern, [&](std::string_view character) {
     if (character == "*") {
       expression += ".*";
     } else if (character == "?") {
       expression += '.';
-    } else if (length == 1 && kEscaped.find(character[0]) != std::string_view::npos) {
+    } else if (IsSyntaxCharacter(character, kEscaped)) {
       expression += '\\';
       expression += character;
     } else {
       expression += CombineLowerAndUpperCase(character);
     }
-  }
+  });
+  return expression;
+}
+
+std::string ConvertToKeyExpression(std::string_view key, bool ignoreCase, bool matchStart) {
+  constexpr std::string_view kSyntax = ".$()+[\\]^{|}*?";
+  std::string expression = "\\A";
+  ForEachCharacter(key, [&](std::string_view character) {
+    if (IsSyntaxCharacter(character, kSyntax)) {
+      expression += '\\';
+      expression += character;
+    } else if (ignoreCase) {
+      expression += CombineLowerAndUpperCase(character);
+    } else {
+      expression += character;
+    }
+  });
+  if (!matchStart) expression += "\\z";
   return expression;
 }

@@ -10,6 +10,12 @@
 // expression anywhere in the text, so "berg" matches "Bergen" and "Berg &
 // Söhne" alike.
 //
+// ConvertToKeyExpression(key, ignoreCase, matchStart) answers the expression
+// that finds `key` itself, as a whole value ("\A" key "\z") or, with
+// matchStart, at the start of the value ("\A" key). Every character of
+// expression syntax, "*" and "?" included, is escaped so that it stands for
+// itself; with ignoreCase every other character is case-combined.
+//
 // CombineLowerAndUpperCase(c) answers "[" lower upper "]" when the lower- and
 // upper-case forms of the one character c differ, so that matching ignores
 // case; a character that is neither of its forms (a title-case letter such as
@@ -21,4 +27,5 @@
 #include <string_view>
 
 std::string ConvertToRegularExpression(std::string_view pattern);
+std::string ConvertToKeyExpression(std::string_view key, bool ignoreCase, bool matchStart);
 std::string CombineLowerAndUpperCase(std::string_view character);

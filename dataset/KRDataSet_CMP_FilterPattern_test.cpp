@@ -32,6 +32,18 @@ TEST(FilterPattern, MultiByteCharactersAreCombinedWhole) {
   EXPECT_EQ(ConvertToRegularExpression("a\xE2\x82"), "[aA]\xE2\x82");
 }
 
+TEST(FilterPattern, KeysAreAnchoredAndTheirSyntaxStandsForItself) {
+  EXPECT_EQ(ConvertToKeyExpression("Ab", false, false), "\\AAb\\z");
+  EXPECT_EQ(ConvertToKeyExpression("Ab", true, false), "\\A[aA][bB]\\z");
+  EXPECT_EQ(ConvertToKeyExpression("Ab", false, true), "\\AAb");
+  EXPECT_EQ(ConvertToKeyExpression("", true, true), "\\A");
+  EXPECT_EQ(ConvertToKeyExpression("", false, false), "\\A\\z");
+  // Wildcards are escaped like the rest of the syntax.
+  EXPECT_EQ(ConvertToKeyExpression("a*?.$()+[\\]^{|}", false, false),
+            "\\Aa\\*\\?\\.\\$\\(\\)\\+\\[\\\\\\]\\^\\{\\|\\}\\z");
+  EXPECT_EQ(ConvertToKeyExpression("Söhne & 東京", true, true), "\\A[sS][öÖ][hH][nN][eE] & 東京");
+}
+
 TEST(FilterPattern, CaseCombiningKeepsCharactersWithoutOneCharacterForms) {
   EXPECT_EQ(CombineLowerAndUpperCase("a"), "[aA]");
   EXPECT_EQ(CombineLowerAndUpperCase("A"), "[aA]");

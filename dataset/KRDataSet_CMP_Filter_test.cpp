@@ -276,6 +276,42 @@ TEST_F(FilterTest, TextsArePatternsLiteralsOrFieldNames) {
   EXPECT_EQ(empty.CompareAgainst(), krapicmpaValue);
 }
 
+TEST_F(FilterTest, LiteralTextsMatchWholeValuesOrTheirStartWithOrWithoutCase) {
+  TKRFieldFilterNode& node = filter.Add(krloAnd);
+  node.SetFieldName("name");
+  node.SetLiteral(true);
+  node.SetFieldValue(u"B*g");
+  EXPECT_EQ(ConditionText(), "name = 'B*g'");
+  node.SetIgnoreCase(true);
+  EXPECT_EQ(ConditionText(), "name = /\\A[bB]\\*[gG]\\z/");
+  node.SetMatchStart(true);
+  EXPECT_EQ(ConditionText(), "name = /\\A[bB]\\*[gG]/");
+  node.SetIgnoreCase(false);
+  EXPECT_EQ(ConditionText(), "name = /\\AB\\*g/");
+  EXPECT_EQ(node.GetFieldValue().AsString(), u"B*g");
+
+  // The empty start is the start of every value; the empty whole value
+  // finds the nulls again once the start no longer counts.
+  node.SetFieldValue(u"");
+  EXPECT_FALSE(node.IsNull());
+  EXPECT_EQ(ConditionText(), "name = /\\A/");
+  node.SetMatchStart(false);
+  EXPECT_TRUE(node.IsNull());
+  EXPECT_EQ(node.CompareAgainst(), krapicmpaValue);
+
+  // A pattern node keeps its own conversion whatever the flags say.
+  node.SetIgnoreCase(true);
+  node.SetLiteral(false);
+  node.SetFieldValue(u"b?");
+  EXPECT_EQ(ConditionText(), "name = /[bB]./");
+
+  TTestTable other;
+  other.Filter().Assign(filter);
+  EXPECT_TRUE(other.Filter().Equals(filter));
+  node.SetMatchStart(true);
+  EXPECT_FALSE(other.Filter().Equals(filter));
+}
+
 TEST_F(FilterTest, AssignCopiesTheTreeAndEqualsComparesIt) {
   AddField(krloAnd, "name", u"b?rg");
   AddField(krloOr, "rating", 2, krapicoNotEqual);

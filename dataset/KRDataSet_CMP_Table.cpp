@@ -70,6 +70,12 @@ ComPtr<IKRCursor> TKRTable::GetCursor() {
   return cursor;
 }
 
+IKRCursor& TKRTable::CursorForCall(ComPtr<IKRCursor>& held) {
+  if (std::this_thread::get_id() == FThreadID && !AppliesDesignDefaults(*this)) return *FCursor;
+  held = GetCursor();
+  return *held;
+}
+
 ComPtr<IKRTransaction> TKRTable::GetTransaction() {
   ComPtr<IKRTransaction> transaction = GetCursor()->Get_Transaction();
   if (!transaction) KRTableError(*this, "Transaction is not set");
@@ -242,9 +248,13 @@ bool TKRTable::GetCanModify() const {
 
 TKRFieldDef* TKRTable::GetEAFieldDef(int32_t fieldNo) { return KRGetFieldDef(FieldDefs(), fieldNo); }
 
+// A table adds its definitions through KRAddFieldDef only, so each is a
+// TKRFieldDef: the item is cast without a run-time check, as every field
+// read comes here.
 TKRFieldDef* TKRTable::DefOf(const TField& field) const {
   if (field.FieldNo() < 1) return nullptr;
-  return static_cast<TKRFieldDef*>(&const_cast<TKRTable&>(*this).FieldDefs()[field.FieldNo() - 1]);
+  return &static_cast<TKRFieldDef&>(
+      const_cast<TKRTable&>(*this).FieldDefs().Items(field.FieldNo() - 1));
 }
 
 // --- Events --------------------------------------------------------------------------------

@@ -56,6 +56,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -190,6 +191,11 @@ class TKRTable : public TDataSet,
   bool FindRecordID(KSRecordID id);
   bool BookmarkValid(const TBookmark& bookmark) override;
   int32_t CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
+  // Moves to the first record whose key fields hold the key values: a text
+  // matches as a whole value, case and all, unless loCaseInsensitive or
+  // loPartialKey (the value starts with the key) say otherwise; "*", "?" and
+  // other pattern syntax in a key stand for themselves. False, with the
+  // position unchanged, when no record matches.
   bool Locate(std::string_view keyFields, const OleVariant& keyValues,
               TLocateOptions options) override;
   OleVariant Lookup(std::string_view keyFields, const OleVariant& keyValues,
@@ -336,9 +342,18 @@ class TKRTable : public TDataSet,
   int32_t HeldBufferIndexOf(KSRecordID id) const;
   // IsIndexValid, with a failure to answer counting as invalid.
   bool IsIndexUsable(const std::string& name);
-  bool InternalLocate(std::string_view keyFields, const OleVariant& keyValues);
+  // Moves the cursor to the first record whose key fields (names separated
+  // by ";") hold `keyValues` (one value, or an array of one per field),
+  // through a temporary filter; a text key matches whole values unless
+  // `options` say otherwise. Fields the table lacks are left out.
+  bool InternalLocate(std::string_view keyFields, const OleVariant& keyValues,
+                      TLocateOptions options);
   // The definition of a bound data field, null for other fields.
   TKRFieldDef* DefOf(const TField& field) const;
+  // The cursor for one call, as GetCursor gives it, without a reference
+  // taken on the thread that made the table (where the thread-safe wrapper
+  // answers the table's own cursor); elsewhere GetCursor's, kept in `held`.
+  IKRCursor& CursorForCall(ComPtr<IKRCursor>& held);
   // Clears what the class's structure depends on.
   void ClassChanged(KSClassID oldClass);
   void DisconnectCursor();
@@ -361,6 +376,8 @@ class TKRTable : public TDataSet,
   void WriteUserDefinedFields(TRecordBuffer buffer, KSRecordID id, bool isNew);
 
   std::unique_ptr<TKRThreadSafeInterface> FCursorWrapper;
+  // The thread that made the table and its cursor wrapper.
+  std::thread::id FThreadID = std::this_thread::get_id();
   ComPtr<TKRCursorInterface> FCursor;
   TKRTransaction* FTransaction_ = nullptr;
   std::string FTableName;

@@ -68,7 +68,8 @@ void TKRTable::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) {
 // --- Filling buffers -------------------------------------------------------------------
 
 TGetResult TKRTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
-  const ComPtr<IKRCursor> cursor = GetCursor();
+  ComPtr<IKRCursor> held;
+  IKRCursor& cursor = CursorForCall(held);
   int32_t sequence = -1;
   KSStatus status = KS_OK;
   KSRecordID id = kKRNullRecordID;
@@ -77,18 +78,18 @@ TGetResult TKRTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck
   do {
     switch (mode) {
       case gmCurrent:
-        status = cursor->GetCurrentRecord(FValues.data(), sequence);
+        status = cursor.GetCurrentRecord(FValues.data(), sequence);
         break;
       case gmNext:
-        status = cursor->GetNextRecord(FValues.data(), sequence);
+        status = cursor.GetNextRecord(FValues.data(), sequence);
         break;
       case gmPrior:
-        status = cursor->GetPreviousRecord(FValues.data(), sequence);
+        status = cursor.GetPreviousRecord(FValues.data(), sequence);
         break;
     }
     if (status != KS_OK) break;
     id = FIdentifierValue >= 0 ? FValues[size_t(FIdentifierValue)].value.asInteger
-                               : KRAPI().KSGetCurrentRecordID(cursor->Get_Handle());
+                               : KRAPI().KSGetCurrentRecordID(cursor.Get_Handle());
     if (id == FPendingRecordID && FPendingRecordID != kKRNullRecordID && mode == gmCurrent) {
       status = kKRNoErrorRecord;
     }
@@ -347,7 +348,8 @@ bool TKRTable::FindRecordID(KSRecordID id) {
   return Locate("id", OleVariant(id), {});
 }
 
-bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyValues) {
+bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyValues,
+                              TLocateOptions options) {
   if (keyValues.IsNull() || keyValues.IsEmpty() || TDataSet::IsEmpty()) return false;
   TKRFilter filter(this);
   std::vector<std::string> names;
@@ -361,6 +363,10 @@ bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyV
     TKRFieldFilterNode& node = filter.Add(krloAnd);
     node.SetFieldName(names[i]);
     node.SetOperator(krapicoEqual);
+    // A text key is the value itself, never a pattern.
+    node.SetLiteral(true);
+    node.SetIgnoreCase(options.Contains(loCaseInsensitive));
+    node.SetMatchStart(options.Contains(loPartialKey));
     node.SetFieldValue(names.size() == 1 ? keyValues
                                          : keyValues[keyValues.LowBound() + int32_t(i)]);
   }
@@ -371,9 +377,10 @@ bool TKRTable::InternalLocate(std::string_view keyFields, const OleVariant& keyV
   return status == KS_OK;
 }
 
-bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues, TLocateOptions) {
+bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues,
+                      TLocateOptions options) {
   CheckBrowseMode();
-  if (!InternalLocate(keyFields, keyValues)) return false;
+  if (!InternalLocate(keyFields, keyValues, options)) return false;
   DoBeforeScroll();
   TDataSet::Resync(TResyncMode{rmExact, rmCenter});
   DoAfterScroll();
@@ -383,7 +390,7 @@ bool TKRTable::Locate(std::string_view keyFields, const OleVariant& keyValues, T
 OleVariant TKRTable::Lookup(std::string_view keyFields, const OleVariant& keyValues,
                             std::string_view resultFields) {
   CheckBrowseMode();
-  if (!InternalLocate(keyFields, keyValues)) return OleVariant::Null();
+  if (!InternalLocate(keyFields, keyValues, {})) return OleVariant::Null();
   // The record found is read into a buffer of its own, so that the current
   // record stays what the table shows.
   FLookupBuffer = AllocRecordBuffer();

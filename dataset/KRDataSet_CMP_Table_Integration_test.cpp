@@ -62,6 +62,42 @@ TEST_F(DemoTableTest, ACustomerTableReadsEveryCustomerThroughItsFields) {
   EXPECT_THROW(FTable.SetIndexName("byColour"), EKRDatabaseError);
 }
 
+TEST_F(DemoTableTest, LocateMatchesTextKeysAsWholeValuesUnlessTheOptionsWiden) {
+  FTable.SetTableName("Customer");
+  FTable.Open();
+  const auto locate = [&](const char16_t* key, TLocateOptions options) -> std::string {
+    FTable.Last();
+    if (!FTable.Locate("name", OleVariant(std::u16string(key)), options)) return "<none>";
+    return FTable.FieldByName("name")->GetAsString();
+  };
+  const TLocateOptions noCase{loCaseInsensitive};
+  const TLocateOptions start{loPartialKey};
+  const TLocateOptions startNoCase{loCaseInsensitive, loPartialKey};
+
+  EXPECT_EQ(locate(u"Costa Ltd", {}), "Costa Ltd");
+  EXPECT_EQ(locate(u"costa ltd", {}), "<none>");
+  EXPECT_EQ(locate(u"costa LTD", noCase), "Costa Ltd");
+  EXPECT_EQ(locate(u"BERG & SÖHNE", noCase), "Berg & Söhne");
+  // Neither a part of the value nor a longer key is the whole value.
+  EXPECT_EQ(locate(u"osta Ltd", noCase), "<none>");
+  EXPECT_EQ(locate(u"Costa", noCase), "<none>");
+  EXPECT_EQ(locate(u"Costa Ltd.", noCase), "<none>");
+
+  EXPECT_EQ(locate(u"Dub", start), "Dubois SA");
+  EXPECT_EQ(locate(u"dub", start), "<none>");
+  EXPECT_EQ(locate(u"dub", startNoCase), "Dubois SA");
+  EXPECT_EQ(locate(u"ubois", startNoCase), "<none>");
+  EXPECT_EQ(locate(u"", startNoCase), "Ackermann GmbH");
+
+  // Wildcards and other pattern syntax stand for themselves.
+  EXPECT_EQ(locate(u"C*", start), "<none>");
+  EXPECT_EQ(locate(u"C?sta Ltd", noCase), "<none>");
+  EXPECT_EQ(locate(u"Costa.Ltd", noCase), "<none>");
+  EXPECT_EQ(locate(u"(Costa Ltd)", noCase), "<none>");
+  // A key that is not found leaves the position where it was.
+  EXPECT_EQ(FTable.FieldByName("name")->GetAsString(), "Fontana Srl");
+}
+
 TEST_F(DemoTableTest, AReadOnlyClassOpensReadOnly) {
   FTable.SetTableName("OrderTotal");
   FTable.Open();

@@ -2,14 +2,12 @@
 
 #include <cxxabi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "platform/com/OleErrors.h"
 #include "platform/text/Utf.h"
@@ -17,7 +15,8 @@
 
 namespace {
 
-thread_local std::vector<const void*> gObjectsAtInterface;
+// The innermost outermost scope of the thread; none outside every method.
+thread_local const kr_boundary_detail::TKRBoundaryScope* gInnermostScope = nullptr;
 
 std::string Demangle(const char* mangled) {
   int status = 0;
@@ -82,15 +81,19 @@ OleVariant FailureData(const TKRCaughtFailure& failure, const std::type_info& ob
 
 std::string TypeDisplayName(const std::type_info& type) { return Demangle(type.name()); }
 
-kr_boundary_detail::TKRBoundaryScope::TKRBoundaryScope(const void* object)
-    : object_(object),
-      outermost_(std::find(gObjectsAtInterface.begin(), gObjectsAtInterface.end(), object) ==
-                 gObjectsAtInterface.end()) {
-  if (outermost_) gObjectsAtInterface.push_back(object_);
+kr_boundary_detail::TKRBoundaryScope::TKRBoundaryScope(const void* object) : object_(object) {
+  for (const TKRBoundaryScope* scope = gInnermostScope; scope != nullptr; scope = scope->outer_) {
+    if (scope->object_ == object) {
+      outermost_ = false;
+      return;
+    }
+  }
+  outer_ = gInnermostScope;
+  gInnermostScope = this;
 }
 
 kr_boundary_detail::TKRBoundaryScope::~TKRBoundaryScope() {
-  if (outermost_) gObjectsAtInterface.pop_back();
+  if (outermost_) gInnermostScope = outer_;
 }
 
 void kr_boundary_detail::RaiseAtInterface(const std::type_info& objectType,

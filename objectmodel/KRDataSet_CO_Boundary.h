@@ -38,7 +38,10 @@ class TKRFailureReporter {
 
 namespace kr_boundary_detail {
 
-// Marks an object as running an interface method on this thread.
+// Marks an object as running an interface method on this thread. The
+// outermost scopes of a thread form a chain through the stack (innermost
+// first), so that entering and leaving a method neither allocates nor takes
+// a reference.
 class TKRBoundaryScope {
  public:
   explicit TKRBoundaryScope(const void* object);
@@ -49,7 +52,8 @@ class TKRBoundaryScope {
 
  private:
   const void* object_;
-  bool outermost_;
+  const TKRBoundaryScope* outer_ = nullptr;
+  bool outermost_ = true;
 };
 
 // Converts the exception being handled as described above; never returns.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "platform/com/OleErrors.h"
 #include "support/KRUtilFunctions_UNT.h"
@@ -73,6 +74,55 @@ TEST(InterfaceBoundaryTest, ANestedCallOnTheSameObjectPassesItsExceptionOn) {
   EXPECT_TRUE(innerSawOriginal);
   // After the failure the object is a boundary again.
   EXPECT_THROW(object.Method([] { throw EConvertError("again"); }), EOleException);
+}
+
+// An object that counts the failures reported at its interface.
+class TCounting : public TKRFailureReporter {
+ public:
+  virtual ~TCounting() = default;
+
+  template <class Body>
+  decltype(auto) Method(Body&& body) {
+    return RunAtInterface(this, this, std::forward<Body>(body));
+  }
+  void ReportInterfaceFailure(OleVariant&) override { ++reports; }
+
+  int reports = 0;
+};
+
+TEST(InterfaceBoundaryTest, EachObjectIsABoundaryOnceInAChainOfCalls) {
+  TCounting a, b;
+  // a calls b, which calls a again: the inner call on a is no boundary, b
+  // is one, and so is the outer call on a.
+  EXPECT_THROW(a.Method([&] { b.Method([&] { a.Method([] { throw EConvertError("x"); }); }); }),
+               EOleException);
+  EXPECT_EQ(a.reports, 1);
+  EXPECT_EQ(b.reports, 1);
+  // Leaving the calls, in order or through a failure, ends their scopes.
+  EXPECT_THROW(b.Method([] { throw EConvertError("y"); }), EOleException);
+  EXPECT_EQ(b.reports, 2);
+  a.Method([&] { b.Method([] {}); });
+  EXPECT_THROW(a.Method([] { throw EConvertError("z"); }), EOleException);
+  EXPECT_EQ(a.reports, 2);
+}
+
+TEST(InterfaceBoundaryTest, AnotherThreadEntersAnObjectAsABoundaryOfItsOwn) {
+  TCounting object;
+  std::string caught;
+  object.Method([&] {
+    std::thread other([&] {
+      try {
+        object.Method([] { throw EConvertError("there"); });
+      } catch (const EOleException& e) {
+        caught = std::string(e.ClassName());
+      } catch (...) {
+        caught = "unconverted";
+      }
+    });
+    other.join();
+  });
+  EXPECT_EQ(caught, "EOleException");
+  EXPECT_EQ(object.reports, 1);
 }
 
 TEST(InterfaceBoundaryTest, TypeDisplayNameIsReadable) {

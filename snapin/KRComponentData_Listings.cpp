@@ -6,7 +6,6 @@
 #include "dataset/KRDataSet_CMP_Table.h"
 #include "objectmodel/KRDataSet_CO_Transaction.h"
 #include "platform/text/DateTimeText.h"
-#include "platform/text/Locale.h"
 #include "platform/text/Utf.h"
 #include "snapin/KRComponentData.h"
 #include "snapin/KRComponentData_Commands.h"
@@ -37,20 +36,9 @@ ComPtr<IKRTransaction> ReadingTransaction(IKRSession& session, const std::string
 }
 
 // Moves the table to a row whose field `fieldName` holds `value` without
-// regard to case (locale-aware); false when there is none. The table's
-// Locate takes a text as a pattern found anywhere in the field ("nna" finds
-// "anna"; "*" and "?" are wildcards), so the row it finds is checked, and
-// the rows are walked when it holds another name.
+// regard to case; false when there is none.
 bool LocateIgnoringCase(TKRTable& table, const std::string& fieldName, const std::string& value) {
-  const TField* field = table.FieldByName(fieldName);
-  if (table.Locate(fieldName, OleVariant(Utf8ToUtf16(value)), TLocateOptions{loCaseInsensitive}) &&
-      AnsiSameText(field->AsString(), value)) {
-    return true;
-  }
-  for (table.First(); !table.Eof(); table.Next()) {
-    if (AnsiSameText(field->AsString(), value)) return true;
-  }
-  return false;
+  return table.Locate(fieldName, OleVariant(Utf8ToUtf16(value)), TLocateOptions{loCaseInsensitive});
 }
 
 // One item per connected user, in the server's order: name, host, and, from

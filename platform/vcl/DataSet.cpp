@@ -124,9 +124,7 @@ void TDataSet::InitFieldDefs() {
   fieldDefs_->SetUpdated(true);
 }
 
-void TDataSet::CheckActive() const {
-  if (!Active()) DatabaseError(SDataSetClosed, this);
-}
+void TDataSet::ClosedError() const { DatabaseError(SDataSetClosed, this); }
 
 void TDataSet::CheckInactive() {
   if (!Active()) return;

@@ -267,7 +267,9 @@ class TDataSet : public TComponent {
   // Forgets where the cursor is, so the next access moves it.
   void CursorPosChanged() { currentRecord_ = -1; }
   // Moves the cursor to the active record when it is not known to be there.
-  void UpdateCursorPos();
+  void UpdateCursorPos() {
+    if (recordCount_ > 0) SetCurrentRecord(activeRecord_);
+  }
 
   // --- Field access (called by the fields) ------------------------------------
   // A class that implements the native forms brings the others into scope
@@ -366,8 +368,11 @@ class TDataSet : public TComponent {
   // Fetch until the ring is full; answer how many came.
   int32_t GetNextRecords();
   int32_t GetPriorRecords();
-  // Puts the cursor on the row of slot `index`.
-  void SetCurrentRecord(int32_t index);
+  // Puts the cursor on the row of slot `index` unless it is there already
+  // (the common case of a scan, kept inline).
+  void SetCurrentRecord(int32_t index) {
+    if (currentRecord_ != index) MoveCursorToRecord(index);
+  }
   TRecordBuffer ActiveBuffer() const { return buffers_[static_cast<size_t>(activeRecord_)]; }
   TRecordBuffer CalcBuffer() const { return calcBuffer_; }
   TRecordBuffer Buffers(int32_t index) const { return buffers_[static_cast<size_t>(index)]; }
@@ -392,7 +397,9 @@ class TDataSet : public TComponent {
   TDataSetState SetTempState(TDataSetState state);
   void RestoreState(TDataSetState state);
   void SetModified(bool value) { modified_ = value; }
-  void CheckActive() const;
+  void CheckActive() const {
+    if (!Active()) ClosedError();
+  }
   void CheckInactive();
   void CheckCanModify() const;
   // Raises SFieldRequired for the first required data field that is null.
@@ -415,6 +422,10 @@ class TDataSet : public TComponent {
   void SetBufListSize(int32_t count);
   void UpdateBufferCount();
   void MoveBuffer(int32_t from, int32_t to);
+  // Puts the cursor on the row of slot `index`.
+  void MoveCursorToRecord(int32_t index);
+  // Raises SDataSetClosed.
+  [[noreturn]] void ClosedError() const;
   void ActivateBuffers();
   void BeginInsertAppend();
   void EndInsertAppend();

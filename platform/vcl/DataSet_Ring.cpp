@@ -77,8 +77,7 @@ void TDataSet::ActivateBuffers() {
   eof_ = false;
 }
 
-void TDataSet::SetCurrentRecord(int32_t index) {
-  if (currentRecord_ == index) return;
+void TDataSet::MoveCursorToRecord(int32_t index) {
   TRecordBuffer buffer = buffers_[static_cast<size_t>(index)];
   switch (GetBookmarkFlag(buffer)) {
     case bfCurrent:
@@ -87,10 +86,6 @@ void TDataSet::SetCurrentRecord(int32_t index) {
     case bfEOF: InternalLast(); break;
   }
   currentRecord_ = index;
-}
-
-void TDataSet::UpdateCursorPos() {
-  if (recordCount_ > 0) SetCurrentRecord(activeRecord_);
 }
 
 bool TDataSet::GetNextRecord() {

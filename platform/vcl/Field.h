@@ -126,6 +126,10 @@ class TField : public TComponent {
   virtual std::string GetAsString() const;
   virtual void SetAsString(const std::string& value);
   virtual std::u16string GetAsWideString() const;
+  // The value GetAsWideString answers, stored into `value`, whose storage is
+  // reused: a scan that reads text into the same string allocates nothing
+  // once the string is long enough.
+  virtual void GetWideStringInto(std::u16string& value) const { value = GetAsWideString(); }
   virtual void SetAsWideString(const std::u16string& value);
   virtual OleVariant GetAsVariant() const;
   void SetAsVariant(const OleVariant& value);

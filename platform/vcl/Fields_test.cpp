@@ -158,6 +158,23 @@ TEST_F(FieldKinds, StringsAreCutToTheirSizeAtCharacterBoundaries) {
   EXPECT_EQ(F("Wide").AsWideString(), u"ab");  // never half a surrogate pair
   F("Wide").SetAsString("\xC3\xBC");
   EXPECT_EQ(F("Wide").AsWideString(), u"\u00fc");
+
+  // Reading into a string replaces what it held, whatever its length; a
+  // value of the full size has no terminator to stop at; null is empty.
+  std::u16string text = u"longer than the field";
+  F("Wide").GetWideStringInto(text);
+  EXPECT_EQ(text, u"\u00fc");
+  F("Wide").SetAsWideString(u"xyz");
+  F("Wide").GetWideStringInto(text);
+  EXPECT_EQ(text, u"xyz");
+  F("Name").SetAsString("\xC3\xA9t\xC3\xA9");
+  F("Name").GetWideStringInto(text);  // a narrow field converts
+  EXPECT_EQ(text, u"\u00e9t\u00e9");
+  F("Wide").Clear();
+  F("Wide").GetWideStringInto(text);
+  EXPECT_EQ(text, u"");
+  EXPECT_TRUE(F("Wide").IsNull());
+  F("Wide").SetAsString("\xC3\xBC");
   data.Post();
   EXPECT_EQ(Stored<char16_t>("Wide"), u'\u00fc');
 }

@@ -58,10 +58,13 @@ void TStringField::CheckTypeSize(int32_t size) const {
   if (size < 0 || size > kMaxStringSize) DatabaseError(SInvalidFieldSize);
 }
 
+// The native value is read straight into the text, which is then cut at
+// the terminator.
 std::string TStringField::GetAsString() const {
-  NativeBuffer<char> buffer(DataSize());
-  if (!GetData(buffer.data())) return std::string();
-  return std::string(buffer.data(), strnlen(buffer.data(), static_cast<size_t>(Size())));
+  std::string text(static_cast<size_t>(DataSize()), '\0');
+  if (!GetData(text.data())) return std::string();
+  text.resize(strnlen(text.data(), static_cast<size_t>(Size())));
+  return text;
 }
 
 void TStringField::SetAsString(const std::string& value) {
@@ -110,11 +113,22 @@ TWideStringField::TWideStringField(TComponent* owner) : TStringField(owner) {
 }
 
 std::u16string TWideStringField::GetAsWideString() const {
-  NativeBuffer<char16_t> buffer(Size() + 1);
-  if (!GetData(buffer.data())) return std::u16string();
-  size_t length = 0;
-  while (length < static_cast<size_t>(Size()) && buffer[length] != u'\0') ++length;
-  return std::u16string(buffer.data(), length);
+  std::u16string value;
+  GetWideStringInto(value);
+  return value;
+}
+
+// The native value is read straight into the string, which is then cut at
+// the terminator.
+void TWideStringField::GetWideStringInto(std::u16string& value) const {
+  const auto size = static_cast<size_t>(Size());
+  value.assign(size + 1, u'\0');
+  if (!GetData(value.data())) {
+    value.clear();
+    return;
+  }
+  const char16_t* end = std::char_traits<char16_t>::find(value.data(), size, u'\0');
+  value.resize(end != nullptr ? static_cast<size_t>(end - value.data()) : size);
 }
 
 void TWideStringField::SetAsWideString(const std::u16string& value) {

@@ -52,6 +52,7 @@ class TWideStringField : public TStringField {
   std::string GetAsString() const override;
   void SetAsString(const std::string& value) override;
   std::u16string GetAsWideString() const override;
+  void GetWideStringInto(std::u16string& value) const override;
   void SetAsWideString(const std::u16string& value) override;
 
  protected:
