@@ -64,6 +64,16 @@ KSStatus StepAndRead(KSHandle cursor, KSField* values, bool forward) {
   return CursorStatus(cursor, [&](OpenCursor& c) { return Step(c, values, forward); });
 }
 
+// A row, or its place, that this process holds for a cursor of a daemon (Remote.h); asked
+// only for such cursors, so that the steps of a cursor served here stay short.
+std::optional<KSStatus> HeldRow(KSHandle cursor, rpc::Function function, KSField* values) {
+  return remote::IsRemote(cursor) ? remote::ReadRow(cursor, function, values) : std::nullopt;
+}
+
+std::optional<int32_t> HeldPlace(KSHandle cursor, rpc::Function function) {
+  return remote::IsRemote(cursor) ? remote::HeldPlace(cursor, function) : std::nullopt;
+}
+
 int32_t PositionOf(const OpenCursor& c) {
   return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
 }
@@ -211,7 +221,7 @@ KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
 }
 
 KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
   KS_FORWARD_STATUS(KSGetCurrentValues, cursor, values);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
@@ -223,25 +233,25 @@ KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
 }
 
 KSStatus KSGetNextRecord(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetNextRecord, cursor, values);
   return StepAndRead(cursor, values, true);
 }
 
 KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetPreviousRecord, cursor, values);
   return StepAndRead(cursor, values, false);
 }
 
 int32_t KSGetCurrentRecordPos(KSHandle cursor) {
-  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
+  if (auto held = HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
   KS_FORWARD(KSGetCurrentRecordPos, cursor);
   return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) { return PositionOf(c); });
 }
 
 KSRecordID KSGetCurrentRecordID(KSHandle cursor) {
-  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
+  if (auto held = HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
   KS_FORWARD(KSGetCurrentRecordID, cursor);
   return WithCursor<KSRecordID>(cursor, kNullRecord,
                                 [](OpenCursor& c) { return c.engine->CurrentId(); });
