@@ -1,7 +1,8 @@
 // Cursors: opening, steps, reading rows through the fetch buffer, and writing through them.
 #include "kestrel/api/ApiState.h"
-#include "kestrel/api/Remote.h"
+#include "kestrel/api/CursorSteps.h"
 #include "kestrel/api/LastErrors.h"
+#include "kestrel/api/Remote.h"
 
 using namespace kestrel;
 using namespace kestrel::api;
@@ -51,14 +52,30 @@ KSStatus CursorStatus(KSHandle cursor, F&& body) {
   return WithLiveStatus(GetState().cursors, cursor, std::forward<F>(body));
 }
 
-// Fills `values` with the current row when the step landed on one.
+// One step; fills `values` with the current row when the step landed on one.
+KSStatus Step(OpenCursor& c, KSField* values, bool forward) {
+  if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
+  const KSStatus status = forward ? c.engine->Next() : c.engine->Previous();
+  if (status == KS_END_OF_TABLE || status == KS_BEGIN_OF_TABLE) return KS_NO_FURTHER_RECORD;
+  return status != KS_OK ? status : c.buffer.Current(*c.engine, forward, values);
+}
+
 KSStatus StepAndRead(KSHandle cursor, KSField* values, bool forward) {
-  return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
-    if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
-    const KSStatus status = forward ? c.engine->Next() : c.engine->Previous();
-    if (status == KS_END_OF_TABLE || status == KS_BEGIN_OF_TABLE) return KS_NO_FURTHER_RECORD;
-    return status != KS_OK ? status : c.buffer.Current(*c.engine, forward, values);
-  });
+  return CursorStatus(cursor, [&](OpenCursor& c) { return Step(c, values, forward); });
+}
+
+// A row, or its place, that this process holds for a cursor of a daemon (Remote.h); asked
+// only for such cursors, so that the steps of a cursor served here stay short.
+std::optional<KSStatus> HeldRow(KSHandle cursor, rpc::Function function, KSField* values) {
+  return remote::IsRemote(cursor) ? remote::ReadRow(cursor, function, values) : std::nullopt;
+}
+
+std::optional<int32_t> HeldPlace(KSHandle cursor, rpc::Function function) {
+  return remote::IsRemote(cursor) ? remote::HeldPlace(cursor, function) : std::nullopt;
+}
+
+int32_t PositionOf(const OpenCursor& c) {
+  return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
 }
 
 // The values named by the caller (fieldNames[i], else values[i].name, else the cursor's i-th
@@ -90,6 +107,26 @@ KSStatus WrittenValues(const Cursor& cursor, const KSField* values, int32_t coun
 }
 
 }  // namespace
+
+namespace kestrel::api {
+
+void StepCursor(KSHandle cursor, bool forward, int32_t steps, const StepSink& sink) {
+  bool stepped = false;
+  std::vector<KSField> values;
+  const KSStatus failure = CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
+    const size_t count = c.engine->Fields().size();
+    values.resize(std::max(count, size_t{1}));
+    for (int32_t i = 0; i < steps; ++i) {
+      const KSStatus status = Step(c, values.data(), forward);
+      stepped = true;
+      if (!sink(status, PositionOf(c), c.engine->CurrentId(), values.data(), count) || status != KS_OK) break;
+    }
+    return KS_OK;
+  });
+  if (!stepped && failure != KS_OK) sink(failure, -1, kNullRecord, values.data(), 0);
+}
+
+}  // namespace kestrel::api
 
 extern "C" {
 
@@ -184,7 +221,7 @@ KSStatus KSGotoFirstMatch(KSHandle cursor, KSHandle condition) {
 }
 
 KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetCurrentValues, values)) return *held;
   KS_FORWARD_STATUS(KSGetCurrentValues, cursor, values);
   return CursorStatus(cursor, [&](OpenCursor& c) -> KSStatus {
     if (values == nullptr && !c.engine->Fields().empty()) return KS_ERR_INVALID_ARGUMENT;
@@ -196,27 +233,25 @@ KSStatus KSGetCurrentValues(KSHandle cursor, KSField* values) {
 }
 
 KSStatus KSGetNextRecord(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetNextRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetNextRecord, cursor, values);
   return StepAndRead(cursor, values, true);
 }
 
 KSStatus KSGetPreviousRecord(KSHandle cursor, KSField* values) {
-  if (auto held = remote::ReadRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
+  if (auto held = HeldRow(cursor, rpc::F_KSGetPreviousRecord, values)) return *held;
   KS_FORWARD_STATUS(KSGetPreviousRecord, cursor, values);
   return StepAndRead(cursor, values, false);
 }
 
 int32_t KSGetCurrentRecordPos(KSHandle cursor) {
-  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
+  if (auto held = HeldPlace(cursor, rpc::F_KSGetCurrentRecordPos)) return *held;
   KS_FORWARD(KSGetCurrentRecordPos, cursor);
-  return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) {
-    return c.engine->CurrentId() == kNullRecord ? -1 : c.engine->Position();
-  });
+  return WithCursor<int32_t>(cursor, -1, [](OpenCursor& c) { return PositionOf(c); });
 }
 
 KSRecordID KSGetCurrentRecordID(KSHandle cursor) {
-  if (auto held = remote::HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
+  if (auto held = HeldPlace(cursor, rpc::F_KSGetCurrentRecordID)) return *held;
   KS_FORWARD(KSGetCurrentRecordID, cursor);
   return WithCursor<KSRecordID>(cursor, kNullRecord,
                                 [](OpenCursor& c) { return c.engine->CurrentId(); });

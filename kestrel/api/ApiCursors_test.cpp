@@ -158,6 +158,62 @@ TEST_F(ApiCursorTest, RowsCarryPathsPseudoFieldsAndTheNullValuesOfTheirTypes) {
   EXPECT_EQ(KSGetCurrentRecordID(none), 6);
 }
 
+// A value as text that tells every value apart: its type and name, a null text from an
+// empty one, a blob's bytes and length.
+std::string Exact(const KSField& v) {
+  std::string text = std::to_string(v.type) + ":" + N(v.name) + "=";
+  if (v.type == KS_TYPE_STRING) return text + (v.value.asString ? "'" + N(v.value.asString) + "'" : "null");
+  if (v.type != KS_TYPE_BLOB) return text + FieldText(v);
+  const auto* bytes = static_cast<const char*>(v.value.asBlob);
+  return text + (bytes ? "'" + std::string(bytes, static_cast<size_t>(v.blobLength)) + "'" : "null") +
+         "/" + std::to_string(v.blobLength);
+}
+
+TEST_F(ApiCursorTest, RowsReadAheadCarryEveryKindOfValueAsSingleStepsDo) {
+  ASSERT_EQ(CreateDbFromText("Orders",
+                             "KESTREL-TEXT 1\nSCHEMA\tSales\t1.0\nNEXT\t200\n"
+                             "R\t100\tCustomer\tname=Ann\n"
+                             "R\t101\tOrder\tnumber=1\tcustomerP=100\tweight=-0x1.4p+1\tscan=620062\t"
+                             "note=n\xc3\xa9\n"
+                             "R\t102\tOrder\tnumber=2\tlead=60\ttags=5\nR\t103\tOrder\nEND\n"),
+            KS_OK);
+  const KSHandle t = Start(KSGetRootTrn(Logon("Orders")));
+  const std::vector<const char16_t*> fields = {u"number", u"date", u"weight", u"lead", u"scan",
+                                               u"tags", u"note", u"customerP", u"ID"};
+  const std::string bytes("b\0b", 3);
+
+  // Every row with its place, walked forwards (or backwards from after the last row).
+  const auto walk = [&](int32_t buffer, bool forward) {
+    const KSHandle c = Cursor(t, u"Order", fields);
+    EXPECT_EQ(KSSetFetchBuffer(c, buffer), KS_OK);
+    if (!forward) {
+      EXPECT_EQ(KSGotoLast(c), KS_OK);
+      EXPECT_EQ(KSGotoNext(c), KS_END_OF_TABLE);
+    }
+    std::vector<std::string> rows;
+    KSField v[9]{};
+    while ((forward ? KSGetNextRecord(c, v) : KSGetPreviousRecord(c, v)) == KS_OK) {
+      std::string row = "@" + std::to_string(KSGetCurrentRecordPos(c)) + "#" + std::to_string(KSGetCurrentRecordID(c));
+      for (const KSField& value : v) row += " " + Exact(value);
+      rows.push_back(row);
+    }
+    EXPECT_EQ(KSReleaseCursor(c), KS_OK);
+    return rows;
+  };
+  const std::vector<std::string> single = walk(1, true);
+  ASSERT_EQ(single.size(), 3u);
+  EXPECT_NE(single[0].find("5:weight=-2.5 4:lead="), std::string::npos) << single[0];
+  EXPECT_NE(single[0].find("16:scan='" + bytes + "'/3"), std::string::npos) << single[0];
+  EXPECT_NE(single[0].find("9:note='n\u00e9'"), std::string::npos) << single[0];
+  EXPECT_NE(single[1].find("4:lead=60"), std::string::npos) << single[1];
+  EXPECT_NE(single[2].find("16:scan=null/0"), std::string::npos) << single[2];
+  EXPECT_EQ(walk(2, true), single) << "across fetches";
+  EXPECT_EQ(walk(10, true), single) << "in one fetch";
+  const std::vector<std::string> reversed(single.rbegin(), single.rend());
+  EXPECT_EQ(walk(1, false), reversed);
+  EXPECT_EQ(walk(2, false), reversed);
+}
+
 TEST_F(ApiCursorTest, InsertsLandInTheOrderOrOutsideTheFilterWithTheirNewID) {
   const KSHandle t = Start(root_);
   const KSHandle sort = KSGetNewSortHandle();

@@ -48,6 +48,17 @@ class ApiDaemonTest : public ApiTest {
   }
 };
 
+// Runs the command to its end: its exit status and everything it wrote on both streams.
+std::pair<int, std::string> RunToEnd(const std::string& command) {
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return {-1, ""};
+  std::string said;
+  char buffer[512];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) said.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), said};
+}
+
 // Polls `done` for up to five seconds.
 template <typename F>
 bool Eventually(F done) {
@@ -63,14 +74,9 @@ TEST_F(ApiDaemonTest, OnlyTheOwnerMayUseTheSocketAndASecondDaemonIsRefused) {
   ASSERT_EQ(::stat(Socket().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-  const std::string command = std::string(KESTRELD) + " --home " + home_ + " 2>&1";
-  FILE* second = ::popen(command.c_str(), "r");
-  ASSERT_NE(second, nullptr);
-  char line[512] = {};
-  const std::string said = std::fgets(line, sizeof line, second) ? line : "";
-  const int status = ::pclose(second);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(said.find("another kestreld already serves " + home_), std::string::npos) << said;
+  const auto [status, said] = RunToEnd(std::string(KESTRELD) + " --home " + home_);
+  EXPECT_EQ(status, 1) << said;
+  EXPECT_NE(said.find("another kestreld already serves " + home_ + "\n"), std::string::npos) << said;
   EXPECT_NE(Connect(), 0u) << "the first daemon still serves";
 }
 
@@ -177,13 +183,7 @@ TEST_F(ApiDaemonTest, AFetchBufferHoldsItsRowsInTheClient) {
 
 // kestrel-admin's exit status and what it wrote (both streams) for the arguments.
 std::pair<int, std::string> Admin(const std::string& arguments) {
-  FILE* pipe = ::popen((std::string(KESTREL_ADMIN) + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {-1, ""};
-  std::string said;
-  char buffer[512];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) said.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WEXITSTATUS(status), said};
+  return RunToEnd(std::string(KESTREL_ADMIN) + " " + arguments);
 }
 
 TEST_F(ApiDaemonTest, KestrelAdminWorksThroughTheDaemon) {
@@ -284,12 +284,9 @@ TEST_F(ApiDaemonTcpTest, ATokenFileOthersMayReadIsRefused) {
   ::chmod((tls_ + "/token").c_str(), 0644);
   const std::string command = std::string(KESTRELD) + " --home " + home_ + "/other --listen " + address_ +
                               " --tls-cert " + tls_ + "/cert.pem --tls-key " + tls_ + "/key.pem --token-file " +
-                              tls_ + "/token 2>&1";
-  FILE* daemon = ::popen(command.c_str(), "r");
-  ASSERT_NE(daemon, nullptr);
-  char line[512] = {};
-  const std::string said = std::fgets(line, sizeof line, daemon) ? line : "";
-  EXPECT_EQ(WEXITSTATUS(::pclose(daemon)), 1);
+                              tls_ + "/token";
+  const auto [status, said] = RunToEnd(command);
+  EXPECT_EQ(status, 1) << said;
   EXPECT_NE(said.find("must have mode 0600"), std::string::npos) << said;
 }
 

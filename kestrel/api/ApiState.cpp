@@ -4,11 +4,6 @@
 
 namespace kestrel::api {
 
-State& GetState() {
-  static State state;
-  return state;
-}
-
 Results& ThreadResults() {
   thread_local Results results;
   return results;

@@ -122,7 +122,11 @@ struct State {
   SignalThread signalThread;
 };
 
-State& GetState();
+// Inline: every call of the library asks for it, several times.
+inline State& GetState() {
+  static State state;
+  return state;
+}
 
 // Results of calls that name no handle, per thread.
 Results& ThreadResults();
@@ -144,8 +148,9 @@ R Guard(R failure, F&& body) noexcept {
   try {
     std::lock_guard lock(GetState().mutex);
     struct Depth {
-      Depth() { ++GuardDepth(); }
-      ~Depth() { --GuardDepth(); }
+      Depth() : depth(GuardDepth()) { ++depth; }
+      ~Depth() { --depth; }
+      int& depth;
     } depth;
     return body();
   } catch (...) {

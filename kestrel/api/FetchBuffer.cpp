@@ -21,28 +21,30 @@ bool FetchBuffer::Holds(const Cursor& cursor) const {
 void FetchBuffer::Add(int32_t position, const std::vector<const Value*>& values) {
   if (count_ == 0) first_ = position;
   ++count_;
+  // The row's fields are written where they are kept, each once.
+  const size_t row = values_.size();
+  values_.resize(row + values.size());
   for (size_t i = 0; i < values.size(); ++i) {
     const Value& value = *values[i];
-    KSField field{};
+    KSField& field = values_[row + i];
     field.type = types_[i];
+    field.name = names_[i].c_str();
     if (const auto* n = std::get_if<int32_t>(&value)) {
       field.value.asInteger = *n;
     } else if (const auto* d = std::get_if<double>(&value)) {
       field.value.asDouble = *d;
     } else if (const auto* text = std::get_if<std::u16string>(&value)) {
       if (!text->empty()) {
-        textAt_.emplace_back(values_.size(), text_.size());
-        text_.append(*text).push_back(u'\0');
+        textAt_.emplace_back(row + i, text_.size());
+        text_.append(text->c_str(), text->size() + 1);
       }
     } else if (const auto* blob = std::get_if<Blob>(&value)) {
       if (!blob->empty()) {
-        bytesAt_.emplace_back(values_.size(), bytes_.size());
+        bytesAt_.emplace_back(row + i, bytes_.size());
         bytes_.insert(bytes_.end(), blob->begin(), blob->end());
         field.blobLength = static_cast<int32_t>(blob->size());
       }
     }
-    field.name = names_[i].c_str();
-    values_.push_back(field);
   }
 }
 

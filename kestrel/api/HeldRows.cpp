@@ -1,29 +1,44 @@
 #include "kestrel/api/HeldRows.h"
 
+#include "kestrel/api/WireRows.h"
+
 namespace kestrel::api::remote {
 
-void HeldRows::Fill(bool forward, const rpc::CallReply& reply) {
+bool HeldRows::Fill(bool forward, rpc::Rows& rows) {
   Drop();
-  forward_ = forward;
-  for (const rpc::Row& in : reply.rows()) {
-    Row& row = rows_.emplace_back();
-    row.status = in.status();
-    row.position = in.position();
-    row.id = in.record_id();
-    for (const rpc::Field& field : in.values()) {
-      KSField value = wire::FromWire(field, storage_);
-      // The daemon names the fields in the first row only.
-      const size_t i = row.values.size();
-      if (!field.has_name() && rows_.size() > 1 && i < rows_.front().values.size())
-        value.name = rows_.front().values[i].name;
-      row.values.push_back(value);
-    }
+  if (!Read(forward, rows)) {
+    Drop();
+    return false;
   }
-  if (rows_.empty()) return;
+  if (rows_.empty()) return true;
   stale_ = false;
   // Nothing stepped onto yet: Step serves the first row.
   current_ = rows_.size();
   daemon_ = rows_.size() - 1;
+  return true;
+}
+
+bool HeldRows::Read(bool forward, rpc::Rows& rows) {
+  forward_ = forward;
+  const int steps = rows.status_size();
+  if (rows.position_size() != steps || rows.record_id_size() != steps) return false;
+  // Every step but the last reached a row; the last one may have ended the fetch.
+  int reached = 0;
+  while (reached < steps && rows.status(reached) == KS_OK) ++reached;
+  if (reached < steps - 1) return false;
+  const size_t width = static_cast<size_t>(rows.names_size());
+  for (const std::string& name : rows.names()) names_.push_back(wire::Utf16(name));
+  block_.swap(*rows.mutable_values());
+  if (!wire::ReadValues(block_, width * static_cast<size_t>(reached), values_, texts_)) return false;
+  for (size_t i = 0; i < values_.size(); ++i) values_[i].name = names_[i % width].c_str();
+  for (int i = 0; i < steps; ++i) {
+    Row& row = rows_.emplace_back();
+    row.status = rows.status(i);
+    row.position = rows.position(i);
+    row.id = rows.record_id(i);
+    if (i < reached) row.values = std::span<const KSField>(values_).subspan(static_cast<size_t>(i) * width, width);
+  }
+  return true;
 }
 
 const HeldRows::Row* HeldRows::Step(bool forward) {
@@ -49,7 +64,10 @@ std::optional<int32_t> HeldRows::Resync() {
 void HeldRows::Drop() {
   stale_ = true;
   rows_.clear();
-  storage_.Clear();
+  block_.clear();
+  texts_.clear();
+  names_.clear();
+  values_.clear();
   current_ = daemon_ = 0;
 }
 

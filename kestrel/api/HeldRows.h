@@ -12,6 +12,8 @@
 #pragma once
 
 #include <optional>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "kestrel/api/Wire.h"
@@ -24,7 +26,7 @@ class HeldRows {
     KSStatus status = KS_OK;  // of the step onto it
     int32_t position = -1;    // KSGetCurrentRecordPos after the step
     KSRecordID id = -1;       // KSGetCurrentRecordID after the step
-    std::vector<KSField> values;
+    std::span<const KSField> values;
   };
 
   // Rows read ahead at a time; with one row, nothing is held.
@@ -32,9 +34,10 @@ class HeldRows {
   int32_t Size() const { return size_; }
   bool Holding() const { return size_ > 1; }
 
-  // Holds a fetch's rows, read in the direction `forward` from the row the cursor stood on; the
-  // daemon's cursor now stands on the last of them.
-  void Fill(bool forward, const rpc::CallReply& reply);
+  // Holds a fetch's rows (taking the block of their values from `rows`), read in the direction
+  // `forward` from the row the cursor stood on; the daemon's cursor now stands on the last of
+  // them. False, holding nothing, when the rows are malformed.
+  bool Fill(bool forward, rpc::Rows& rows);
   // Steps onto the next held row in that direction; null when there is none to serve.
   const Row* Step(bool forward);
   // The row the cursor stands on, when held and still current.
@@ -48,13 +51,20 @@ class HeldRows {
   void Drop();
 
  private:
+  bool Read(bool forward, rpc::Rows& rows);
+
   int32_t size_ = 1;
   bool forward_ = true;
   bool stale_ = true;
   std::vector<Row> rows_;
   size_t current_ = 0;  // index of the row the cursor stands on (rows_ not empty)
   size_t daemon_ = 0;   // index of the row the daemon's cursor stands on
-  wire::Arena storage_;
+  // What the held values point to: the fetch's block (blobs), texts and field names. Emptied,
+  // not freed, from one fetch to the next.
+  std::string block_;
+  std::u16string texts_;
+  std::vector<std::u16string> names_;
+  std::vector<KSField> values_;
 };
 
 }  // namespace kestrel::api::remote

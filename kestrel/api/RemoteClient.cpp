@@ -543,8 +543,10 @@ std::optional<KSStatus> ReadRow(KSHandle cursor, rpc::Function function, KSField
     std::lock_guard lock(r.mutex);
     auto held = r.held.find(cursor);
     if (held != r.held.end()) {
-      held->second.Fill(forward, call.reply);
-      if (const HeldRows::Row* row = held->second.Step(forward)) status = Serve(*row, values);
+      if (!held->second.Fill(forward, *call.reply.mutable_rows()))
+        status = KS_ERR_INTERNAL;
+      else if (const HeldRows::Row* row = held->second.Step(forward))
+        status = Serve(*row, values);
     }
   }
   Finish(call);

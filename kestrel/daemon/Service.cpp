@@ -7,7 +7,9 @@
 
 #include "kestrel/api/ApiState.h"
 #include "kestrel/api/CallShape.h"
+#include "kestrel/api/CursorSteps.h"
 #include "kestrel/api/Wire.h"
+#include "kestrel/api/WireRows.h"
 
 namespace kestrel::daemon {
 
@@ -360,32 +362,27 @@ void Serve(R (*function)(A...), Serving& call) {
 
 // The steps of a client's fetch buffer (F_FetchRows): up to the asked number of steps in one
 // direction, each answered as KSGetNextRecord or KSGetPreviousRecord answers it, with the place
-// it reached; the fetch ends after a step that reaches no row. Only the first row's values
-// carry the field names.
+// it reached; the fetch ends after a step that reaches no row. The rows' values travel as one
+// block, their field names once.
 void ServeFetch(Serving& call) {
   const auto& arguments = call.request.arguments();
   if (arguments.size() != 3) throw std::invalid_argument("arguments");
   const KSHandle cursor = call.TakeHandle(arguments[0]);
   const bool forward = arguments[1].integer() != 0;
   const int32_t steps = std::clamp(arguments[2].integer(), 1, wire::kMaxFetchRows);
-  const size_t fields = CursorFieldCount(cursor);
-  std::vector<KSField> values(std::max(fields, size_t{1}));
-  size_t bytes = 0;
-  for (int32_t i = 0; i < steps && bytes < kFetchBytes; ++i) {
-    const KSStatus status = forward ? KSGetNextRecord(cursor, values.data()) : KSGetPreviousRecord(cursor, values.data());
-    rpc::Row& row = *call.reply.add_rows();
-    row.set_status(status);
-    row.set_position(KSGetCurrentRecordPos(cursor));
-    row.set_record_id(KSGetCurrentRecordID(cursor));
-    if (status != KS_OK) break;
-    for (size_t f = 0; f < fields; ++f) {
-      rpc::Field& value = *row.add_values();
-      wire::ToWire(values[f], value);
-      // Every row names the same fields: the first row's names serve for all.
-      if (i > 0) value.clear_name();
-    }
-    bytes += row.ByteSizeLong();
-  }
+  rpc::Rows& rows = *call.reply.mutable_rows();
+  std::string& block = *rows.mutable_values();
+  api::StepCursor(cursor, forward, steps,
+                  [&](KSStatus status, int32_t position, KSRecordID id, const KSField* values, size_t count) {
+                    rows.add_status(status);
+                    rows.add_position(position);
+                    rows.add_record_id(id);
+                    if (status != KS_OK) return false;
+                    if (rows.names_size() == 0)
+                      for (size_t f = 0; f < count; ++f) rows.add_names(wire::Bytes(values[f].name));
+                    wire::AppendValues(values, count, block);
+                    return block.size() < kFetchBytes;
+                  });
 }
 
 // Puts the client's cursors back where the client shows them, before its call.

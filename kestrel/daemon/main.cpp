@@ -115,12 +115,12 @@ int main(int argc, char** argv) {
   builder.AddListeningPort("unix:" + socket, grpc::InsecureServerCredentials());
   if (!options.listen.empty()) builder.AddListeningPort(options.listen, grpc::SslServerCredentials(tls));
   builder.RegisterService(&service);
-  // The socket is created for the owning user alone.
-  const mode_t mask = ::umask(077);
+  // The socket is born with mode 0600 (the owning user alone): a client that finds it never
+  // sees it with any other mode.
+  const mode_t mask = ::umask(0177);
   std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
   ::umask(mask);
   if (!server) return Fail("cannot listen on " + socket + (options.listen.empty() ? "" : " or " + options.listen));
-  ::chmod(socket.c_str(), 0600);
   std::fprintf(stderr, "kestreld: serving %s on %s%s\n", options.home.c_str(), socket.c_str(),
                options.listen.empty() ? "" : (" and " + options.listen + " (TLS)").c_str());
 

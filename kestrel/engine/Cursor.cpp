@@ -57,8 +57,11 @@ KSStatus Cursor::Resolve(const View& view, const CursorRequest& request) {
     return FieldPath::Resolve(*schema_, *cls_, name, inVersion_, path);
   };
   fields_.resize(request.fields.size());
-  for (size_t i = 0; i < fields_.size(); ++i)
+  reading_.how.resize(fields_.size());
+  for (size_t i = 0; i < fields_.size(); ++i) {
     if (const KSStatus s = resolve(request.fields[i], fields_[i]); s != KS_OK) return s;
+    reading_.how[i] = fields_[i].CountsRows() ? Reading::kCountsRows : fields_[i].StoredPosition();
+  }
   for (const SortField& sort : request.shape.sort) {
     OrderKey key{FieldPath(), sort.descending};
     if (const KSStatus s = resolve(sort.field, key.path); s != KS_OK) return s;
@@ -182,7 +185,8 @@ KSStatus Cursor::Read(int32_t position, int32_t count, bool forward, const RowRe
   RecordFinder finder(*view);
   // The window, gathered in the direction of travel; rows whose records are gone drop out,
   // which moves the rows above them down by one.
-  std::vector<std::pair<int32_t, const Record*>> window;
+  std::vector<std::pair<int32_t, const Record*>>& window = reading_.window;
+  window.clear();
   for (int32_t at = position; static_cast<int32_t>(window.size()) < count && at >= 0 &&
                               at < Count();) {
     const Record* record = RecordOf(at, finder);
@@ -199,12 +203,20 @@ KSStatus Cursor::Read(int32_t position, int32_t count, bool forward, const RowRe
   }
   if (!forward) std::reverse(window.begin(), window.end());
   ReadContext context(*view);
-  std::vector<Value> scratch(fields_.size());
-  std::vector<const Value*> values(fields_.size());
+  std::vector<Value>& scratch = reading_.scratch;
+  std::vector<const Value*>& values = reading_.values;
+  scratch.resize(fields_.size());
+  values.resize(fields_.size());
   for (const auto& [at, record] : window) {
     const RecordID id = rows_[static_cast<size_t>(at)];
     for (size_t i = 0; i < fields_.size(); ++i) {
-      if (fields_[i].CountsRows()) {
+      const int how = reading_.how[i];
+      if (how >= 0) {
+        // A stored field of the class, read as FieldPath::Read reads it.
+        const auto stored = static_cast<size_t>(how);
+        const Value* value = stored < record->values.size() ? &record->values[stored] : nullptr;
+        values[i] = value && !IsNull(*value) ? value : &NullAsRead(fields_[i].Type());
+      } else if (how == Reading::kCountsRows) {
         scratch[i] = groups_.empty() ? int32_t{1} : groups_[static_cast<size_t>(at)];
         values[i] = &scratch[i];
       } else {

@@ -169,6 +169,17 @@ class Cursor {
   std::vector<int32_t> groups_;  // distinct: the records each row stands for
   int32_t position_ = -1;
   uint64_t verified_ = 0;  // the change count at which every row's record was seen
+  // How Read reads each field, and what it reads into, kept from one read to the next so that
+  // reading a row costs no allocation.
+  struct Reading {
+    static constexpr int kCountsRows = -2;
+    // Per field: the position of a stored field of the class, read straight from the record;
+    // kCountsRows for "Count()"; -1 for a path.
+    std::vector<int> how;
+    std::vector<std::pair<int32_t, const Record*>> window;
+    std::vector<Value> scratch;
+    std::vector<const Value*> values;
+  } reading_;
 };
 
 }  // namespace kestrel
