@@ -127,12 +127,23 @@ void Reader::SkipValue(size_t kind) {
   if (present != 1) throw CorruptData("bad value marker");
   uint64_t n;
   switch (kind) {
-    case 1: n = sizeof(int32_t); break;
-    case 2: n = sizeof(double); break;
-    case 3: n = uint64_t{Num<uint32_t>()} * sizeof(char16_t); break;
-    case 4: n = Num<uint32_t>(); break;
-    case 5: n = uint64_t{Num<uint32_t>()} * sizeof(RecordID); break;
-    default: throw CorruptData("value of a field type that holds none");
+    case 1:
+      n = sizeof(int32_t);
+      break;
+    case 2:
+      n = sizeof(double);
+      break;
+    case 3:
+      n = uint64_t{Num<uint32_t>()} * sizeof(char16_t);
+      break;
+    case 4:
+      n = Num<uint32_t>();
+      break;
+    case 5:
+      n = uint64_t{Num<uint32_t>()} * sizeof(RecordID);
+      break;
+    default:
+      throw CorruptData("value of a field type that holds none");
   }
   Need(n);
   pos_ += static_cast<size_t>(n);
@@ -140,8 +151,8 @@ void Reader::SkipValue(size_t kind) {
 
 TableEntry UnknownEntry(std::string name, std::vector<std::string> fieldNames,
                         std::vector<int32_t> fieldTypes) {
-  TableEntry entry{std::move(name), std::move(fieldNames), std::move(fieldTypes), {}, nullptr, {},
-                   false};
+  TableEntry entry{
+      std::move(name), std::move(fieldNames), std::move(fieldTypes), {}, nullptr, {}, false};
   for (const int32_t fieldType : entry.fieldTypes) entry.kinds.push_back(AlternativeOf(fieldType));
   return entry;
 }

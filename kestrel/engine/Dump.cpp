@@ -132,7 +132,6 @@ class FileSource : public codec::ByteSource {
   bool failed_ = false;
 };
 
-
 // SHA-256 over bytes handed over in pieces.
 class Sha256 {
  public:
@@ -180,7 +179,8 @@ class PieceSink {
     std::swap(filling_, handed_);
     filling_.Clear();
     // A machine that cannot start a thread runs the task when it is waited for.
-    pending_ = std::async(std::launch::async | std::launch::deferred, [this] { return Put(handed_); });
+    pending_ =
+        std::async(std::launch::async | std::launch::deferred, [this] { return Put(handed_); });
     return true;
   }
   // Hands over the rest and then the checksum of everything; answers the checksum, or nothing
@@ -337,8 +337,8 @@ std::string EncodeDump(const Schema& schema, const Store& store) {
 bool SaveDump(const std::string& path, const Schema& schema, const Store& store,
               std::string& checksum) {
   AtomicFile file(path);
-  const std::string sum = EncodeInPieces(
-      schema, store, [&file](std::string_view piece) { return file.Write(piece); });
+  const std::string sum =
+      EncodeInPieces(schema, store, [&file](std::string_view piece) { return file.Write(piece); });
   if (sum.empty() || !file.Commit()) return false;
   checksum = sum;
   return true;
