@@ -7,6 +7,14 @@
 
 namespace kestrel::codec {
 
+namespace {
+
+// Written for the trailing fields a record lacks. An lvalue like the record's own values, so that
+// `i < size ? values[i] : kNull` binds a reference rather than copying each value.
+const Value kNull;
+
+}  // namespace
+
 void Writer::Str(const std::string& s) {
   Num(static_cast<uint32_t>(s.size()));
   Raw(s.data(), s.size());
@@ -17,8 +25,8 @@ void Writer::WStr(const std::u16string& s) {
   Raw(s.data(), s.size() * sizeof(char16_t));
 }
 
-void Writer::Value(const kestrel::Value& v, int32_t fieldType) {
-  if (IsNull(v) || !FitsType(v, fieldType)) {
+void Writer::KindValue(const kestrel::Value& v, size_t kind) {
+  if (v.index() != kind || IsNull(v)) {
     Num<uint8_t>(0);
     return;
   }
@@ -35,10 +43,20 @@ void Writer::Value(const kestrel::Value& v, int32_t fieldType) {
           Raw(x.data(), x.size());
         } else if constexpr (std::is_same_v<T, LinkList>) {
           Num(static_cast<uint32_t>(x.size()));
-          for (RecordID id : x) Num(id);
+          Raw(x.data(), x.size() * sizeof(RecordID));
         }
       },
       v);
+}
+
+std::string Writer::Take() {
+  out_.resize(used_);
+  used_ = 0;
+  return std::move(out_);
+}
+
+void Writer::Grow(size_t n) {
+  out_.resize(std::max(2 * out_.size(), std::max<size_t>(used_ + n, 256)));
 }
 
 Reader::Reader(ByteSource& source, size_t end, size_t begin)
@@ -73,11 +91,11 @@ std::u16string Reader::WStr() {
   return s;
 }
 
-kestrel::Value Reader::Value(int32_t fieldType) {
+kestrel::Value Reader::KindValue(size_t kind) {
   const auto present = Num<uint8_t>();
   if (present == 0) return {};
   if (present != 1) throw CorruptData("bad value marker");
-  switch (AlternativeOf(fieldType)) {
+  switch (kind) {
     case 1:
       return Num<int32_t>();
     case 2:
@@ -93,9 +111,9 @@ kestrel::Value Reader::Value(int32_t fieldType) {
     }
     case 5: {
       const auto n = Num<uint32_t>();
-      Need(static_cast<uint64_t>(n) * 4);
+      Need(uint64_t{n} * sizeof(RecordID));
       LinkList ids(n);
-      for (auto& id : ids) id = Num<int32_t>();
+      Raw(ids.data(), ids.size() * sizeof(RecordID));
       return ids;
     }
     default:
@@ -103,14 +121,51 @@ kestrel::Value Reader::Value(int32_t fieldType) {
   }
 }
 
+void Reader::SkipValue(size_t kind) {
+  const auto present = Num<uint8_t>();
+  if (present == 0) return;
+  if (present != 1) throw CorruptData("bad value marker");
+  uint64_t n;
+  switch (kind) {
+    case 1:
+      n = sizeof(int32_t);
+      break;
+    case 2:
+      n = sizeof(double);
+      break;
+    case 3:
+      n = uint64_t{Num<uint32_t>()} * sizeof(char16_t);
+      break;
+    case 4:
+      n = Num<uint32_t>();
+      break;
+    case 5:
+      n = uint64_t{Num<uint32_t>()} * sizeof(RecordID);
+      break;
+    default:
+      throw CorruptData("value of a field type that holds none");
+  }
+  Need(n);
+  pos_ += static_cast<size_t>(n);
+}
+
+TableEntry UnknownEntry(std::string name, std::vector<std::string> fieldNames,
+                        std::vector<int32_t> fieldTypes) {
+  TableEntry entry{
+      std::move(name), std::move(fieldNames), std::move(fieldTypes), {}, nullptr, {}, false};
+  for (const int32_t fieldType : entry.fieldTypes) entry.kinds.push_back(AlternativeOf(fieldType));
+  return entry;
+}
+
 std::vector<TableEntry> SchemaTable(const Schema& schema) {
   std::vector<TableEntry> table;
   table.reserve(schema.classes.size());
   for (const ClassDef& cls : schema.classes) {
-    TableEntry entry{cls.name, {}, {}, &cls, {}, true};
+    TableEntry entry{cls.name, {}, {}, {}, &cls, {}, true};
     for (const FieldDef& field : cls.allFields) {
       entry.fieldNames.push_back(field.name);
       entry.fieldTypes.push_back(StoredType(field));
+      entry.kinds.push_back(AlternativeOf(entry.fieldTypes.back()));
       entry.schemaPosition.push_back(static_cast<int>(entry.schemaPosition.size()));
     }
     table.push_back(std::move(entry));
@@ -145,6 +200,7 @@ std::vector<TableEntry> ReadTable(Reader& r, const Schema& schema) {
       if (fieldType != type::kUnsupported && !IsKnownType(fieldType))
         throw CorruptData("unknown field type");
       entry.fieldTypes.push_back(fieldType);
+      entry.kinds.push_back(AlternativeOf(fieldType));
       int at = entry.cls ? entry.cls->FieldIndex(entry.fieldNames.back()) : -1;
       if (at >= 0 && entry.cls->allFields[static_cast<size_t>(at)].type != fieldType) at = -1;
       entry.schemaPosition.push_back(at);
@@ -158,18 +214,18 @@ std::vector<TableEntry> ReadTable(Reader& r, const Schema& schema) {
 
 void WriteClassValues(Writer& w, const ClassDef& cls, const std::vector<Value>& values) {
   for (size_t i = 0; i < cls.allFields.size(); ++i)
-    w.Value(i < values.size() ? values[i] : Value{}, StoredType(cls.allFields[i]));
+    w.Value(i < values.size() ? values[i] : kNull, StoredType(cls.allFields[i]));
 }
 
 void WriteRecordValues(Writer& w, const TableEntry& entry, const std::vector<Value>& values) {
-  for (size_t i = 0; i < entry.fieldTypes.size(); ++i)
-    w.Value(i < values.size() ? values[i] : Value{}, entry.fieldTypes[i]);
+  for (size_t i = 0; i < entry.kinds.size(); ++i)
+    w.KindValue(i < values.size() ? values[i] : kNull, entry.kinds[i]);
 }
 
 std::vector<Value> ReadRecordValues(Reader& r, const TableEntry& entry) {
   std::vector<Value> values;
-  values.reserve(entry.fieldTypes.size());
-  for (int32_t fieldType : entry.fieldTypes) values.push_back(r.Value(fieldType));
+  values.reserve(entry.kinds.size());
+  for (const size_t kind : entry.kinds) values.push_back(r.KindValue(kind));
   return values;
 }
 

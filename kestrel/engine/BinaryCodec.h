@@ -31,24 +31,40 @@ class CorruptData : public std::runtime_error {
 
 namespace codec {
 
+// Appends encoded bytes to a buffer that grows ahead of them, so that a small write is a bounds
+// check and a copy.
 class Writer {
  public:
-  explicit Writer(size_t expected = 0) { out_.reserve(expected); }
-  void Raw(const void* p, size_t n) { out_.append(static_cast<const char*>(p), n); }
+  explicit Writer(size_t expected = 0) { out_.resize(expected); }
+  void Raw(const void* p, size_t n) {
+    if (n == 0) return;  // an empty vector's data() may be null, which memcpy must not see
+    if (n > out_.size() - used_) Grow(n);
+    std::memcpy(out_.data() + used_, p, n);
+    used_ += n;
+  }
   template <typename T>
   void Num(T v) {
-    unsigned char b[sizeof(T)];
-    std::memcpy(b, &v, sizeof(T));  // the engine runs on little-endian machines only
-    Raw(b, sizeof(T));
+    Raw(&v, sizeof(T));  // the engine runs on little-endian machines only
   }
   void Str(const std::string& s);
   void WStr(const std::u16string& s);
   // A value of a field of `fieldType`; a value that does not fit the type is written as null.
-  void Value(const kestrel::Value& v, int32_t fieldType);
-  std::string& Bytes() { return out_; }
+  void Value(const kestrel::Value& v, int32_t fieldType) { KindValue(v, AlternativeOf(fieldType)); }
+  // The same for a field whose type holds the Value alternative `kind` (AlternativeOf).
+  void KindValue(const kestrel::Value& v, size_t kind);
+  size_t Size() const { return used_; }
+  // The bytes written, to be changed in place (a length filled in after its contents).
+  char* Data() { return out_.data(); }
+  std::string_view View() const { return {out_.data(), used_}; }
+  // Hands over the bytes written and leaves the writer empty.
+  std::string Take();
+  // Forgets the bytes written and keeps the buffer for the next.
+  void Clear() { used_ = 0; }
 
  private:
-  std::string out_;
+  void Grow(size_t n);
+  std::string out_;  // its size is the buffer's; the first used_ bytes are written
+  size_t used_ = 0;
 };
 
 // Where a Reader finds the bytes it was not given at once: a file read as it is walked.
@@ -70,6 +86,7 @@ class Reader {
       : data_(data), end_(end), held_(end), pos_(begin) {}
   Reader(ByteSource& source, size_t end, size_t begin = 0);
   void Raw(void* p, size_t n) {
+    if (n == 0) return;  // an empty vector's data() may be null, which memcpy must not see
     Need(n);
     std::memcpy(p, data_ + pos_, n);
     pos_ += n;
@@ -82,7 +99,11 @@ class Reader {
   }
   std::string Str();
   std::u16string WStr();
-  kestrel::Value Value(int32_t fieldType);
+  kestrel::Value Value(int32_t fieldType) { return KindValue(AlternativeOf(fieldType)); }
+  // A value of a field whose type holds the Value alternative `kind` (AlternativeOf).
+  kestrel::Value KindValue(size_t kind);
+  // Checks a value as KindValue reads it and steps over it without making it.
+  void SkipValue(size_t kind);
   // Guards counts read from the bytes against the bytes left, so that a corrupt count cannot
   // make the reader reserve huge amounts of memory.
   void NeedItems(uint64_t count, size_t minBytesEach) const {
@@ -110,6 +131,7 @@ struct TableEntry {
   std::string name;
   std::vector<std::string> fieldNames;
   std::vector<int32_t> fieldTypes;
+  std::vector<size_t> kinds;        // per field: the Value alternative its type holds
   const ClassDef* cls = nullptr;    // null: unknown to the schema
   std::vector<int> schemaPosition;  // per field: index in cls->allFields, -1 dropped
   bool sameLayout = false;          // the stored fields are exactly the class's, in order
@@ -120,6 +142,9 @@ inline int32_t StoredType(const FieldDef& field) {
   return field.IsComputedLink() ? type::kUnsupported : field.type;
 }
 
+// The entry of a class the schema lacks, stored with the given layout.
+TableEntry UnknownEntry(std::string name, std::vector<std::string> fieldNames,
+                        std::vector<int32_t> fieldTypes);
 // The schema's classes in ID order (class-table index = class ID - 1).
 std::vector<TableEntry> SchemaTable(const Schema& schema);
 void WriteTable(Writer& w, const std::vector<TableEntry>& table);

@@ -33,10 +33,8 @@ bool Database::Save() {
 
 bool Database::Save(std::string& checksum) {
   if (busy_) return false;
-  const std::string dump = EncodeDump(*schema_, store_);
-  if (!WriteFileAtomically(archivePath_, dump)) return false;
+  if (!SaveDump(archivePath_, *schema_, store_, checksum)) return false;
   modified_ = false;
-  checksum = DumpChecksum(dump);
   // A failed restart leaves the journal refusing every entry (see Journal::Append), so that no
   // change is acknowledged that a crash would lose.
   if (journal_) journal_->Restart(checksum);

@@ -50,6 +50,11 @@ struct DumpInfo {
 };
 
 std::string EncodeDump(const Schema& schema, const Store& store);
+// Writes the dump of `store` to `path` as it is encoded, a piece at a time, replacing the file
+// atomically (AtomicFile); false leaves `path` as it was. On success `checksum` receives the
+// dump's checksum (DumpChecksum).
+bool SaveDump(const std::string& path, const Schema& schema, const Store& store,
+              std::string& checksum);
 // Parses a dump made for `schema`; throws DumpCorrupt or DumpSchemaMismatch. `members`, when
 // given, receives the records of each class (for Indexes::Adopt).
 Store DecodeDump(const std::string& bytes, const Schema& schema, ClassMembers* members = nullptr);

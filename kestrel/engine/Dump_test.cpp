@@ -4,8 +4,11 @@
 
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "kestrel/engine/SchemaReader.h"
@@ -43,6 +46,26 @@ Store Sample(const Schema& schema) {
   t.delta[2] = r;
   store.transactions.push_back(t);
   store.transactions.push_back(PersistentTransaction{"Sub", "Plan", 0x100, u"", {}, u"", 0, true, {}});
+  return store;
+}
+
+// The sample with enough records of every kind of value (nulls, values that do not fit their
+// field, records lacking trailing fields) that its dump spans several of the pieces a save
+// hands over.
+Store LargeSample(const Schema& schema) {
+  Store store = Sample(schema);
+  const ClassDef& a = *schema.FindClass("A");
+  for (int k = 0; k < 64000; ++k) {
+    Record r{a.id, std::vector<Value>(a.allFields.size())};
+    if (k % 3 != 0) r.values[0] = int32_t{k * 7 - 5};
+    if (k % 5 != 0) r.values[1] = k * 0.25;
+    if (k % 2 != 0) r.values[2] = std::u16string(static_cast<size_t>(k % 7), u'x') + u"é😀";
+    if (k % 8 == 3) r.values[2] = int32_t{4};
+    if (k % 4 != 0) r.values[3] = int32_t{1};
+    if (k % 6 == 1) r.values[4] = Blob(static_cast<size_t>(k % 11), static_cast<uint8_t>(k));
+    if (k % 10 == 0) r.values.resize(3);
+    store.Insert(r);
+  }
   return store;
 }
 
@@ -95,6 +118,77 @@ std::string Resealed(std::string bytes) {
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), body,
          reinterpret_cast<unsigned char*>(bytes.data() + body));
   return bytes;
+}
+
+// Small and large dumps alike: a wrong checksum is reported whatever else is wrong, and a dump
+// sealed with the right one is judged by its contents.
+TEST(DumpTest, AWrongChecksumOutweighsEveryOtherFault) {
+  const SchemaPtr schema = TestSchema();
+  for (const Store& store : {Sample(*schema), LargeSample(*schema)}) {
+    const std::string good = EncodeDump(*schema, store);
+    SCOPED_TRACE(good.size());
+    std::string otherSchema = good;
+    otherSchema[16] = 'E';  // the schema name "D"
+    EXPECT_THROW(DecodeDump(otherSchema, *schema), DumpCorrupt);
+    EXPECT_THROW(DecodeDump(Resealed(otherSchema), *schema), DumpSchemaMismatch);
+    std::string cut = good.substr(0, good.size() - SHA256_DIGEST_LENGTH - 1) +
+                      good.substr(good.size() - SHA256_DIGEST_LENGTH);
+    EXPECT_THROW(DecodeDump(Resealed(cut), *schema), DumpCorrupt);
+    EXPECT_THROW(ReadDumpInfo(Resealed(cut)), DumpCorrupt);
+    std::string flipped = good;
+    flipped[good.size() / 2] ^= 1;
+    EXPECT_THROW(DecodeDump(flipped, *schema), DumpCorrupt);
+    EXPECT_THROW(ReadDumpInfo(flipped), DumpCorrupt);
+    EXPECT_EQ(DecodeDump(good, *schema).records.size(), store.records.size());
+    EXPECT_EQ(ReadDumpInfo(good).recordCount, store.records.size() + store.unknownRecords.size());
+  }
+}
+
+TEST(DumpTest, SavingWritesTheEncodingByteForByteOrLeavesTheFileAlone) {
+  const SchemaPtr schema = TestSchema();
+  Store store = LargeSample(*schema);
+  TestDirectory dir("kestrel-dump-save");
+  const std::string path = dir.Path() + "/s.dmp";
+  for (int round = 0; round < 2; ++round) {
+    std::string checksum;
+    ASSERT_TRUE(SaveDump(path, *schema, store, checksum));
+    const std::string encoded = EncodeDump(*schema, store);
+    ASSERT_GT(encoded.size(), 2u << 20) << "the dump spans several pieces";
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(path, saved));
+    EXPECT_TRUE(saved == encoded);
+    EXPECT_EQ(checksum, DumpChecksum(encoded));
+    store.records.erase(std::prev(store.records.end()));
+  }
+  std::string checksum = "kept";
+  EXPECT_FALSE(SaveDump(dir.Path() + "/missing/s.dmp", *schema, store, checksum));
+  EXPECT_EQ(checksum, "kept");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/missing"));
+}
+
+// The seed dumps were stored by earlier versions: each loads under its schema and encodes again
+// to the same bytes, so that the format has not moved.
+TEST(DumpTest, StoredDumpsLoadAndEncodeAgainByteForByte) {
+  std::vector<SchemaPtr> schemas;
+  for (const auto& entry : std::filesystem::directory_iterator(KR_SEED_SCHEMAS))
+    schemas.push_back(ReadSchemaFile(entry.path().string()));
+  int dumps = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(KR_SEED_DUMPS)) {
+    SCOPED_TRACE(entry.path().string());
+    ++dumps;
+    std::string bytes;
+    ASSERT_EQ(ReadDumpFile(entry.path().string(), bytes), ReadOutcome::kOk);
+    const DumpInfo info = ReadDumpInfo(bytes);
+    const auto schema = std::find_if(schemas.begin(), schemas.end(), [&](const SchemaPtr& s) {
+      return s->name == info.schemaName && s->version == info.schemaVersion;
+    });
+    ASSERT_NE(schema, schemas.end());
+    const Store store = DecodeDump(bytes, **schema);
+    EXPECT_EQ(store.records.size() + store.unknownRecords.size(), info.recordCount);
+    EXPECT_GT(info.recordCount, 0u);
+    EXPECT_TRUE(EncodeDump(**schema, store) == bytes);
+  }
+  EXPECT_GE(dumps, 3);
 }
 
 // Bounded runs of random damage (changed, inserted, removed bytes) under the sanitizers, with

@@ -36,7 +36,9 @@ class SteppedFile {
   SteppedFile& operator=(const SteppedFile&) = delete;
   ~SteppedFile();
 
-  // ReadRegularFile's checks and outcomes up to the magic, which is read when it matches.
+  // ReadRegularFile's checks and outcomes up to the magic, which is read when it matches. The
+  // storage of a file that is not sparse is reserved then (address space only, touched as the
+  // steps read), so that the steps need not copy what they held.
   ReadOutcome Open(const std::string& path, uint64_t maxBytes, std::string_view magic = {});
   // The size the file had when it was opened (less once a read found it shorter).
   uint64_t Size() const { return size_; }
@@ -59,8 +61,32 @@ std::string DescribeReadOutcome(ReadOutcome outcome, const std::string& path,
                                 const std::string& kind = "file of the expected kind");
 // ReadRegularFile with no limit but the file's own size; true on kOk.
 bool ReadWholeFile(const std::string& path, std::string& contents);
-// Writes `contents` to a temporary file beside `path`, flushes it to disk and renames it over
-// `path`; on any failure the temporary file is removed and `path` is left as it was.
+// A file written in pieces to a temporary file beside `path` (TemporaryFileName) and renamed
+// over `path` once it is complete and on disk, so that a reader of `path` finds the old file or
+// the whole new one. The disk writes of what was written start at once, in the background, so
+// that they overlap with making the rest. Destroyed before a successful Commit, it removes the
+// temporary file and leaves `path` as it was.
+class AtomicFile {
+ public:
+  explicit AtomicFile(const std::string& path);
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  ~AtomicFile();
+
+  // Appends `bytes`; false once anything failed, and then every later call fails too.
+  bool Write(std::string_view bytes);
+  // Flushes the file to disk and renames it over `path`; false when that fails.
+  bool Commit();
+
+ private:
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+  uint64_t written_ = 0;
+  uint64_t flushing_ = 0;  // the disk writes of the bytes before this one have been started
+};
+
+// Writes `contents` through an AtomicFile: all of it replaces `path`, or nothing changes.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 // Appends `text` to `path` (created if need be) in one write; false when it cannot.
 bool AppendToFile(const std::string& path, std::string_view text);

@@ -77,6 +77,7 @@ TEST_F(FileIOTest, ASteppedFileReadsOnlyAsFarAsAskedAndStopsAtItsEnd) {
   SteppedFile file;
   ASSERT_EQ(file.Open(path, UINT64_MAX, "MAGIC"), ReadOutcome::kOk);
   EXPECT_EQ(file.Size(), 5u + (1u << 20));
+  EXPECT_GE(file.Contents().capacity(), file.Size()) << "a file that is not sparse is reserved";
   ASSERT_TRUE(file.ReadTo(100));
   EXPECT_GE(file.Contents().size(), 100u);
   EXPECT_LT(file.Contents().size(), 1000u);
@@ -84,10 +85,48 @@ TEST_F(FileIOTest, ASteppedFileReadsOnlyAsFarAsAskedAndStopsAtItsEnd) {
   EXPECT_EQ(file.Contents().size(), file.Size());
   EXPECT_EQ(file.Contents().substr(0, 6), "MAGICx");
 
+  const std::string sparse = Write("sparse", "MAGIC");
+  ASSERT_EQ(::truncate(sparse.c_str(), int64_t{1} << 30), 0);
+  SteppedFile hollow;
+  ASSERT_EQ(hollow.Open(sparse, UINT64_MAX, "MAGIC"), ReadOutcome::kOk);
+  EXPECT_LT(hollow.Contents().capacity(), 4096u) << "a sparse file grows step by step";
+
   SteppedFile other;
   EXPECT_EQ(other.Open(path, UINT64_MAX, "MAGIX"), ReadOutcome::kWrongKind);
   SteppedFile fifo;
   EXPECT_EQ(fifo.Open("/dev/zero", UINT64_MAX), ReadOutcome::kNotRegularFile);
+}
+
+TEST_F(FileIOTest, AnAtomicFileReplacesItsPathOnlyWhenCommitted) {
+  const std::string path = Write("f", "old");
+  std::string contents;
+  {
+    AtomicFile file(path);
+    ASSERT_TRUE(file.Write("new "));
+    ASSERT_TRUE(file.Write(std::string(9u << 20, 'x')));  // past the first background flush
+    ASSERT_TRUE(FileExists(TemporaryFileName(path)));
+    ASSERT_TRUE(ReadWholeFile(path, contents));
+    EXPECT_EQ(contents, "old");
+  }
+  ASSERT_TRUE(ReadWholeFile(path, contents));
+  EXPECT_EQ(contents, "old") << "dropped before its commit";
+  EXPECT_FALSE(FileExists(TemporaryFileName(path)));
+
+  AtomicFile file(path);
+  ASSERT_TRUE(file.Write("new"));
+  ASSERT_TRUE(file.Write(""));
+  ASSERT_TRUE(file.Write("er"));
+  ASSERT_TRUE(file.Commit());
+  ASSERT_TRUE(ReadWholeFile(path, contents));
+  EXPECT_EQ(contents, "newer");
+  EXPECT_FALSE(FileExists(TemporaryFileName(path)));
+  EXPECT_FALSE(file.Write("more")) << "a committed file takes nothing more";
+
+  const std::string nowhere = dir_.Path() + "/missing/f";
+  AtomicFile lost(nowhere);
+  EXPECT_FALSE(lost.Write("x"));
+  EXPECT_FALSE(lost.Commit());
+  EXPECT_FALSE(FileExists(nowhere));
 }
 
 }  // namespace

@@ -32,11 +32,10 @@ enum : uint8_t {
 
 // Seals the frame that starts at `start` of `w`: its length was reserved, its payload follows.
 void Seal(codec::Writer& w, size_t start) {
-  std::string& bytes = w.Bytes();
-  const auto length = static_cast<uint32_t>(bytes.size() - start - kLengthSize);
-  std::memcpy(bytes.data() + start, &length, kLengthSize);
+  const auto length = static_cast<uint32_t>(w.Size() - start - kLengthSize);
+  std::memcpy(w.Data() + start, &length, kLengthSize);
   unsigned char sum[kJournalChecksumSize];
-  SHA256(reinterpret_cast<const unsigned char*>(bytes.data() + start + kLengthSize), length, sum);
+  SHA256(reinterpret_cast<const unsigned char*>(w.Data() + start + kLengthSize), length, sum);
   w.Raw(sum, sizeof sum);
 }
 
@@ -51,7 +50,7 @@ std::string HeaderFile(const std::string& database, const Schema& schema, const 
   w.Str(schema.version);
   codec::WriteTable(w, codec::SchemaTable(schema));
   Seal(w, sizeof kJournalMagic);
-  return std::move(w.Bytes());
+  return w.Take();
 }
 
 enum class FrameRead { kWhole, kCut, kBad };
@@ -216,7 +215,7 @@ void Apply(std::string_view payload, const std::vector<codec::TableEntry>& table
   if (!r.AtEnd()) throw CorruptData("unexpected bytes after the ops");
 }
 
-bool WriteAt(int fd, const std::string& bytes, uint64_t offset) {
+bool WriteAt(int fd, std::string_view bytes, uint64_t offset) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n =
@@ -299,15 +298,15 @@ bool Journal::Restart(const std::string& base) {
 
 bool Journal::Append(JournalEntry& entry, RecordID nextId) {
   if (failed_ || fd_ < 0) return false;
-  const std::string& ops = entry.Ops();
+  const std::string_view ops = entry.Ops();
   codec::Writer frame(kLengthSize + 8 + ops.size() + kJournalChecksumSize);
   frame.Num<uint32_t>(0);
   frame.Num<int32_t>(nextId);
   frame.Num(entry.Count());
   frame.Raw(ops.data(), ops.size());
   Seal(frame, 0);
-  if (WriteAt(fd_, frame.Bytes(), size_) && ::fdatasync(fd_) == 0) {
-    size_ += frame.Bytes().size();
+  if (WriteAt(fd_, frame.View(), size_) && ::fdatasync(fd_) == 0) {
+    size_ += frame.Size();
     return true;
   }
   // What reached the file of this entry must not stand before the next one.

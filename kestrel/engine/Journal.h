@@ -59,7 +59,7 @@ class JournalEntry {
 
   bool Empty() const { return count_ == 0; }
   uint32_t Count() const { return count_; }
-  const std::string& Ops() { return ops_.Bytes(); }
+  std::string_view Ops() const { return ops_.View(); }
 
  private:
   void Op(uint8_t kind) {
